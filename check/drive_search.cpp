@@ -1,0 +1,14 @@
+#include "check/drive_search.h"
+
+namespace corvane {
+
+std::string NextAvailableDrive(Platform& sys) {
+    // A to D are left alone: floppies, the system drive and the usual optical drive.
+    for (char letter = 'E'; letter <= 'Z'; ++letter) {
+        const std::string drive{letter, ':'};
+        if (sys.DriveType(drive + "\\") == kDriveNoRootDir) return drive;
+    }
+    return {};
+}
+
+}  // namespace corvane

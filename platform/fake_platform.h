@@ -1,0 +1,83 @@
+// A stand-in for Windows in the native tests: drives, short names, files and
+// started processes are plain data the test sets up and inspects.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace corvane {
+
+class FakePlatform : public Platform {
+public:
+    std::string programFolder = "C:\\Tools";
+    std::string currentFolder = "C:\\Users\\me";
+    std::set<char> takenDrives;                        // letters with a volume
+    std::map<std::string, std::string> shortNames;     // long -> short; absent: failure
+    std::map<std::string, unsigned> shortNameNeeds;    // long -> size needed when larger than asked
+    std::string unreadableByConsole;                   // characters the console code page lacks
+    bool failWrite = false;
+    bool failStart = false;
+
+    std::map<std::string, std::vector<std::string>> files;
+    std::vector<std::string> started;
+    std::vector<std::string> removed;
+    std::vector<unsigned> shortNameBufferSizes;
+
+    unsigned DriveType(const std::string& root) override {
+        return takenDrives.count(root[0]) ? 3u : kDriveNoRootDir;
+    }
+
+    unsigned ShortPathName(const std::string& longPath, std::string& shortPath,
+                           unsigned bufferSize) override {
+        shortNameBufferSizes.push_back(bufferSize);
+        auto need = shortNameNeeds.find(longPath);
+        if (need != shortNameNeeds.end() && need->second > bufferSize) return need->second;
+        auto found = shortNames.find(longPath);
+        if (found == shortNames.end()) return 0;
+        shortPath = found->second;
+        return static_cast<unsigned>(shortPath.size());
+    }
+
+    std::string ProgramFolder() override { return programFolder; }
+    std::string CurrentFolder() override { return currentFolder; }
+
+    bool ConsoleCanRead(const std::string& text) override {
+        return text.find_first_of(unreadableByConsole) == std::string::npos;
+    }
+
+    bool WriteScript(const std::string& path, const std::vector<std::string>& lines,
+                     std::string& error) override {
+        if (failWrite) {
+            error = "Access is denied.";
+            return false;
+        }
+        files[path] = lines;
+        return true;
+    }
+
+    bool StartConsoleProcess(const std::string& commandLine, std::string& error) override {
+        if (failStart) {
+            error = "The system cannot find the file specified.";
+            return false;
+        }
+        started.push_back(commandLine);
+        return true;
+    }
+
+    std::optional<std::uint64_t> FileLength(const std::string& path) override {
+        auto found = files.find(path);
+        if (found == files.end()) return std::nullopt;
+        return found->second.size();
+    }
+
+    void RemoveFile(const std::string& path) override {
+        removed.push_back(path);
+        files.erase(path);
+    }
+};
+
+}  // namespace corvane

@@ -1,0 +1,57 @@
+// The one seam between the program and Windows. The check job and the start-up
+// and shutdown code reach the system only through this interface; the Win32
+// implementation lives in win32_platform.cpp and the native tests use doubles.
+//
+// Every text crossing this interface is UTF-8 (see text_encoding.h).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+// Drive type value meaning that no volume answers at a root path.
+inline constexpr unsigned kDriveNoRootDir = 1;
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Type of the drive at a root path such as "E:\".
+    virtual unsigned DriveType(const std::string& root) = 0;
+
+    // Short (8.3) form of a path, with the system's contract: on success the
+    // result's length in the system's units; 0 on failure; a number above
+    // bufferSize (the size needed) when the buffer would be too small.
+    virtual unsigned ShortPathName(const std::string& longPath, std::string& shortPath,
+                                   unsigned bufferSize) = 0;
+
+    // Folder of the running executable in long form, without a trailing backslash.
+    virtual std::string ProgramFolder() = 0;
+
+    // The process's current folder, used to complete a bare file name.
+    virtual std::string CurrentFolder() = 0;
+
+    // Whether the command interpreter reads this text back unchanged from a script.
+    virtual bool ConsoleCanRead(const std::string& text) = 0;
+
+    // Creates or truncates a script file and writes the lines, each ended by
+    // CR LF, in the code page the command interpreter reads. On failure returns
+    // false and the system's reason in `error`.
+    virtual bool WriteScript(const std::string& path, const std::vector<std::string>& lines,
+                             std::string& error) = 0;
+
+    // Starts a command line as a new process in a new console window, shown
+    // normally and activated, without waiting for it.
+    virtual bool StartConsoleProcess(const std::string& commandLine, std::string& error) = 0;
+
+    // Length of a file, or nothing when it cannot be had (no such file, a folder, ...).
+    virtual std::optional<std::uint64_t> FileLength(const std::string& path) = 0;
+
+    // Deletes a file; failures are ignored by every caller, so none is reported.
+    virtual void RemoveFile(const std::string& path) = 0;
+};
+
+}  // namespace corvane

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Brings a Debian 12 machine to everything the build, the demo and the tests need.
+# Idempotent: installs only what is missing, so the README commands can call it every time.
+set -euo pipefail
+
+packages=(
+  cmake g++ make pkg-config libgtest-dev zlib1g-dev
+  g++-mingw-w64-i686 libz-mingw-w64-dev
+  wine wine32:i386 xvfb xauth imagemagick x11-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  # dpkg-query names the i386 package with its architecture, the others without.
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "setup: adding the i386 architecture for 32-bit Wine"
+  ${SUDO:-} dpkg --add-architecture i386
+  need_update=1
+fi
+
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  ${SUDO:-} apt-get update -qq
+  ${SUDO:-} apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+elif [[ -n "${need_update:-}" ]]; then
+  ${SUDO:-} apt-get update -qq
+fi

@@ -1,0 +1,111 @@
+#include <windows.h>
+
+#include "system.h"
+
+namespace fsum {
+namespace {
+
+std::wstring Wide(std::string_view text, UINT codePage = CP_UTF8) {
+    if (text.empty()) return {};
+    const int size = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+    return wide;
+}
+
+std::string Utf8(std::wstring_view wide) {
+    if (wide.empty()) return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string text(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size, nullptr,
+                        nullptr);
+    return text;
+}
+
+std::string SystemReason(DWORD code) {
+    wchar_t* message = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+    std::wstring text = message ? message : L"Unknown error.";
+    LocalFree(message);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+    return Utf8(text);
+}
+
+HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+void Write(DWORD stream, std::string_view text) {
+    HANDLE out = GetStdHandle(stream);
+    DWORD mode = 0;
+    DWORD written = 0;
+    if (GetConsoleMode(out, &mode)) {
+        // A console shows every character only when it is given UTF-16.
+        const std::wstring wide = Wide(text);
+        WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+}  // namespace
+
+InputFile::~InputFile() {
+    if (handle_ != -1) CloseHandle(AsHandle(handle_));
+}
+
+bool InputFile::Open(const std::string& path, bool& missing, std::string& error) {
+    const std::wstring wide = Wide(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        missing = false;
+        error = "It is a folder, not a file.";
+        return false;
+    }
+    HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        missing = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_BAD_NETPATH ||
+                  code == ERROR_INVALID_NAME;
+        error = SystemReason(code);
+        return false;
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size)) {
+        missing = false;
+        error = SystemReason(GetLastError());
+        CloseHandle(file);
+        return false;
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+    size_ = static_cast<std::uint64_t>(size.QuadPart);
+    return true;
+}
+
+long long InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count, std::string& error) const {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD read = 0;
+    if (!ReadFile(AsHandle(handle_), buffer, static_cast<DWORD>(count), &read, &at)) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_HANDLE_EOF) return 0;
+        error = SystemReason(code);
+        return -1;
+    }
+    return read;
+}
+
+void WriteOut(std::string_view text) { Write(STD_OUTPUT_HANDLE, text); }
+void WriteError(std::string_view text) { Write(STD_ERROR_HANDLE, text); }
+
+std::string EntryNameToUtf8(const std::string& name) {
+    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name.data(), static_cast<int>(name.size()), nullptr,
+                            0) > 0) {
+        return name;
+    }
+    return Utf8(Wide(name, CP_ACP));
+}
+
+}  // namespace fsum
