@@ -1,0 +1,4 @@
+// Identifiers shared by the resource script and the window code.
+#pragma once
+
+#define IDI_CORVANE 1

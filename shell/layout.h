@@ -1,0 +1,59 @@
+// The window's look: caption, size and every control, in tab order. Positions
+// are in twips (1/1440 inch), 15 to a pixel at 96 DPI.
+#pragma once
+
+#include <windows.h>
+
+namespace corvane::layout {
+
+inline constexpr char kCaption[] = "Corvane v1.41  by Brannock";
+inline constexpr char kHomePage[] = "http://www.corvane.example/";
+inline constexpr int kClientWidth = 5580;
+inline constexpr int kClientHeight = 2310;
+
+// The default font: MS Sans Serif, 8.25 points.
+inline constexpr char kFontFace[] = "MS Sans Serif";
+inline constexpr int kFontHundredthsOfPoint = 825;
+
+enum class Kind { PushButton, CheckBox, Label, TextBox };
+enum class Align { Left, Center, Right };
+
+enum ControlId {
+    IDC_FILEOPEN = 101,
+    IDC_EXIT,
+    IDC_ONLYERRORS,
+    IDC_BADFORMAT,
+    IDC_ABOUT,
+    IDC_URL,
+    IDC_URLLABEL,
+};
+
+struct Control {
+    const char* name;
+    int id;
+    Kind kind;
+    const char* text;
+    int left, top, width, height;  // twips
+    bool bold;
+    COLORREF color;
+    Align align;
+};
+
+inline constexpr COLORREF kDefaultText = CLR_INVALID;
+
+inline constexpr Control kControls[] = {
+    {"cmdFileOpen", IDC_FILEOPEN, Kind::PushButton, "&Check .sfv file", 360, 840, 1815, 495, true,
+     kDefaultText, Align::Center},
+    {"cmdExit", IDC_EXIT, Kind::PushButton, "E&xit", 3720, 840, 1575, 495, true, kDefaultText,
+     Align::Center},
+    {"chkOnlyErrors", IDC_ONLYERRORS, Kind::CheckBox, "&Show only failed lines", 480, 240, 2055, 255, false,
+     kDefaultText, Align::Left},
+    {"chkBadFormat", IDC_BADFORMAT, Kind::CheckBox, "&Warn about improperly formatted checksum lines", 480, 480,
+     3855, 255, false, kDefaultText, Align::Left},
+    {"lblAbout", IDC_ABOUT, Kind::Label, "A simple front-end GUI to the FSUM DOS application by Slavasoft", 120,
+     1560, 5295, 255, false, RGB(0, 128, 0), Align::Center},
+    {"txtURL", IDC_URL, Kind::TextBox, kHomePage, 1320, 1890, 3375, 285, false, RGB(0, 0, 255), Align::Left},
+    {"lblURL", IDC_URLLABEL, Kind::Label, "Homepage:", 240, 1920, 975, 255, false, kDefaultText, Align::Right},
+};
+
+}  // namespace corvane::layout

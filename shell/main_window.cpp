@@ -1,0 +1,272 @@
+#include "shell/main_window.h"
+
+#include <commctrl.h>
+
+#include "check/check_job.h"
+#include "platform/text_encoding.h"
+#include "res/resource.h"
+#include "shell/layout.h"
+
+namespace corvane {
+namespace {
+
+const wchar_t kClassName[] = L"CorvaneMain";
+
+// Open-dialog flags: the typed path must exist, no read-only box, keep the
+// program's current folder, Explorer look, the name is not validated.
+constexpr unsigned long kOfnPathMustExist = 0x800;
+constexpr unsigned long kOfnHideReadOnly = 0x4;
+constexpr unsigned long kOfnNoChangeDir = 0x8;
+constexpr unsigned long kOfnExplorer = 0x80000;
+constexpr unsigned long kOfnNoValidate = 0x100;
+
+constexpr char kDialogFileName[] = "*.sfv";
+constexpr char kDialogFilter[] = "SFV File (*.sfv)|*.sfv";
+constexpr unsigned kDialogMaxFileSize = 4096;
+constexpr char kDialogTitle[] = "Select a .sfv file";
+
+int Dpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+// Twips to pixels at the system DPI: 15 twips a pixel at 96 DPI.
+int Pixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
+
+HFONT MakeFont(int dpi, int weight) {
+    LOGFONTW font{};
+    font.lfHeight = -MulDiv(layout::kFontHundredthsOfPoint, dpi, 72 * 100);
+    font.lfWeight = weight;
+    font.lfCharSet = DEFAULT_CHARSET;
+    const std::wstring face = Wide(layout::kFontFace);
+    face.copy(font.lfFaceName, LF_FACESIZE - 1);
+    return CreateFontIndirectW(&font);
+}
+
+DWORD ControlStyle(const layout::Control& control) {
+    const DWORD base = WS_CHILD | WS_VISIBLE;
+    switch (control.kind) {
+        case layout::Kind::PushButton:
+            return base | WS_TABSTOP | BS_PUSHBUTTON;
+        case layout::Kind::CheckBox:
+            return base | WS_TABSTOP | BS_AUTOCHECKBOX;
+        case layout::Kind::TextBox:
+            return base | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT;
+        case layout::Kind::Label:
+            break;
+    }
+    const DWORD align = control.align == layout::Align::Center  ? SS_CENTER
+                        : control.align == layout::Align::Right ? SS_RIGHT
+                                                                : SS_LEFT;
+    return base | align | SS_NOPREFIX;
+}
+
+const wchar_t* ControlClass(layout::Kind kind) {
+    switch (kind) {
+        case layout::Kind::PushButton:
+        case layout::Kind::CheckBox:
+            return L"BUTTON";
+        case layout::Kind::TextBox:
+            return L"EDIT";
+        case layout::Kind::Label:
+            break;
+    }
+    return L"STATIC";
+}
+
+const layout::Control* FindControl(int id) {
+    for (const layout::Control& control : layout::kControls) {
+        if (control.id == id) return &control;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+MainWindow::~MainWindow() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    if (font_) DeleteObject(font_);
+    if (boldFont_) DeleteObject(boldFont_);
+    if (faceBrush_) DeleteObject(faceBrush_);
+}
+
+bool MainWindow::Create(HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_CORVANE));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClassName;
+    if (!RegisterClassExW(&wc)) return false;
+
+    // A fixed single border with a close box but no minimise or maximise box.
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+    const int dpi = Dpi();
+    RECT frame{0, 0, Pixels(layout::kClientWidth, dpi), Pixels(layout::kClientHeight, dpi)};
+    AdjustWindowRectEx(&frame, style, FALSE, 0);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+
+    font_ = MakeFont(dpi, FW_NORMAL);
+    boldFont_ = MakeFont(dpi, FW_BOLD);
+    faceBrush_ = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+
+    hwnd_ = CreateWindowExW(0, kClassName, Wide(layout::kCaption).c_str(), style, x, y, width, height, nullptr,
+                            nullptr, instance, this);
+    if (!hwnd_) return false;
+    CreateControls();
+    return true;
+}
+
+void MainWindow::CreateControls() {
+    const int dpi = Dpi();
+    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+    // Created in tab order, which is the order Tab visits them.
+    for (const layout::Control& control : layout::kControls) {
+        const DWORD exStyle = control.kind == layout::Kind::TextBox ? WS_EX_CLIENTEDGE : 0;
+        HWND item = CreateWindowExW(exStyle, ControlClass(control.kind), Wide(control.text).c_str(),
+                                    ControlStyle(control), Pixels(control.left, dpi), Pixels(control.top, dpi),
+                                    Pixels(control.width, dpi), Pixels(control.height, dpi), hwnd_,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
+        SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(control.bold ? boldFont_ : font_), FALSE);
+    }
+}
+
+void MainWindow::Form_Load(const std::string& argument) {
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    UpdateWindow(hwnd_);
+    SetFocus(Item(layout::IDC_FILEOPEN));
+
+    if (!sys_.FileLength(sys_.ProgramFolder() + "\\" + texts::kToolName)) {
+        ShowMessage(hwnd_, texts::kMissingTool, texts::kMissingToolTitle, MB_ICONEXCLAMATION);
+        Form_Unload();
+        return;
+    }
+    if (argument.empty()) return;
+
+    if (RequestFromCommandLine(job_, argument, sys_.CurrentFolder()) != RequestResult::Ok) {
+        ShowProblem(std::string(texts::kNoFileNamed) + "\n\n" + argument);
+        return;
+    }
+    if (!StartCheck()) return;
+
+    // The command-line state: this window has done its one check.
+    EnableWindow(Item(layout::IDC_ONLYERRORS), FALSE);
+    EnableWindow(Item(layout::IDC_BADFORMAT), FALSE);
+    EnableWindow(Item(layout::IDC_FILEOPEN), FALSE);
+    SetFocus(Item(layout::IDC_EXIT));
+}
+
+bool MainWindow::StartCheck() {
+    const CheckOutcome outcome = RunCheckBatch(job_, sys_);
+    if (!outcome.started) ShowProblem(outcome.message);
+    return outcome.started;
+}
+
+void MainWindow::ShowProblem(const std::string& message) {
+    ShowMessage(hwnd_, message, texts::kProblemTitle, MB_ICONEXCLAMATION);
+}
+
+void MainWindow::Form_Unload() {
+    // Runs again, nested, when destroying the window closes it; every step
+    // then finds nothing left to do.
+    if (unloaded_) return;
+    unloaded_ = true;
+    if (!job_.sBatchFile.empty()) sys_.RemoveFile(job_.sBatchFile);
+    HWND window = hwnd_;
+    hwnd_ = nullptr;
+    DestroyWindow(window);
+    PostQuitMessage(0);
+}
+
+void MainWindow::cmdExit_Click() { Form_Unload(); }
+
+void MainWindow::cmdFileOpen_Click() {
+    CommonDialog1.Flags = kOfnPathMustExist;
+    CommonDialog1.Flags |= kOfnHideReadOnly;
+    CommonDialog1.Flags |= kOfnNoChangeDir;
+    CommonDialog1.Flags |= kOfnExplorer;
+    CommonDialog1.Flags |= kOfnNoValidate;
+    CommonDialog1.FileName = kDialogFileName;
+    CommonDialog1.Filter = kDialogFilter;
+    CommonDialog1.MaxFileSize = kDialogMaxFileSize;
+    CommonDialog1.DialogTitle = kDialogTitle;
+    CommonDialog1.ShowOpen(hwnd_);
+
+    if (CommonDialog1.FileName.empty() || CommonDialog1.FileName == kDialogFileName) return;
+
+    const bool onlyFailed = IsDlgButtonChecked(hwnd_, layout::IDC_ONLYERRORS) != BST_UNCHECKED;
+    const bool warnFormat = IsDlgButtonChecked(hwnd_, layout::IDC_BADFORMAT) != BST_UNCHECKED;
+    if (RequestFromDialog(job_, CommonDialog1.FileName, CommonDialog1.FileTitle, onlyFailed, warnFormat) !=
+        RequestResult::Ok) {
+        ShowProblem(std::string(texts::kNoFileNamed) + "\n\n" + CommonDialog1.FileName);
+        return;
+    }
+    StartCheck();
+}
+
+void MainWindow::txtURL_GotFocus() { SendMessageW(Item(layout::IDC_URL), EM_SETSEL, 0, -1); }
+
+bool MainWindow::TranslateDialogMessage(MSG& msg) { return hwnd_ && IsDialogMessageW(hwnd_, &msg); }
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self || !self->hwnd_) return DefWindowProcW(hwnd, message, wParam, lParam);
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case layout::IDC_FILEOPEN:
+                    if (HIWORD(wParam) == BN_CLICKED) cmdFileOpen_Click();
+                    return 0;
+                case layout::IDC_EXIT:
+                    if (HIWORD(wParam) == BN_CLICKED) cmdExit_Click();
+                    return 0;
+                case layout::IDC_URL:
+                    if (HIWORD(wParam) == EN_SETFOCUS) txtURL_GotFocus();
+                    return 0;
+            }
+            break;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT: {
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            const layout::Control* control = FindControl(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
+            if (control && control->color != layout::kDefaultText) SetTextColor(dc, control->color);
+            if (message == WM_CTLCOLOREDIT) {
+                SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+            }
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(faceBrush_);
+        }
+        case WM_ACTIVATE:
+            // Give the focus back to the control that had it when the window
+            // was last left.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                lastFocus_ = GetFocus();
+            } else if (lastFocus_ && IsWindowEnabled(lastFocus_)) {
+                SetFocus(lastFocus_);
+                return 0;
+            }
+            break;
+        case WM_CLOSE:
+            Form_Unload();
+            return 0;
+    }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+}  // namespace corvane
