@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# The demo: Corvane.exe opens the bundled sample list (an intact, a damaged
+# and a missing file) exactly as the shell opens an .sfv file, with the real
+# checksum tool beside it. With a display you see the window and the console
+# (press a key in the console, then Exit). Without one it runs under Xvfb,
+# saves screenshots of both and ends by itself.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/build.sh" >/dev/null
+source "$root/tests/wine/wine_env.sh"
+
+demo="$WINE_C/Corvane Demo"
+rm -rf "$demo"
+mkdir -p "$demo/Program" "$demo/Sample files"
+cp "$root/build/win32/bin/Corvane.exe" "$root/build/win32/bin/fsum.exe" "$demo/Program/"
+cp "$root"/samples/demo/* "$demo/Sample files/"
+argument='"C:\Corvane Demo\Sample files\demo.sfv"'
+
+if [[ "$HEADLESS" == 0 ]]; then
+  echo "demo: Corvane.exe $argument"
+  wine "$demo/Program/Corvane.exe" 'C:\Corvane Demo\Sample files\demo.sfv'
+  exit 0
+fi
+
+shots="$root/build/demo-screenshots"
+rm -rf "$shots" && mkdir -p "$shots"
+cp "$root/build/win32/bin/uidriver.exe" "$demo/"
+wine "$demo/uidriver.exe" demo 'C:\Corvane Demo\Program' "$argument" 'C:\Corvane Demo' </dev/null
+convert "$demo/window.bmp" "$shots/window.png"
+convert "$demo/console.bmp" "$shots/console.png"
+echo "demo: screenshots of the window and the console are in $shots"

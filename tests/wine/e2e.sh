@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# End-to-end tests of Corvane.exe under Wine: the real program, the real
+# checksum tool and the real console, driven from outside by uidriver.exe.
+# Expects the Windows build in build/win32/bin.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+source "$root/tests/wine/wine_env.sh"
+bin="$root/build/win32/bin"
+
+top="$WINE_C/Corvane Test"
+rm -rf "$top"
+prog="$top/Program Files/Corvane"
+mkdir -p "$prog" "$top/No Tool" "$top/Locked/~temp.bat" "$top/sfv data" "$top/100% café & co" "$top/expected"
+cp "$bin/Corvane.exe" "$bin/fsum.exe" "$prog/"
+cp "$bin/Corvane.exe" "$top/No Tool/"
+cp "$bin/Corvane.exe" "$bin/fsum.exe" "$top/Locked/"
+cp "$root"/samples/demo/* "$top/sfv data/"
+cp "$root"/samples/demo/* "$top/100% café & co/"
+cp "$bin/uidriver.exe" "$top/"
+
+P='C:\Corvane Test\Program Files\Corvane'
+D='C:\Corvane Test\sfv data'
+tool="\"$P\\fsum.exe\""
+
+# expect NAME LINE...: the bytes a script must hold, each line ended by CR LF.
+expect() {
+  local name=$1
+  shift
+  printf '%s\r\n' "$@" >"$top/expected/$name.bat"
+  echo "C:\\Corvane Test\\expected\\$name.bat"
+}
+
+passed=0
+failed=0
+# scenario TITLE ARGS...: one run of the driver; its closing line is counted.
+scenario() {
+  local title=$1
+  shift
+  echo "== $title"
+  # Into a file, not a pipe: Wine's background processes would hold a pipe open.
+  local out="$top/driver.log"
+  wine "$top/uidriver.exe" "$@" </dev/null >"$out" 2>&1
+  sed -i 's/\r$//' "$out"
+  grep -v '^ok  ' "$out"
+  local summary
+  summary=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$out" | tail -n1)
+  if [[ -z "$summary" ]]; then
+    echo "FAIL the driver ended without a summary"
+    failed=$((failed + 1))
+    return
+  fi
+  passed=$((passed + $(echo "$summary" | cut -d' ' -f1)))
+  failed=$((failed + $(echo "$summary" | cut -d' ' -f3)))
+}
+
+local_script() {  # options
+  expect "local$1" '@echo off' 'C:' "cd \"$D\"" "$tool -c $1\"demo.sfv\"" 'echo .' 'pause'
+}
+
+scenario "the window" window "$P"
+scenario "no tool, no argument" missing 'C:\Corvane Test\No Tool'
+scenario "no tool, with an argument" missing 'C:\Corvane Test\No Tool' "\"$D\\demo.sfv\""
+
+scenario "opened from the shell; Exit" cmdline "$P" "\"$D\\demo.sfv\"" "$(local_script '')" \
+  'FAILED      damaged.txt  (expected A0632CF8, found 4836EC2B)'
+scenario "opened from the shell; the close box" closebox "$P" "\"$D\\demo.sfv\"" "$(local_script '')" \
+  'MISSING     missing.txt'
+scenario "an argument without quotes keeps every character" cmdline "$P" "$D\\demo.sfv" "$(local_script '')" \
+  'OK          intact.txt'
+
+# cmd reads the script in the OEM code page (437: é is 0x82) and expands
+# percent signs everywhere; the tool must still reach the folder.
+odd=$(expect odd '@echo off' 'C:' $'cd "C:\\Corvane Test\\100%% caf\x82 & co"' "$tool -c \"demo.sfv\"" 'echo .' 'pause')
+scenario "a folder with %, é and &" cmdline "$P" '"C:\Corvane Test\100% café & co\demo.sfv"' "$odd" \
+  'OK          intact.txt'
+
+# A bare name lies in the current folder, which the driver sets to system32.
+bare=$(expect bare '@echo off' 'C:' 'cd "C:\windows\system32"' "$tool -c \"nothere.sfv\"" 'echo .' 'pause')
+scenario "a bare file name" cmdline "$P" 'nothere.sfv' "$bare" 'cannot read the checksum list'
+
+# Network paths: Wine's net use maps nothing, so the script is checked by its
+# bytes. E: and F: are taken, so G: is mapped.
+ln -sfn "$top" "$WINEPREFIX/dosdevices/e:"
+ln -sfn "$top" "$WINEPREFIX/dosdevices/f:"
+rule="echo $(printf -- '-%.0s' $(seq 75))"
+net=$(expect net '@echo off' 'echo Creating mapped network folder G: to \\nas\media' 'net use G: \\nas\media' \
+  'G:' 'cd "music"' "$tool -c \"album.sfv\"" 'echo Mapped Drive G: was created to perform this operation.' \
+  'echo Press any key to remove it.' "$rule" 'pause' 'net use G: /delete /yes')
+scenario "a network folder maps the first free letter" cmdline "$P" '"\\nas\media\music\album.sfv"' "$net" \
+  'Mapped Drive G: was created'
+for letter in {g..z}; do ln -sfn "$top" "$WINEPREFIX/dosdevices/$letter:"; done
+scenario "no free drive letter" message "$P" '"\\nas\media\music\album.sfv"' 'Every drive letter from E: to Z: is in use'
+rm -f "$WINEPREFIX"/dosdevices/[e-z]:
+
+scenario "an argument that names no file" message "$P" "\"$D\\\"" 'This does not name a .sfv file'
+scenario "a script that cannot be written" message 'C:\Corvane Test\Locked' "\"$D\\demo.sfv\"" \
+  'The check script could not be written'
+
+scenario "the Open dialog: both options, one, then none" dialog "$P" \
+  "$D\\demo.sfv" jfw "$(local_script '-jf -w ')" 'MISSING     missing.txt' \
+  "$D\\demo.sfv" w "$(local_script '-w ')" 'OK          intact.txt' \
+  "$D\\demo.sfv" jf "$(local_script '-jf ')" 'FAILED      damaged.txt'
+typed=$(expect typed '@echo off' 'C:' "cd \"$D\"" "$tool -c \"typed.sfv\"" 'echo .' 'pause')
+scenario "the Open dialog: a typed name of no file is accepted" dialog "$P" \
+  "$D\\typed.sfv" - "$typed" 'cannot read the checksum list'
+scenario "the Open dialog: Cancel" cancel "$P"
+
+echo "$passed passed, $failed failed"
+[[ $failed -eq 0 ]]

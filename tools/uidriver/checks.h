@@ -1,0 +1,17 @@
+// Counting and printing the driver's checks: one line per check, and a
+// closing "N passed, N failed" line.
+#pragma once
+
+#include <string>
+
+namespace uidriver {
+
+void Check(bool ok, const std::string& what, const std::string& detail = {});
+
+void CheckText(const std::string& actual, const std::string& expected, const std::string& what);
+void CheckNumber(long long actual, long long expected, const std::string& what);
+
+// Prints the summary; the exit status: 0 when nothing failed.
+int Summary();
+
+}  // namespace uidriver
