@@ -6,4 +6,3 @@
 #include "check/check_state.h"
 #include "check/run_check_batch.h"
 #include "check/texts.h"
-

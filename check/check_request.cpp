@@ -81,8 +81,8 @@ RequestResult RequestFromCommandLine(CheckState& job, std::string_view argument,
     return RequestResult::Ok;
 }
 
-RequestResult RequestFromDialog(CheckState& job, std::string_view fullPath,
-                                std::string_view fileTitle, bool onlyFailed, bool warnFormat) {
+RequestResult RequestFromDialog(CheckState& job, std::string_view fullPath, std::string_view fileTitle,
+                                bool onlyFailed, bool warnFormat) {
     // Without a name the dialog's path is taken to end in a five-character name
     // such as "x.sfv"; with one, the folder is the path less a backslash and it.
     const size_t cut = fileTitle.empty() ? 5 : fileTitle.size() + 1;

@@ -28,7 +28,7 @@ RequestResult RequestFromCommandLine(CheckState& job, std::string_view argument,
 
 // Fills sTitle, sFolder, the two option fields, sFsumArgs and sDrive from the
 // Open dialog's full path and file name (the name may be empty).
-RequestResult RequestFromDialog(CheckState& job, std::string_view fullPath,
-                                std::string_view fileTitle, bool onlyFailed, bool warnFormat);
+RequestResult RequestFromDialog(CheckState& job, std::string_view fullPath, std::string_view fileTitle,
+                                bool onlyFailed, bool warnFormat);
 
 }  // namespace corvane

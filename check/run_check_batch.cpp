@@ -37,8 +37,7 @@ CheckOutcome RunCheckBatch(CheckState& job, Platform& sys) {
     // one serves, quoted; the script never lands in the root of a drive.
     const std::string shortFolder = GetShortFileName(sys, programFolder);
     job.sBatchFile = (shortFolder.empty() ? programFolder : shortFolder) + "\\" + texts::kScriptName;
-    const std::string commandLine =
-        shortFolder.empty() ? "\"" + job.sBatchFile + "\"" : job.sBatchFile;
+    const std::string commandLine = shortFolder.empty() ? "\"" + job.sBatchFile + "\"" : job.sBatchFile;
 
     const std::string toolFolder = ConsoleForm(sys, programFolder);
     const std::string folder = ConsoleForm(sys, job.sFolder);

@@ -12,11 +12,11 @@ namespace corvane {
 class CommonDialog {
 public:
     unsigned long Flags = 0;
-    std::string FileName;     // in: initial name; out: the chosen full path, unchanged on Cancel
-    std::string Filter;       // "description|pattern" pairs joined by "|"
+    std::string FileName;        // in: initial name; out: the chosen full path, unchanged on Cancel
+    std::string Filter;          // "description|pattern" pairs joined by "|"
     unsigned MaxFileSize = 260;  // size of the file-name buffer in characters
     std::string DialogTitle;
-    std::string FileTitle;    // out: the chosen file's name without its folder
+    std::string FileTitle;  // out: the chosen file's name without its folder
 
     // Shows the modal Open dialog owned by `owner` and waits until it closes.
     void ShowOpen(HWND owner);

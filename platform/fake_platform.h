@@ -15,10 +15,10 @@ class FakePlatform : public Platform {
 public:
     std::string programFolder = "C:\\Tools";
     std::string currentFolder = "C:\\Users\\me";
-    std::set<char> takenDrives;                        // letters with a volume
-    std::map<std::string, std::string> shortNames;     // long -> short; absent: failure
-    std::map<std::string, unsigned> shortNameNeeds;    // long -> size needed when larger than asked
-    std::string unreadableByConsole;                   // characters the console code page lacks
+    std::set<char> takenDrives;                      // letters with a volume
+    std::map<std::string, std::string> shortNames;   // long -> short; absent: failure
+    std::map<std::string, unsigned> shortNameNeeds;  // long -> size needed when larger than asked
+    std::string unreadableByConsole;                 // characters the console code page lacks
     bool failWrite = false;
     bool failStart = false;
 

@@ -14,8 +14,8 @@ std::wstring Wide(std::string_view utf8) {
 
 std::string Utf8(std::wstring_view wide) {
     if (wide.empty()) return {};
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                         nullptr, nullptr);
     std::string utf8(static_cast<size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size, nullptr,
                         nullptr);
@@ -29,12 +29,12 @@ bool ToOemCodePage(std::string_view utf8, std::string& oem) {
     // No best-fit mapping: a character replaced by a look-alike would name
     // another folder.
     BOOL lossy = FALSE;
-    const int size = WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, &lossy);
+    const int size = WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide.data(),
+                                         static_cast<int>(wide.size()), nullptr, 0, nullptr, &lossy);
     if (size <= 0 || lossy) return false;
     oem.resize(static_cast<size_t>(size));
-    WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), oem.data(), size,
-                        nullptr, &lossy);
+    WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                        oem.data(), size, nullptr, &lossy);
     return !lossy;
 }
 

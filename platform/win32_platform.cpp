@@ -9,8 +9,9 @@ namespace corvane {
 
 std::string SystemMessage(unsigned long code) {
     wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::wstring message = text ? text : L"Error " + std::to_wstring(code) + L".";
     LocalFree(text);
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r')) message.pop_back();
@@ -19,7 +20,8 @@ std::string SystemMessage(unsigned long code) {
 
 unsigned Win32Platform::DriveType(const std::string& root) { return GetDriveTypeW(Wide(root).c_str()); }
 
-unsigned Win32Platform::ShortPathName(const std::string& longPath, std::string& shortPath, unsigned bufferSize) {
+unsigned Win32Platform::ShortPathName(const std::string& longPath, std::string& shortPath,
+                                      unsigned bufferSize) {
     std::wstring buffer(bufferSize, L' ');
     const DWORD n = GetShortPathNameW(Wide(longPath).c_str(), buffer.data(), bufferSize);
     if (n > 0 && n <= bufferSize) shortPath = Utf8(std::wstring_view(buffer.data(), n));

@@ -14,7 +14,8 @@ public:
     std::string ProgramFolder() override;
     std::string CurrentFolder() override;
     bool ConsoleCanRead(const std::string& text) override;
-    bool WriteScript(const std::string& path, const std::vector<std::string>& lines, std::string& error) override;
+    bool WriteScript(const std::string& path, const std::vector<std::string>& lines,
+                     std::string& error) override;
     bool StartConsoleProcess(const std::string& commandLine, std::string& error) override;
     std::optional<std::uint64_t> FileLength(const std::string& path) override;
     void RemoveFile(const std::string& path) override;

@@ -2,11 +2,12 @@
 # Brings a Debian 12 machine to everything the build, the demo and the tests need.
 # Idempotent: installs only what is missing, so the README commands can call it every time.
 set -euo pipefail
+[[ $EUID -eq 0 ]] || SUDO=sudo
 
 packages=(
   cmake g++ make pkg-config libgtest-dev zlib1g-dev
   g++-mingw-w64-i686 libz-mingw-w64-dev
-  wine wine32:i386 xvfb xauth imagemagick x11-utils
+  wine wine32:i386 xvfb xauth imagemagick rhash
 )
 
 missing=()

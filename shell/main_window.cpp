@@ -117,8 +117,8 @@ bool MainWindow::Create(HINSTANCE instance) {
     boldFont_ = MakeFont(dpi, FW_BOLD);
     faceBrush_ = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
 
-    hwnd_ = CreateWindowExW(0, kClassName, Wide(layout::kCaption).c_str(), style, x, y, width, height, nullptr,
-                            nullptr, instance, this);
+    hwnd_ = CreateWindowExW(0, kClassName, Wide(layout::kCaption).c_str(), style, x, y, width, height,
+                            nullptr, nullptr, instance, this);
     if (!hwnd_) return false;
     CreateControls();
     return true;
@@ -130,10 +130,11 @@ void MainWindow::CreateControls() {
     // Created in tab order, which is the order Tab visits them.
     for (const layout::Control& control : layout::kControls) {
         const DWORD exStyle = control.kind == layout::Kind::TextBox ? WS_EX_CLIENTEDGE : 0;
-        HWND item = CreateWindowExW(exStyle, ControlClass(control.kind), Wide(control.text).c_str(),
-                                    ControlStyle(control), Pixels(control.left, dpi), Pixels(control.top, dpi),
-                                    Pixels(control.width, dpi), Pixels(control.height, dpi), hwnd_,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
+        HWND item =
+            CreateWindowExW(exStyle, ControlClass(control.kind), Wide(control.text).c_str(),
+                            ControlStyle(control), Pixels(control.left, dpi), Pixels(control.top, dpi),
+                            Pixels(control.width, dpi), Pixels(control.height, dpi), hwnd_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
         SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(control.bold ? boldFont_ : font_), FALSE);
     }
 }

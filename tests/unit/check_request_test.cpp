@@ -32,8 +32,8 @@ INSTANTIATE_TEST_SUITE_P(
     Arguments, CommandLineRequest,
     testing::Values(ArgumentCase{"\"D:\\sfv sets\\disc1.sfv\"", "D:\\sfv sets", "disc1.sfv", "D:"},
                     ArgumentCase{"\"C:\\x.sfv\"", "C:", "x.sfv", "C:"},
-                    ArgumentCase{"\"\\\\server\\share\\dir\\x.sfv\"", "\\\\server\\share\\dir",
-                                 "x.sfv", "\\\\"},
+                    ArgumentCase{"\"\\\\server\\share\\dir\\x.sfv\"", "\\\\server\\share\\dir", "x.sfv",
+                                 "\\\\"},
                     // Without its quotes the path keeps every character.
                     ArgumentCase{"C:\\dir\\x.sfv", "C:\\dir", "x.sfv", "C:"},
                     ArgumentCase{"  \"C:\\dir\\x.sfv\"\t", "C:\\dir", "x.sfv", "C:"},
@@ -41,16 +41,14 @@ INSTANTIATE_TEST_SUITE_P(
                     ArgumentCase{"\"x.sfv\"", "C:\\Users\\me", "x.sfv", "C:"},
                     ArgumentCase{"sub\\x y.sfv", "C:\\Users\\me\\sub", "x y.sfv", "C:"},
                     ArgumentCase{"\\data\\x.sfv", "C:\\data", "x.sfv", "C:"},
-                    ArgumentCase{"\"C:\\100% done\\a&b (1).sfv\"", "C:\\100% done", "a&b (1).sfv",
-                                 "C:"}));
+                    ArgumentCase{"\"C:\\100% done\\a&b (1).sfv\"", "C:\\100% done", "a&b (1).sfv", "C:"}));
 
 TEST(CommandLineRequest, NamesNoFile) {
     for (const char* argument : {"\"\"", "\"C:\\dir\\\"", "C:\\dir\\", "   ", "\"C:\\a\" & calc \"b.sfv\"",
                                  "\"C:\\a\\x\r\ny.sfv\""}) {
         CheckState job;
         job.sFolder = "unchanged";
-        EXPECT_EQ(RequestFromCommandLine(job, argument, kCwd), RequestResult::NoFileNamed)
-            << argument;
+        EXPECT_EQ(RequestFromCommandLine(job, argument, kCwd), RequestResult::NoFileNamed) << argument;
         EXPECT_EQ(job.sFolder, "unchanged");
     }
 }
@@ -105,17 +103,15 @@ INSTANTIATE_TEST_SUITE_P(
     OptionTable, DialogRequest,
     testing::Values(
         DialogCase{"C:\\data\\x.sfv", "x.sfv", false, false, "C:\\data", "C:", "fsum.exe\" -c \"x.sfv\""},
-        DialogCase{"C:\\data\\x.sfv", "x.sfv", true, false, "C:\\data", "C:",
-                   "fsum.exe\" -c -jf \"x.sfv\""},
-        DialogCase{"C:\\data\\x.sfv", "x.sfv", false, true, "C:\\data", "C:",
-                   "fsum.exe\" -c -w \"x.sfv\""},
-        DialogCase{"C:\\data\\x.sfv", "x.sfv", true, true, "C:\\data", "C:",
-                   "fsum.exe\" -c -jf -w \"x.sfv\""},
+        DialogCase{"C:\\data\\x.sfv", "x.sfv", true, false, "C:\\data", "C:", "fsum.exe\" -c -jf \"x.sfv\""},
+        DialogCase{"C:\\data\\x.sfv", "x.sfv", false, true, "C:\\data", "C:", "fsum.exe\" -c -w \"x.sfv\""},
+        DialogCase{"C:\\data\\x.sfv", "x.sfv", true, true, "C:\\data",
+                   "C:", "fsum.exe\" -c -jf -w \"x.sfv\""},
         DialogCase{"C:\\x.sfv", "x.sfv", false, false, "C:", "C:", "fsum.exe\" -c \"x.sfv\""},
-        DialogCase{"\\\\server\\share\\dir\\x.sfv", "x.sfv", false, false, "\\\\server\\share\\dir",
-                   "\\\\", "fsum.exe\" -c \"x.sfv\""},
-        DialogCase{"D:\\sfv sets\\disc 1.sfv", "disc 1.sfv", false, false, "D:\\sfv sets", "D:",
-                   "fsum.exe\" -c \"disc 1.sfv\""},
+        DialogCase{"\\\\server\\share\\dir\\x.sfv", "x.sfv", false, false, "\\\\server\\share\\dir", "\\\\",
+                   "fsum.exe\" -c \"x.sfv\""},
+        DialogCase{"D:\\sfv sets\\disc 1.sfv", "disc 1.sfv", false, false, "D:\\sfv sets",
+                   "D:", "fsum.exe\" -c \"disc 1.sfv\""},
         // Without a name the folder is the path less its last five characters.
         DialogCase{"C:\\data\\x.sfv", "", false, false, "C:\\data\\", "C:", "fsum.exe\" -c \"\""}));
 
@@ -123,13 +119,12 @@ TEST(DialogRequest, TooShortOrNoFileStartsNothing) {
     const struct {
         const char* path;
         const char* title;
-    } cases[] = {{"", ""}, {"a.sf", ""}, {"x.sfv", ""}, {"x.sfv", "x.sfv"}, {"C:\\dir\\", ""},
-                 {"C:\\dir\\", "dir"}};
+    } cases[] = {{"", ""},           {"a.sf", ""},      {"x.sfv", ""},
+                 {"x.sfv", "x.sfv"}, {"C:\\dir\\", ""}, {"C:\\dir\\", "dir"}};
     for (const auto& c : cases) {
         CheckState job;
         job.sTitle = "unchanged";
-        EXPECT_EQ(RequestFromDialog(job, c.path, c.title, true, true), RequestResult::NoFileNamed)
-            << c.path;
+        EXPECT_EQ(RequestFromDialog(job, c.path, c.title, true, true), RequestResult::NoFileNamed) << c.path;
         EXPECT_EQ(job.sTitle, "unchanged");
         EXPECT_EQ(job.sOptOnlyFailed, "");
     }

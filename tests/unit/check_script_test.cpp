@@ -10,8 +10,8 @@ const std::string kRule = "echo " + std::string(75, '-');
 
 TEST(LocalScript, SpellsTheDocumentedExample) {
     EXPECT_EQ(LocalScript("C:", "C:\\data", "C:\\Tools", "fsum.exe\" -c -jf -w \"x.sfv\""),
-              (Lines{"@echo off", "C:", "cd \"C:\\data\"",
-                     "\"C:\\Tools\\fsum.exe\" -c -jf -w \"x.sfv\"", "echo .", "pause"}));
+              (Lines{"@echo off", "C:", "cd \"C:\\data\"", "\"C:\\Tools\\fsum.exe\" -c -jf -w \"x.sfv\"",
+                     "echo .", "pause"}));
 }
 
 TEST(LocalScript, QuotesAProgramFolderWithSpaces) {
@@ -26,8 +26,7 @@ TEST(LocalScript, ChangesToTheRootOfADrive) {
 }
 
 TEST(LocalScript, DoublesPercentSignsSoCmdExpandsNothing) {
-    const Lines lines =
-        LocalScript("C:", "C:\\100% done\\%PATH%", "C:\\50%", "fsum.exe\" -c \"%x%.sfv\"");
+    const Lines lines = LocalScript("C:", "C:\\100% done\\%PATH%", "C:\\50%", "fsum.exe\" -c \"%x%.sfv\"");
     EXPECT_EQ(lines[2], "cd \"C:\\100%% done\\%%PATH%%\"");
     EXPECT_EQ(lines[3], "\"C:\\50%%\\fsum.exe\" -c \"%%x%%.sfv\"");
 }
@@ -51,18 +50,12 @@ TEST(SplitNetworkFolder, CutsAtTheFourthBackslash) {
 }
 
 TEST(NetworkScript, SpellsEveryLine) {
-    EXPECT_EQ(NetworkScript({"\\\\nas\\media", "music"}, "E:", "C:\\Tools", "fsum.exe\" -c \"album.sfv\""),
-              (Lines{"@echo off",
-                     "echo Creating mapped network folder E: to \\\\nas\\media",
-                     "net use E: \\\\nas\\media",
-                     "E:",
-                     "cd \"music\"",
-                     "\"C:\\Tools\\fsum.exe\" -c \"album.sfv\"",
-                     "echo Mapped Drive E: was created to perform this operation.",
-                     "echo Press any key to remove it.",
-                     kRule,
-                     "pause",
-                     "net use E: /delete /yes"}));
+    EXPECT_EQ(
+        NetworkScript({"\\\\nas\\media", "music"}, "E:", "C:\\Tools", "fsum.exe\" -c \"album.sfv\""),
+        (Lines{"@echo off", "echo Creating mapped network folder E: to \\\\nas\\media",
+               "net use E: \\\\nas\\media", "E:", "cd \"music\"", "\"C:\\Tools\\fsum.exe\" -c \"album.sfv\"",
+               "echo Mapped Drive E: was created to perform this operation.",
+               "echo Press any key to remove it.", kRule, "pause", "net use E: /delete /yes"}));
     EXPECT_EQ(kRule.size(), 80u);
 }
 
@@ -79,7 +72,8 @@ TEST(NetworkScript, NothingInTheShareNameCanRunACommand) {
 }
 
 TEST(NetworkScript, QuotesAShareNameWithSpaces) {
-    const Lines lines = NetworkScript({"\\\\srv\\my share", "x"}, "E:", "C:\\Tools", "fsum.exe\" -c \"x.sfv\"");
+    const Lines lines =
+        NetworkScript({"\\\\srv\\my share", "x"}, "E:", "C:\\Tools", "fsum.exe\" -c \"x.sfv\"");
     EXPECT_EQ(lines[1], "echo Creating mapped network folder E: to \\\\srv\\my share");
     EXPECT_EQ(lines[2], "net use E: \"\\\\srv\\my share\"");
 }

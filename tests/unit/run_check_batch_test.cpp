@@ -34,10 +34,10 @@ TEST_F(RunCheckBatchTest, WritesTheScriptInTheShortProgramFolderAndStartsIt) {
     const CheckOutcome outcome = RunCheckBatch(job, sys);
     ASSERT_TRUE(outcome.started) << outcome.message;
     EXPECT_EQ(job.sBatchFile, "C:\\PROGRA~1\\CORVANE\\~temp.bat");
-    EXPECT_EQ(Script(), (std::vector<std::string>{
-                            "@echo off", "D:", "cd \"D:\\sfv sets\"",
-                            "\"C:\\Program Files\\Corvane\\fsum.exe\" -c -jf \"disc1.sfv\"",
-                            "echo .", "pause"}));
+    EXPECT_EQ(Script(),
+              (std::vector<std::string>{"@echo off", "D:", "cd \"D:\\sfv sets\"",
+                                        "\"C:\\Program Files\\Corvane\\fsum.exe\" -c -jf \"disc1.sfv\"",
+                                        "echo .", "pause"}));
     EXPECT_EQ(sys.started, std::vector<std::string>{job.sBatchFile});
 }
 

@@ -33,8 +33,7 @@ bool InputFile::Open(const std::string& path, bool& missing, std::string& error)
     return true;
 }
 
-long long InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count,
-                            std::string& error) const {
+long long InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count, std::string& error) const {
     for (;;) {
         const ssize_t n = pread(static_cast<int>(handle_), buffer, count, static_cast<off_t>(offset));
         if (n >= 0) return n;

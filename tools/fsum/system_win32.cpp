@@ -25,8 +25,9 @@ std::string Utf8(std::wstring_view wide) {
 
 std::string SystemReason(DWORD code) {
     wchar_t* message = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+    FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        code, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
     std::wstring text = message ? message : L"Unknown error.";
     LocalFree(message);
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
@@ -62,8 +63,9 @@ bool InputFile::Open(const std::string& path, bool& missing, std::string& error)
         error = "It is a folder, not a file.";
         return false;
     }
-    HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE file =
+        CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         missing = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_BAD_NETPATH ||
@@ -101,8 +103,8 @@ void WriteOut(std::string_view text) { Write(STD_OUTPUT_HANDLE, text); }
 void WriteError(std::string_view text) { Write(STD_ERROR_HANDLE, text); }
 
 std::string EntryNameToUtf8(const std::string& name) {
-    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name.data(), static_cast<int>(name.size()), nullptr,
-                            0) > 0) {
+    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, name.data(), static_cast<int>(name.size()),
+                            nullptr, 0) > 0) {
         return name;
     }
     return Utf8(Wide(name, CP_ACP));

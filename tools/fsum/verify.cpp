@@ -49,8 +49,8 @@ long long ReadBlock(const InputFile& file, std::uint64_t offset, unsigned char* 
 bool CrcOfFile(const InputFile& file, std::uint32_t& crc, std::string& error) {
     const std::uint64_t size = file.Size();
     const std::uint64_t blocks = (size + kBlock - 1) / kBlock;
-    const unsigned workers =
-        static_cast<unsigned>(std::min<std::uint64_t>(std::max(1u, std::thread::hardware_concurrency()), blocks));
+    const unsigned workers = static_cast<unsigned>(
+        std::min<std::uint64_t>(std::max(1u, std::thread::hardware_concurrency()), blocks));
 
     std::vector<std::uint32_t> crcs(static_cast<std::size_t>(blocks));
     std::atomic<std::uint64_t> next{0};
@@ -87,7 +87,8 @@ bool CrcOfFile(const InputFile& file, std::uint32_t& crc, std::string& error) {
     crc = 0;
     for (std::size_t i = 0; i < crcs.size(); ++i) {
         const std::uint64_t length = std::min<std::uint64_t>(kBlock, size - i * kBlock);
-        crc = i == 0 ? crcs[0] : static_cast<std::uint32_t>(crc32_combine(crc, crcs[i], static_cast<z_off_t>(length)));
+        crc = i == 0 ? crcs[0]
+                     : static_cast<std::uint32_t>(crc32_combine(crc, crcs[i], static_cast<z_off_t>(length)));
     }
     return true;
 }
@@ -170,7 +171,8 @@ int CheckList(const std::string& listPath, const Options& options, const Sink& o
         for (; bad != list.badLines.end() && *bad < line; ++bad) {
             ++counts.badlyFormatted;
             if (options.warnFormat) {
-                out("WARNING     line " + std::to_string(*bad) + " is an improperly formatted checksum line\n");
+                out("WARNING     line " + std::to_string(*bad) +
+                    " is an improperly formatted checksum line\n");
             }
         }
     };
@@ -197,7 +199,8 @@ int CheckList(const std::string& listPath, const Options& options, const Sink& o
             out("UNREADABLE  " + entry.name + "  (" + reason + ")\n");
         } else if (crc != entry.crc) {
             ++counts.mismatched;
-            out("FAILED      " + entry.name + "  (expected " + Hex(entry.crc) + ", found " + Hex(crc) + ")\n");
+            out("FAILED      " + entry.name + "  (expected " + Hex(entry.crc) + ", found " + Hex(crc) +
+                ")\n");
         } else {
             ++counts.verified;
             if (!options.onlyFailed) out("OK          " + entry.name + "\n");
@@ -206,8 +209,9 @@ int CheckList(const std::string& listPath, const Options& options, const Sink& o
     warnUpTo(list.badLines.empty() ? 0 : list.badLines.back() + 1);
 
     std::string summary = std::string(75, '-') + "\n" + std::to_string(counts.verified) + " verified, " +
-                          std::to_string(counts.mismatched) + " mismatched, " + std::to_string(counts.missing) +
-                          " missing, " + std::to_string(counts.unreadable) + " unreadable";
+                          std::to_string(counts.mismatched) + " mismatched, " +
+                          std::to_string(counts.missing) + " missing, " + std::to_string(counts.unreadable) +
+                          " unreadable";
     if (options.warnFormat) summary += ", " + std::to_string(counts.badlyFormatted) + " badly formatted";
     out(summary + "\n");
 

@@ -14,12 +14,14 @@ void Check(bool ok, const std::string& what, const std::string& detail) {
     ok ? ++passed : ++failed;
     // The detail says what was seen; it matters only when the check failed.
     const bool show = !ok && !detail.empty();
-    std::printf("%s %s%s%s\n", ok ? "ok  " : "FAIL", what.c_str(), show ? ": " : "", show ? detail.c_str() : "");
+    std::printf("%s %s%s%s\n", ok ? "ok  " : "FAIL", what.c_str(), show ? ": " : "",
+                show ? detail.c_str() : "");
     std::fflush(stdout);
 }
 
 void CheckText(const std::string& actual, const std::string& expected, const std::string& what) {
-    Check(actual == expected, what, actual == expected ? "" : "got [" + actual + "], want [" + expected + "]");
+    Check(actual == expected, what,
+          actual == expected ? "" : "got [" + actual + "], want [" + expected + "]");
 }
 
 void CheckNumber(long long actual, long long expected, const std::string& what) {

@@ -54,10 +54,18 @@ const Expected kControls[] = {
     {101, "cmdFileOpen", "Button", "&Check .sfv file", {24, 56, 24 + 121, 56 + 33}, FW_BOLD},
     {102, "cmdExit", "Button", "E&xit", {248, 56, 248 + 105, 56 + 33}, FW_BOLD},
     {103, "chkOnlyErrors", "Button", "&Show only failed lines", {32, 16, 32 + 137, 16 + 17}, FW_NORMAL},
-    {104, "chkBadFormat", "Button", "&Warn about improperly formatted checksum lines", {32, 32, 32 + 257, 32 + 17},
+    {104,
+     "chkBadFormat",
+     "Button",
+     "&Warn about improperly formatted checksum lines",
+     {32, 32, 32 + 257, 32 + 17},
      FW_NORMAL},
-    {105, "lblAbout", "Static", "A simple front-end GUI to the FSUM DOS application by Slavasoft",
-     {8, 104, 8 + 353, 104 + 17}, FW_NORMAL},
+    {105,
+     "lblAbout",
+     "Static",
+     "A simple front-end GUI to the FSUM DOS application by Slavasoft",
+     {8, 104, 8 + 353, 104 + 17},
+     FW_NORMAL},
     {106, "txtURL", "Edit", "http://www.corvane.example/", {88, 126, 88 + 225, 126 + 19}, FW_NORMAL},
     {107, "lblURL", "Static", "Homepage:", {16, 128, 16 + 65, 128 + 17}, FW_NORMAL},
 };
@@ -65,7 +73,8 @@ const int kFileOpen = 101, kExit = 102, kOnlyErrors = 103, kBadFormat = 104, kUr
 
 std::string TextOf(HWND hwnd) {
     wchar_t text[512] = {};
-    SendMessageTimeoutW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        nullptr);
     return Utf8(text);
 }
 
@@ -78,16 +87,20 @@ std::string ClassOf(HWND hwnd) {
 bool SameText(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
 
 std::string ReadFileBytes(const std::string& path) {
-    UniqueHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr));
+    UniqueHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
     std::string bytes;
     char block[4096];
     DWORD read = 0;
-    while (file.valid() && ReadFile(file.get(), block, sizeof block, &read, nullptr) && read > 0) bytes.append(block, read);
+    while (file.valid() && ReadFile(file.get(), block, sizeof block, &read, nullptr) && read > 0)
+        bytes.append(block, read);
     return bytes;
 }
 
-bool FileExists(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& path) {
+    return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 template <typename Condition>
 bool WaitFor(Condition condition, DWORD timeoutMs = kTimeoutMs) {
@@ -111,7 +124,8 @@ public:
         // script in the wrong place shows.
         wchar_t system[MAX_PATH];
         GetSystemDirectoryW(system, MAX_PATH);
-        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, system, &startup, &info)) {
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, system, &startup,
+                            &info)) {
             Check(false, "Corvane.exe starts", std::to_string(GetLastError()));
             return;
         }
@@ -204,7 +218,8 @@ std::vector<DWORD> ChildProcesses(DWORD parent, const wchar_t* exe) {
     UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
         if (entry.th32ParentProcessID == parent && lstrcmpiW(entry.szExeFile, exe) == 0) {
             children.push_back(entry.th32ProcessID);
         }
@@ -217,8 +232,8 @@ std::string ConsoleText(DWORD pid) {
     FreeConsole();
     if (!AttachConsole(pid)) return {};
     std::wstring text;
-    HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
+    HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
     CONSOLE_SCREEN_BUFFER_INFO info{};
     if (out != INVALID_HANDLE_VALUE && GetConsoleScreenBufferInfo(out, &info)) {
         for (SHORT row = 0; row <= info.dwCursorPosition.Y; ++row) {
@@ -238,8 +253,8 @@ std::string ConsoleText(DWORD pid) {
 void PressKeyInConsole(DWORD pid) {
     FreeConsole();
     if (!AttachConsole(pid)) return;
-    HANDLE in = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
+    HANDLE in = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
     INPUT_RECORD keys[2] = {};
     for (int i = 0; i < 2; ++i) {
         keys[i].EventType = KEY_EVENT;
@@ -270,8 +285,8 @@ void CheckConsoleAndFinish(const Program& program, const std::string& reportLine
         screen = ConsoleText(cmd);
         return screen.find("Press any key") != std::string::npos;
     });
-    Check(screen.find(reportLine) != std::string::npos, "the console shows the tool's report line [" + reportLine + "]",
-          screen);
+    Check(screen.find(reportLine) != std::string::npos,
+          "the console shows the tool's report line [" + reportLine + "]", screen);
     UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, cmd));
     PressKeyInConsole(cmd);
     Check(process.valid() && WaitForSingleObject(process.get(), kTimeoutMs) == WAIT_OBJECT_0,
@@ -279,8 +294,10 @@ void CheckConsoleAndFinish(const Program& program, const std::string& reportLine
 }
 
 void CheckScript(const Program& program, const std::string& expectedFile) {
-    Check(WaitFor([&] { return FileExists(program.script()); }), "~temp.bat is written in the program folder");
-    CheckText(ReadFileBytes(program.script()), ReadFileBytes(expectedFile), "~temp.bat holds exactly the expected bytes");
+    Check(WaitFor([&] { return FileExists(program.script()); }),
+          "~temp.bat is written in the program folder");
+    CheckText(ReadFileBytes(program.script()), ReadFileBytes(expectedFile),
+              "~temp.bat holds exactly the expected bytes");
 }
 
 bool Enabled(const Program& program, int id) { return IsWindowEnabled(program.Item(id)) != FALSE; }
@@ -365,7 +382,8 @@ int FontWeight(HWND control, const std::string& caption, int dpi) {
 // image with 16 colours.
 void CheckExecutableIcon(const std::string& exe) {
     HMODULE module = LoadLibraryExW(Wide(exe).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    HRSRC group = module ? FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14)) : nullptr;  // RT_GROUP_ICON
+    HRSRC group =
+        module ? FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14)) : nullptr;  // RT_GROUP_ICON
     const BYTE* bytes = group ? static_cast<const BYTE*>(LockResource(LoadResource(module, group))) : nullptr;
     // A group header (reserved, type, count) followed by 14-byte entries
     // that start with width, height and colour count.
@@ -387,7 +405,8 @@ void WindowScenario(const std::string& folder) {
     CheckText(TextOf(main), "Corvane v1.41  by Brannock", "caption");
     const LONG style = GetWindowLongW(main, GWL_STYLE);
     Check((style & WS_CAPTION) == WS_CAPTION && (style & WS_SYSMENU), "title bar with a close box");
-    Check(!(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)), "fixed border, no minimise or maximise box");
+    Check(!(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)),
+          "fixed border, no minimise or maximise box");
     RECT client{};
     GetClientRect(main, &client);
     CheckNumber(client.right, scaled(372), "client width");
@@ -412,20 +431,24 @@ void WindowScenario(const std::string& folder) {
         const RECT want{scaled(control.pixels.left), scaled(control.pixels.top), scaled(control.pixels.right),
                         scaled(control.pixels.bottom)};
         Check(EqualRect(&rect, &want), name + " rectangle",
-              std::to_string(rect.left) + "," + std::to_string(rect.top) + "," + std::to_string(rect.right) + "," +
-                  std::to_string(rect.bottom));
+              std::to_string(rect.left) + "," + std::to_string(rect.top) + "," + std::to_string(rect.right) +
+                  "," + std::to_string(rect.bottom));
         Check(IsWindowVisible(item) && IsWindowEnabled(item), name + " visible and enabled");
-        if (control.id != kUrl) CheckNumber(FontWeight(item, control.text, dpi), control.weight, name + " font weight");
+        if (control.id != kUrl)
+            CheckNumber(FontWeight(item, control.text, dpi), control.weight, name + " font weight");
     }
 
     const LONG buttonType = GetWindowLongW(program.Item(kFileOpen), GWL_STYLE) & BS_TYPEMASK;
     Check(buttonType == BS_PUSHBUTTON || buttonType == BS_DEFPUSHBUTTON, "cmdFileOpen is a push button");
-    Check((GetWindowLongW(program.Item(kExit), GWL_STYLE) & BS_TYPEMASK) != BS_DEFPUSHBUTTON, "cmdExit is no default button");
+    Check((GetWindowLongW(program.Item(kExit), GWL_STYLE) & BS_TYPEMASK) != BS_DEFPUSHBUTTON,
+          "cmdExit is no default button");
     for (int id : {kOnlyErrors, kBadFormat}) {
-        CheckNumber(SendMessageW(program.Item(id), BM_GETCHECK, 0, 0), BST_UNCHECKED, "check box starts unchecked");
+        CheckNumber(SendMessageW(program.Item(id), BM_GETCHECK, 0, 0), BST_UNCHECKED,
+                    "check box starts unchecked");
     }
     CheckNumber(GetWindowLongW(program.Item(105), GWL_STYLE) & SS_TYPEMASK, SS_CENTER, "lblAbout is centred");
-    CheckNumber(GetWindowLongW(program.Item(107), GWL_STYLE) & SS_TYPEMASK, SS_RIGHT, "lblURL is right-aligned");
+    CheckNumber(GetWindowLongW(program.Item(107), GWL_STYLE) & SS_TYPEMASK, SS_RIGHT,
+                "lblURL is right-aligned");
 
     Check(program.Focus() == program.Item(kFileOpen), "the focus starts on cmdFileOpen");
     const int tabOrder[] = {kExit, kOnlyErrors, kBadFormat, kUrl, kFileOpen};
@@ -434,7 +457,8 @@ void WindowScenario(const std::string& folder) {
         Check(program.Focus() == program.Item(id), "Tab moves the focus to control " + std::to_string(id));
         if (id == kUrl) {
             DWORD start = 1, end = 0;
-            SendMessageW(program.Item(kUrl), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+            SendMessageW(program.Item(kUrl), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                         reinterpret_cast<LPARAM>(&end));
             Check(start == 0 && end == TextOf(program.Item(kUrl)).size(), "the whole address is selected");
         }
     }
@@ -501,7 +525,8 @@ void MissingToolScenario(const std::string& folder, const std::string& argument)
         }
     }
     CheckText(text, "FSUM.EXE is not in the same folder as this program.    ", "the message text");
-    Check(icon && ShowsIcon(icon, IDI_EXCLAMATION) && !ShowsIcon(icon, IDI_HAND) && !ShowsIcon(icon, IDI_ASTERISK),
+    Check(icon && ShowsIcon(icon, IDI_EXCLAMATION) && !ShowsIcon(icon, IDI_HAND) &&
+              !ShowsIcon(icon, IDI_ASTERISK),
           "the message shows the exclamation icon");
     CheckNumber(buttons, 1, "one button");
     CheckText(ok ? TextOf(ok) : "", "OK", "the button is OK");
@@ -682,7 +707,8 @@ void DemoScenario(const std::string& folder, const std::string& argument, const 
 }
 
 int Usage() {
-    std::fputs("usage: uidriver window|missing|cmdline|closebox|dialog|cancel|message|demo DIR ...\n", stderr);
+    std::fputs("usage: uidriver window|missing|cmdline|closebox|dialog|cancel|message|demo DIR ...\n",
+               stderr);
     return 2;
 }
 
@@ -705,7 +731,8 @@ int wmain(int argc, wchar_t** argv) {
         CommandLineScenario(folder, args[2], args[3], args[4], true);
     } else if (scenario == "dialog" && args.size() >= 6 && (args.size() - 2) % 4 == 0) {
         std::vector<DialogCheck> checks;
-        for (size_t i = 2; i + 3 < args.size(); i += 4) checks.push_back({args[i], args[i + 1], args[i + 2], args[i + 3]});
+        for (size_t i = 2; i + 3 < args.size(); i += 4)
+            checks.push_back({args[i], args[i + 1], args[i + 2], args[i + 3]});
         DialogScenario(folder, checks);
     } else if (scenario == "message" && args.size() == 4) {
         MessageScenario(folder, args[2], args[3]);
