@@ -392,6 +392,41 @@ void CheckExecutableIcon(const std::string& exe) {
     if (module) FreeLibrary(module);
 }
 
+// The executable's version record: numbers, the texts, and the language.
+void CheckVersionRecord(const std::string& exe) {
+    const std::wstring path = Wide(exe);
+    DWORD ignored = 0;
+    std::vector<BYTE> record(GetFileVersionInfoSizeW(path.c_str(), &ignored));
+    Check(!record.empty() &&
+              GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(record.size()), record.data()),
+          "Corvane.exe has a version record");
+    if (record.empty()) return;
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT size = 0;
+    VerQueryValueW(record.data(), L"\\", reinterpret_cast<void**>(&fixed), &size);
+    Check(fixed && fixed->dwFileVersionMS == 0x00010004 && fixed->dwFileVersionLS == 0x00000001 &&
+              fixed->dwProductVersionMS == 0x00010004 && fixed->dwProductVersionLS == 0x00000001,
+          "file and product version 1.4.0.1");
+    WORD* language = nullptr;
+    VerQueryValueW(record.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&language), &size);
+    Check(language && size >= 4 && language[0] == 0x0409 && language[1] == 0x04B0,
+          "language 0409, code page 04B0");
+
+    const struct {
+        const wchar_t* key;
+        const char* value;
+    } texts[] = {{L"FileVersion", "1.04.0001"},         {L"ProductVersion", "1.04.0001"},
+                 {L"Comments", "Frontend to FSUM.EXE"}, {L"ProductName", "Corvane"},
+                 {L"InternalName", "Corvane"},          {L"OriginalFilename", "Corvane.exe"}};
+    for (const auto& text : texts) {
+        wchar_t* value = nullptr;
+        const std::wstring key = std::wstring(L"\\StringFileInfo\\040904B0\\") + text.key;
+        VerQueryValueW(record.data(), key.c_str(), reinterpret_cast<void**>(&value), &size);
+        CheckText(value ? Utf8(value) : "", text.value, "version record " + Utf8(text.key));
+    }
+}
+
 void WindowScenario(const std::string& folder) {
     Program program(folder, "");
     HWND main = program.window();
@@ -417,6 +452,7 @@ void WindowScenario(const std::string& folder) {
     const int dy = (frame.top + frame.bottom) / 2 - GetSystemMetrics(SM_CYSCREEN) / 2;
     Check(dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1, "centred on the screen");
     CheckExecutableIcon(folder + "\\Corvane.exe");
+    CheckVersionRecord(folder + "\\Corvane.exe");
 
     for (const Expected& control : kControls) {
         HWND item = program.Item(control.id);
