@@ -21,7 +21,4 @@ public:
     void RemoveFile(const std::string& path) override;
 };
 
-// The system's text for an error code, without its line end.
-std::string SystemMessage(unsigned long code);
-
 }  // namespace corvane

@@ -1,38 +1,15 @@
 #include <windows.h>
 
+#include "platform/system_message.h"
+#include "platform/text_encoding.h"
 #include "system.h"
 
 namespace fsum {
 namespace {
 
-std::wstring Wide(std::string_view text, UINT codePage = CP_UTF8) {
-    if (text.empty()) return {};
-    const int size = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-    return wide;
-}
-
-std::string Utf8(std::wstring_view wide) {
-    if (wide.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string text(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size, nullptr,
-                        nullptr);
-    return text;
-}
-
-std::string SystemReason(DWORD code) {
-    wchar_t* message = nullptr;
-    FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        code, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
-    std::wstring text = message ? message : L"Unknown error.";
-    LocalFree(message);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
-    return Utf8(text);
-}
+using corvane::SystemMessage;
+using corvane::Utf8;
+using corvane::Wide;
 
 HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
@@ -70,13 +47,13 @@ bool InputFile::Open(const std::string& path, bool& missing, std::string& error)
         const DWORD code = GetLastError();
         missing = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_BAD_NETPATH ||
                   code == ERROR_INVALID_NAME;
-        error = SystemReason(code);
+        error = SystemMessage(code);
         return false;
     }
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file, &size)) {
         missing = false;
-        error = SystemReason(GetLastError());
+        error = SystemMessage(GetLastError());
         CloseHandle(file);
         return false;
     }
@@ -93,7 +70,7 @@ long long InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t coun
     if (!ReadFile(AsHandle(handle_), buffer, static_cast<DWORD>(count), &read, &at)) {
         const DWORD code = GetLastError();
         if (code == ERROR_HANDLE_EOF) return 0;
-        error = SystemReason(code);
+        error = SystemMessage(code);
         return -1;
     }
     return read;
@@ -107,7 +84,10 @@ std::string EntryNameToUtf8(const std::string& name) {
                             nullptr, 0) > 0) {
         return name;
     }
-    return Utf8(Wide(name, CP_ACP));
+    const int size = MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), wide.data(), size);
+    return Utf8(wide);
 }
 
 }  // namespace fsum
