@@ -34,10 +34,13 @@ CheckOutcome RunCheckBatch(CheckState& job, Platform& sys) {
 
     // The script lives in the short form of the program folder so that the
     // command line that starts it has no spaces. Without a short form the long
-    // one serves, quoted; the script never lands in the root of a drive.
+    // one serves; the script never lands in the root of a drive. A volume
+    // without 8.3 names answers with the long form, spaces and all, and such
+    // a path is quoted.
     const std::string shortFolder = GetShortFileName(sys, programFolder);
     job.sBatchFile = (shortFolder.empty() ? programFolder : shortFolder) + "\\" + texts::kScriptName;
-    const std::string commandLine = shortFolder.empty() ? "\"" + job.sBatchFile + "\"" : job.sBatchFile;
+    const bool hasSpace = job.sBatchFile.find(' ') != std::string::npos;
+    const std::string commandLine = hasSpace ? "\"" + job.sBatchFile + "\"" : job.sBatchFile;
 
     const std::string toolFolder = ConsoleForm(sys, programFolder);
     const std::string folder = ConsoleForm(sys, job.sFolder);

@@ -48,6 +48,12 @@ TEST_F(RunCheckBatchTest, WithoutAShortFormUsesTheLongOneQuoted) {
     EXPECT_EQ(sys.started, std::vector<std::string>{"\"C:\\Program Files\\Corvane\\~temp.bat\""});
 }
 
+TEST_F(RunCheckBatchTest, AVolumeWithoutShortNamesGetsTheScriptPathQuoted) {
+    sys.shortNames[kLongTools] = kLongTools;
+    ASSERT_TRUE(RunCheckBatch(job, sys).started);
+    EXPECT_EQ(sys.started, std::vector<std::string>{"\"C:\\Program Files\\Corvane\\~temp.bat\""});
+}
+
 TEST_F(RunCheckBatchTest, AsksAgainWhenTheShortFormIsLongerThanTheBuffer) {
     sys.shortNameNeeds[kLongTools] = 420;
     ASSERT_TRUE(RunCheckBatch(job, sys).started);
