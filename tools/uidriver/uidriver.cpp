@@ -167,6 +167,13 @@ public:
         Settle();
     }
 
+    // Presses Alt and a letter: the access key of a control.
+    void PressAccessKey(wchar_t letter) const {
+        HWND target = Focus() ? Focus() : hwnd_;
+        PostMessageW(target, WM_SYSCHAR, letter, 1 | (1 << 29));  // bit 29: Alt is down
+        Settle();
+    }
+
     // Waits until the window has handled everything sent to it so far.
     void Settle() const {
         DWORD_PTR ignored = 0;
@@ -497,6 +504,21 @@ void WindowScenario(const std::string& folder) {
                          reinterpret_cast<LPARAM>(&end));
             Check(start == 0 && end == TextOf(program.Item(kUrl)).size(), "the whole address is selected");
         }
+    }
+
+    // Alt+S and Alt+W toggle the two options from wherever the focus is.
+    const struct {
+        wchar_t letter;
+        int id;
+    } accessKeys[] = {{L's', kOnlyErrors}, {L'w', kBadFormat}};
+    for (const auto& key : accessKeys) {
+        const std::string name = std::string("Alt+") + static_cast<char>(key.letter);
+        program.PressAccessKey(key.letter);
+        CheckNumber(SendMessageW(program.Item(key.id), BM_GETCHECK, 0, 0), BST_CHECKED,
+                    name + " ticks its box");
+        program.PressAccessKey(key.letter);
+        CheckNumber(SendMessageW(program.Item(key.id), BM_GETCHECK, 0, 0), BST_UNCHECKED,
+                    name + " clears it again");
     }
 
     // The close box, with no check run: the program ends and writes nothing.
