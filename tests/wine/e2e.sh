@@ -105,5 +105,16 @@ scenario "the Open dialog: a typed name of no file is accepted" dialog "$P" \
   "$D\\typed.sfv" - "$typed" 'cannot read the checksum list'
 scenario "the Open dialog: Cancel" cancel "$P"
 
+# At 120 DPI the layout keeps its proportions. The setting is read when the
+# wineserver starts, so it is restarted around the run.
+set_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 </dev/null
+  wineserver -k
+  wineserver -p >/dev/null 2>&1 </dev/null
+}
+set_dpi 120
+scenario "the window at 120 DPI" window "$P" 120
+set_dpi 96
+
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]

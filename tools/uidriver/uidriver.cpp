@@ -2,7 +2,7 @@
 // user would see it: the window and its controls, the keyboard, the message
 // box, the Open dialog, the check script and the console it runs in.
 //
-//   uidriver window   DIR                  the window, its controls, Tab, the close box
+//   uidriver window   DIR [DPI]            the window, its controls, Tab, the close box
 //   uidriver missing  DIR [ARG]            no fsum.exe beside the program
 //   uidriver cmdline  DIR ARG SCRIPT TEXT  opened with an argument; Exit
 //   uidriver closebox DIR ARG              opened with an argument; the close box
@@ -45,29 +45,21 @@ struct Expected {
     const char* name;
     const char* cls;
     const char* text;
-    RECT pixels;  // left, top, right, bottom at 96 DPI
+    int left, top, width, height;  // pixels at 96 DPI
     int weight;
 };
 
 // The window's controls in tab order, as the user must see them at 96 DPI.
 const Expected kControls[] = {
-    {101, "cmdFileOpen", "Button", "&Check .sfv file", {24, 56, 24 + 121, 56 + 33}, FW_BOLD},
-    {102, "cmdExit", "Button", "E&xit", {248, 56, 248 + 105, 56 + 33}, FW_BOLD},
-    {103, "chkOnlyErrors", "Button", "&Show only failed lines", {32, 16, 32 + 137, 16 + 17}, FW_NORMAL},
-    {104,
-     "chkBadFormat",
-     "Button",
-     "&Warn about improperly formatted checksum lines",
-     {32, 32, 32 + 257, 32 + 17},
+    {101, "cmdFileOpen", "Button", "&Check .sfv file", 24, 56, 121, 33, FW_BOLD},
+    {102, "cmdExit", "Button", "E&xit", 248, 56, 105, 33, FW_BOLD},
+    {103, "chkOnlyErrors", "Button", "&Show only failed lines", 32, 16, 137, 17, FW_NORMAL},
+    {104, "chkBadFormat", "Button", "&Warn about improperly formatted checksum lines", 32, 32, 257, 17,
      FW_NORMAL},
-    {105,
-     "lblAbout",
-     "Static",
-     "A simple front-end GUI to the FSUM DOS application by Slavasoft",
-     {8, 104, 8 + 353, 104 + 17},
-     FW_NORMAL},
-    {106, "txtURL", "Edit", "http://www.corvane.example/", {88, 126, 88 + 225, 126 + 19}, FW_NORMAL},
-    {107, "lblURL", "Static", "Homepage:", {16, 128, 16 + 65, 128 + 17}, FW_NORMAL},
+    {105, "lblAbout", "Static", "A simple front-end GUI to the FSUM DOS application by Slavasoft", 8, 104,
+     353, 17, FW_NORMAL},
+    {106, "txtURL", "Edit", "http://www.corvane.example/", 88, 126, 225, 19, FW_NORMAL},
+    {107, "lblURL", "Static", "Homepage:", 16, 128, 65, 17, FW_NORMAL},
 };
 const int kFileOpen = 101, kExit = 102, kOnlyErrors = 103, kBadFormat = 104, kUrl = 106;
 
@@ -434,7 +426,7 @@ void CheckVersionRecord(const std::string& exe) {
     }
 }
 
-void WindowScenario(const std::string& folder) {
+void WindowScenario(const std::string& folder, int expectedDpi) {
     Program program(folder, "");
     HWND main = program.window();
     if (!main) return;
@@ -442,6 +434,8 @@ void WindowScenario(const std::string& folder) {
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
+    CheckNumber(dpi, expectedDpi, "the system DPI");
+    // At other DPI settings each position and size scales on its own.
     auto scaled = [dpi](LONG pixels) { return MulDiv(pixels, dpi, 96); };
 
     CheckText(TextOf(main), "Corvane v1.41  by Brannock", "caption");
@@ -471,8 +465,9 @@ void WindowScenario(const std::string& folder) {
         RECT rect{};
         GetWindowRect(item, &rect);
         MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&rect), 2);
-        const RECT want{scaled(control.pixels.left), scaled(control.pixels.top), scaled(control.pixels.right),
-                        scaled(control.pixels.bottom)};
+        const RECT want{scaled(control.left), scaled(control.top),
+                        scaled(control.left) + scaled(control.width),
+                        scaled(control.top) + scaled(control.height)};
         Check(EqualRect(&rect, &want), name + " rectangle",
               std::to_string(rect.left) + "," + std::to_string(rect.top) + "," + std::to_string(rect.right) +
                   "," + std::to_string(rect.bottom));
@@ -780,7 +775,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::string& folder = args[1];
 
     if (scenario == "window") {
-        WindowScenario(folder);
+        WindowScenario(folder, args.size() > 2 ? std::stoi(args[2]) : 96);
     } else if (scenario == "missing") {
         MissingToolScenario(folder, args.size() > 2 ? args[2] : "");
     } else if (scenario == "cmdline" && args.size() == 5) {
