@@ -120,12 +120,11 @@ bool MainWindow::Create(HINSTANCE instance) {
     hwnd_ = CreateWindowExW(0, kClassName, Wide(layout::kCaption).c_str(), style, x, y, width, height,
                             nullptr, nullptr, instance, this);
     if (!hwnd_) return false;
-    CreateControls();
+    CreateControls(dpi);
     return true;
 }
 
-void MainWindow::CreateControls() {
-    const int dpi = Dpi();
+void MainWindow::CreateControls(int dpi) {
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
     // Created in tab order, which is the order Tab visits them.
     for (const layout::Control& control : layout::kControls) {
@@ -175,8 +174,8 @@ void MainWindow::ShowProblem(const std::string& message) {
 }
 
 void MainWindow::Form_Unload() {
-    // Runs again, nested, when destroying the window closes it; every step
-    // then finds nothing left to do.
+    // Exit, the close box and the missing-tool path all lead here; whatever
+    // comes after the first run finds nothing left to do.
     if (unloaded_) return;
     unloaded_ = true;
     if (!job_.sBatchFile.empty()) sys_.RemoveFile(job_.sBatchFile);

@@ -33,7 +33,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-    void CreateControls();
+    void CreateControls(int dpi);
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
     void ShowProblem(const std::string& message);
     bool StartCheck();
