@@ -9,9 +9,9 @@ mib=${1:-1024}
 rounds=5
 
 bash "$root/scripts/setup.sh"
-command -v rhash >/dev/null && command -v cksfv >/dev/null || {
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq rhash cksfv >/dev/null
-}
+for tool in rhash cksfv bc; do
+  command -v "$tool" >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$tool" >/dev/null
+done
 cmake -S "$root" -B "$root/build/native" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$root/build/native" --target fsum -j"$(nproc)" >/dev/null
 fsum="$root/build/native/bin/fsum"
