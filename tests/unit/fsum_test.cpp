@@ -159,10 +159,20 @@ TEST_F(CheckListTest, ListsThatCannotBeCheckedGetAMessage) {
     Write("empty.sfv", "");
     Write("comments.sfv", "; only a comment\r\n\r\n");
     Write("garbage.sfv", std::string("\x00\xFF\x13\x37garbage\x00\x01", 13));
-    for (const char* list : {"empty.sfv", "comments.sfv", "garbage.sfv", "absent.sfv", "folder.bin"}) {
-        EXPECT_EQ(Run(list), kCannotCheck) << list;
-        EXPECT_TRUE(out.empty()) << list;
-        EXPECT_NE(err.find("fsum: "), std::string::npos) << list;
+    Write("huge.sfv", "");
+    fs::resize_file(dir / "huge.sfv", std::uintmax_t{300} << 20);  // sparse: costs no disk
+    const struct {
+        const char* list;
+        const char* says;
+    } cases[] = {
+        {"empty.sfv", "holds no checksum lines"},   {"comments.sfv", "holds no checksum lines"},
+        {"garbage.sfv", "holds no checksum lines"}, {"absent.sfv", "cannot read the checksum list"},
+        {"folder.bin", "a folder, not a file"},     {"huge.sfv", "too large to be a checksum list"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run(c.list), kCannotCheck) << c.list;
+        EXPECT_TRUE(out.empty()) << c.list;
+        EXPECT_NE(err.find(c.says), std::string::npos) << c.list << ": " << err;
     }
 }
 

@@ -24,6 +24,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A list is read whole; real ones are far smaller than this (a million
+// entries of a hundred bytes), and a larger file given by mistake must not
+// exhaust a 32-bit address space.
+constexpr std::uint64_t kLargestList = std::uint64_t{256} << 20;
+
 // Large blocks keep the read calls few; each worker thread owns one.
 constexpr std::size_t kBlock = std::size_t{4} << 20;
 
@@ -145,7 +150,10 @@ int CheckList(const std::string& listPath, const Options& options, const Sink& o
         bool missing = false;
         std::string reason;
         long long got = -1;
-        if (list.Open(listPath, missing, reason)) {
+        const bool opened = list.Open(listPath, missing, reason);
+        if (opened && list.Size() > kLargestList) {
+            reason = "It is too large to be a checksum list.";
+        } else if (opened) {
             text.resize(static_cast<std::size_t>(list.Size()));
             got = ReadBlock(list, 0, reinterpret_cast<unsigned char*>(text.data()), text.size(), reason);
         }
