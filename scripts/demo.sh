@@ -6,6 +6,7 @@
 # saves screenshots of both and ends by itself.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+echo "demo: building (the first run also installs what is missing)"
 bash "$root/scripts/build.sh" >/dev/null
 source "$root/tests/wine/wine_env.sh"
 
