@@ -63,6 +63,13 @@ const Expected kControls[] = {
 };
 const int kFileOpen = 101, kExit = 102, kOnlyErrors = 103, kBadFormat = 104, kUrl = 106;
 
+const char* NameOf(int id) {
+    for (const Expected& control : kControls) {
+        if (control.id == id) return control.name;
+    }
+    return "?";
+}
+
 std::string TextOf(HWND hwnd) {
     wchar_t text[512] = {};
     SendMessageTimeoutW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
@@ -492,7 +499,7 @@ void WindowScenario(const std::string& folder, int expectedDpi) {
     const int tabOrder[] = {kExit, kOnlyErrors, kBadFormat, kUrl, kFileOpen};
     for (int id : tabOrder) {
         program.PressKey(VK_TAB);
-        Check(program.Focus() == program.Item(id), "Tab moves the focus to control " + std::to_string(id));
+        Check(program.Focus() == program.Item(id), std::string("Tab moves the focus to ") + NameOf(id));
         if (id == kUrl) {
             DWORD start = 1, end = 0;
             SendMessageW(program.Item(kUrl), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
