@@ -12,9 +12,7 @@ namespace {
 
 const char kNetworkDrive[] = "\\\\";
 
-CheckOutcome Problem(const char* what, const std::string& detail) {
-    return {false, std::string(what) + "\n\n" + detail};
-}
+CheckOutcome Problem(const char* what, const std::string& detail) { return {false, what, detail}; }
 
 // A path as the script must spell it so that cmd reads it back unchanged: as
 // it is when the console's code page holds every character, else its short
@@ -75,7 +73,7 @@ CheckOutcome RunCheckBatch(CheckState& job, Platform& sys) {
     if (!sys.StartConsoleProcess(commandLine, error)) {
         return Problem(texts::kCannotStartScript, job.sBatchFile + "\n" + error);
     }
-    return {true, {}};
+    return {true, nullptr, {}};
 }
 
 }  // namespace corvane

@@ -7,11 +7,12 @@
 
 namespace corvane {
 
-// Whether the check script was written and started; when not, a message for
-// the user that says why.
+// Whether the check script was written and started; when not, what went
+// wrong (one of the texts in texts.h) and the path or reason it concerns.
 struct CheckOutcome {
     bool started = false;
-    std::string message;
+    const char* what = nullptr;
+    std::string detail;
 };
 
 // Writes the check script for the job into the program folder and starts it

@@ -151,7 +151,7 @@ void MainWindow::Form_Load(const std::string& argument) {
     if (argument.empty()) return;
 
     if (RequestFromCommandLine(job_, argument, sys_.CurrentFolder()) != RequestResult::Ok) {
-        ShowProblem(std::string(texts::kNoFileNamed) + "\n\n" + argument);
+        ShowProblem(texts::kNoFileNamed, argument);
         return;
     }
     if (!StartCheck()) return;
@@ -165,12 +165,12 @@ void MainWindow::Form_Load(const std::string& argument) {
 
 bool MainWindow::StartCheck() {
     const CheckOutcome outcome = RunCheckBatch(job_, sys_);
-    if (!outcome.started) ShowProblem(outcome.message);
+    if (!outcome.started) ShowProblem(outcome.what, outcome.detail);
     return outcome.started;
 }
 
-void MainWindow::ShowProblem(const std::string& message) {
-    ShowMessage(hwnd_, message, texts::kProblemTitle, MB_ICONEXCLAMATION);
+void MainWindow::ShowProblem(const char* what, const std::string& detail) {
+    ShowMessage(hwnd_, std::string(what) + "\n\n" + detail, texts::kProblemTitle, MB_ICONEXCLAMATION);
 }
 
 void MainWindow::Form_Unload() {
@@ -205,7 +205,7 @@ void MainWindow::cmdFileOpen_Click() {
     const bool warnFormat = IsDlgButtonChecked(hwnd_, layout::IDC_BADFORMAT) != BST_UNCHECKED;
     if (RequestFromDialog(job_, CommonDialog1.FileName, CommonDialog1.FileTitle, onlyFailed, warnFormat) !=
         RequestResult::Ok) {
-        ShowProblem(std::string(texts::kNoFileNamed) + "\n\n" + CommonDialog1.FileName);
+        ShowProblem(texts::kNoFileNamed, CommonDialog1.FileName);
         return;
     }
     StartCheck();

@@ -35,7 +35,9 @@ private:
 
     void CreateControls(int dpi);
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
-    void ShowProblem(const std::string& message);
+    // A problem that keeps a check from starting: what went wrong, then the
+    // path or reason it concerns.
+    void ShowProblem(const char* what, const std::string& detail);
     bool StartCheck();
 
     void Form_Unload();

@@ -32,7 +32,7 @@ protected:
 
 TEST_F(RunCheckBatchTest, WritesTheScriptInTheShortProgramFolderAndStartsIt) {
     const CheckOutcome outcome = RunCheckBatch(job, sys);
-    ASSERT_TRUE(outcome.started) << outcome.message;
+    ASSERT_TRUE(outcome.started) << outcome.what;
     EXPECT_EQ(job.sBatchFile, "C:\\PROGRA~1\\CORVANE\\~temp.bat");
     EXPECT_EQ(Script(),
               (std::vector<std::string>{"@echo off", "D:", "cd \"D:\\sfv sets\"",
@@ -79,7 +79,8 @@ TEST_F(RunCheckBatchTest, NoFreeLetterStartsNothing) {
     job.sDrive = "\\\\";
     const CheckOutcome outcome = RunCheckBatch(job, sys);
     EXPECT_FALSE(outcome.started);
-    EXPECT_NE(outcome.message.find(texts::kNoFreeDrive), std::string::npos);
+    EXPECT_EQ(outcome.what, texts::kNoFreeDrive);
+    EXPECT_EQ(outcome.detail, "\\\\server\\share");
     EXPECT_TRUE(sys.files.empty());
     EXPECT_TRUE(sys.started.empty());
 }
@@ -88,15 +89,15 @@ TEST_F(RunCheckBatchTest, WriteAndStartFailuresComeBackAsMessages) {
     sys.failWrite = true;
     CheckOutcome outcome = RunCheckBatch(job, sys);
     EXPECT_FALSE(outcome.started);
-    EXPECT_NE(outcome.message.find(texts::kCannotWriteScript), std::string::npos);
-    EXPECT_NE(outcome.message.find("Access is denied."), std::string::npos);
+    EXPECT_EQ(outcome.what, texts::kCannotWriteScript);
+    EXPECT_NE(outcome.detail.find("Access is denied."), std::string::npos);
     EXPECT_TRUE(sys.started.empty());
 
     sys.failWrite = false;
     sys.failStart = true;
     outcome = RunCheckBatch(job, sys);
     EXPECT_FALSE(outcome.started);
-    EXPECT_NE(outcome.message.find(texts::kCannotStartScript), std::string::npos);
+    EXPECT_EQ(outcome.what, texts::kCannotStartScript);
 }
 
 TEST_F(RunCheckBatchTest, PathsTheConsoleCannotReadUseTheirShortForm) {
@@ -113,7 +114,8 @@ TEST_F(RunCheckBatchTest, PathsTheConsoleCannotReadUseTheirShortForm) {
     sys.shortNames.erase(job.sFolder);
     const CheckOutcome outcome = RunCheckBatch(job, sys);
     EXPECT_FALSE(outcome.started);
-    EXPECT_NE(outcome.message.find(texts::kNotReadableByConsole), std::string::npos);
+    EXPECT_EQ(outcome.what, texts::kNotReadableByConsole);
+    EXPECT_EQ(outcome.detail, job.sFolder);
 }
 
 TEST_F(RunCheckBatchTest, TwoRunsLeaveOnlyTheLastScript) {
