@@ -18,19 +18,19 @@ inline constexpr int kFontHundredthsOfPoint = 825;
 enum class Kind { PushButton, CheckBox, Label, TextBox };
 enum class Align { Left, Center, Right };
 
+// Control identifiers, named after the controls.
 enum ControlId {
-    IDC_FILEOPEN = 101,
-    IDC_EXIT,
-    IDC_ONLYERRORS,
-    IDC_BADFORMAT,
-    IDC_ABOUT,
-    IDC_URL,
-    IDC_URLLABEL,
+    cmdFileOpen = 101,
+    cmdExit,
+    chkOnlyErrors,
+    chkBadFormat,
+    lblAbout,
+    txtURL,
+    lblURL,
 };
 
 struct Control {
-    const char* name;
-    int id;
+    ControlId id;
     Kind kind;
     const char* text;
     int left, top, width, height;  // twips
@@ -42,18 +42,17 @@ struct Control {
 inline constexpr COLORREF kDefaultText = CLR_INVALID;
 
 inline constexpr Control kControls[] = {
-    {"cmdFileOpen", IDC_FILEOPEN, Kind::PushButton, "&Check .sfv file", 360, 840, 1815, 495, true,
-     kDefaultText, Align::Center},
-    {"cmdExit", IDC_EXIT, Kind::PushButton, "E&xit", 3720, 840, 1575, 495, true, kDefaultText, Align::Center},
-    {"chkOnlyErrors", IDC_ONLYERRORS, Kind::CheckBox, "&Show only failed lines", 480, 240, 2055, 255, false,
-     kDefaultText, Align::Left},
-    {"chkBadFormat", IDC_BADFORMAT, Kind::CheckBox, "&Warn about improperly formatted checksum lines", 480,
-     480, 3855, 255, false, kDefaultText, Align::Left},
-    {"lblAbout", IDC_ABOUT, Kind::Label, "A simple front-end GUI to the FSUM DOS application by Slavasoft",
-     120, 1560, 5295, 255, false, RGB(0, 128, 0), Align::Center},
-    {"txtURL", IDC_URL, Kind::TextBox, kHomePage, 1320, 1890, 3375, 285, false, RGB(0, 0, 255), Align::Left},
-    {"lblURL", IDC_URLLABEL, Kind::Label, "Homepage:", 240, 1920, 975, 255, false, kDefaultText,
-     Align::Right},
+    {cmdFileOpen, Kind::PushButton, "&Check .sfv file", 360, 840, 1815, 495, true, kDefaultText,
+     Align::Center},
+    {cmdExit, Kind::PushButton, "E&xit", 3720, 840, 1575, 495, true, kDefaultText, Align::Center},
+    {chkOnlyErrors, Kind::CheckBox, "&Show only failed lines", 480, 240, 2055, 255, false, kDefaultText,
+     Align::Left},
+    {chkBadFormat, Kind::CheckBox, "&Warn about improperly formatted checksum lines", 480, 480, 3855, 255,
+     false, kDefaultText, Align::Left},
+    {lblAbout, Kind::Label, "A simple front-end GUI to the FSUM DOS application by Slavasoft", 120, 1560,
+     5295, 255, false, RGB(0, 128, 0), Align::Center},
+    {txtURL, Kind::TextBox, kHomePage, 1320, 1890, 3375, 285, false, RGB(0, 0, 255), Align::Left},
+    {lblURL, Kind::Label, "Homepage:", 240, 1920, 975, 255, false, kDefaultText, Align::Right},
 };
 
 }  // namespace corvane::layout

@@ -141,7 +141,7 @@ void MainWindow::CreateControls(int dpi) {
 void MainWindow::Form_Load(const std::string& argument) {
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     UpdateWindow(hwnd_);
-    SetFocus(Item(layout::IDC_FILEOPEN));
+    SetFocus(Item(layout::cmdFileOpen));
 
     if (!sys_.FileLength(sys_.ProgramFolder() + "\\" + texts::kToolName)) {
         ShowMessage(hwnd_, texts::kMissingTool, texts::kMissingToolTitle, MB_ICONEXCLAMATION);
@@ -157,10 +157,10 @@ void MainWindow::Form_Load(const std::string& argument) {
     if (!StartCheck()) return;
 
     // The command-line state: this window has done its one check.
-    EnableWindow(Item(layout::IDC_ONLYERRORS), FALSE);
-    EnableWindow(Item(layout::IDC_BADFORMAT), FALSE);
-    EnableWindow(Item(layout::IDC_FILEOPEN), FALSE);
-    SetFocus(Item(layout::IDC_EXIT));
+    EnableWindow(Item(layout::chkOnlyErrors), FALSE);
+    EnableWindow(Item(layout::chkBadFormat), FALSE);
+    EnableWindow(Item(layout::cmdFileOpen), FALSE);
+    SetFocus(Item(layout::cmdExit));
 }
 
 bool MainWindow::StartCheck() {
@@ -201,8 +201,8 @@ void MainWindow::cmdFileOpen_Click() {
 
     if (CommonDialog1.FileName.empty() || CommonDialog1.FileName == kDialogFileName) return;
 
-    const bool onlyFailed = IsDlgButtonChecked(hwnd_, layout::IDC_ONLYERRORS) != BST_UNCHECKED;
-    const bool warnFormat = IsDlgButtonChecked(hwnd_, layout::IDC_BADFORMAT) != BST_UNCHECKED;
+    const bool onlyFailed = IsDlgButtonChecked(hwnd_, layout::chkOnlyErrors) != BST_UNCHECKED;
+    const bool warnFormat = IsDlgButtonChecked(hwnd_, layout::chkBadFormat) != BST_UNCHECKED;
     if (RequestFromDialog(job_, CommonDialog1.FileName, CommonDialog1.FileTitle, onlyFailed, warnFormat) !=
         RequestResult::Ok) {
         ShowProblem(texts::kNoFileNamed, CommonDialog1.FileName);
@@ -211,7 +211,7 @@ void MainWindow::cmdFileOpen_Click() {
     StartCheck();
 }
 
-void MainWindow::txtURL_GotFocus() { SendMessageW(Item(layout::IDC_URL), EM_SETSEL, 0, -1); }
+void MainWindow::txtURL_GotFocus() { SendMessageW(Item(layout::txtURL), EM_SETSEL, 0, -1); }
 
 bool MainWindow::TranslateDialogMessage(MSG& msg) { return hwnd_ && IsDialogMessageW(hwnd_, &msg); }
 
@@ -229,13 +229,13 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
             switch (LOWORD(wParam)) {
-                case layout::IDC_FILEOPEN:
+                case layout::cmdFileOpen:
                     if (HIWORD(wParam) == BN_CLICKED) cmdFileOpen_Click();
                     return 0;
-                case layout::IDC_EXIT:
+                case layout::cmdExit:
                     if (HIWORD(wParam) == BN_CLICKED) cmdExit_Click();
                     return 0;
-                case layout::IDC_URL:
+                case layout::txtURL:
                     if (HIWORD(wParam) == EN_SETFOCUS) txtURL_GotFocus();
                     return 0;
             }
