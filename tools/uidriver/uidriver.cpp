@@ -327,10 +327,44 @@ std::vector<RGBQUAD> Capture(HDC source, const RECT& area) {
     return pixels;
 }
 
-// Dark pixels in a rectangle of a DC: the ink of the text drawn there.
-int Ink(HDC source, const RECT& area) {
+// The pixels the screen shows in a rectangle.
+std::vector<RGBQUAD> ScreenPixels(const RECT& area) {
+    HDC screen = GetDC(nullptr);
+    std::vector<RGBQUAD> pixels = Capture(screen, area);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// The pixels of a picture drawn here on the button-face colour: what the
+// screen would show if the other process drew the same thing.
+template <typename Draw>
+std::vector<RGBQUAD> DrawnPixels(LONG width, LONG height, Draw draw) {
+    const RECT area{0, 0, width, height};
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    FillRect(memory, &area, GetSysColorBrush(COLOR_BTNFACE));
+    draw(memory, area);
+    std::vector<RGBQUAD> pixels = Capture(memory, area);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// A control's client area in screen coordinates.
+RECT ScreenRect(HWND control) {
+    RECT area{};
+    GetClientRect(control, &area);
+    MapWindowPoints(control, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    return area;
+}
+
+// Dark pixels: the ink of the text in a picture.
+int Ink(const std::vector<RGBQUAD>& pixels) {
     int ink = 0;
-    const std::vector<RGBQUAD> pixels = Capture(source, area);
     for (const RGBQUAD& p : pixels) ink += (p.rgbRed * 3 + p.rgbGreen * 6 + p.rgbBlue) / 10 < 100;
     return ink;
 }
@@ -343,21 +377,12 @@ int ReferenceInk(const std::string& text, int weight, int dpi) {
     font.lfCharSet = DEFAULT_CHARSET;
     lstrcpyW(font.lfFaceName, L"MS Sans Serif");
     HFONT hfont = CreateFontIndirectW(&font);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    RECT area{0, 0, 600, 40};
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, area.right, area.bottom);
-    HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
-    HGDIOBJ oldFont = SelectObject(memory, hfont);
-    FillRect(memory, &area, GetSysColorBrush(COLOR_BTNFACE));
-    SetBkMode(memory, TRANSPARENT);
-    DrawTextW(memory, Wide(text).c_str(), -1, &area, DT_SINGLELINE | DT_NOPREFIX);
-    const int ink = Ink(memory, area);
-    SelectObject(memory, oldFont);
-    SelectObject(memory, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    const int ink = Ink(DrawnPixels(600, 40, [&](HDC dc, RECT area) {
+        HGDIOBJ old = SelectObject(dc, hfont);
+        SetBkMode(dc, TRANSPARENT);
+        DrawTextW(dc, Wide(text).c_str(), -1, &area, DT_SINGLELINE | DT_NOPREFIX);
+        SelectObject(dc, old);
+    }));
     DeleteObject(hfont);
     return ink;
 }
@@ -367,17 +392,13 @@ int ReferenceInk(const std::string& text, int weight, int dpi) {
 // caption drawn here in the regular and the bold weight.
 int FontWeight(HWND control, const std::string& caption, int dpi) {
     RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    RECT area{};
-    GetClientRect(control, &area);
-    MapWindowPoints(control, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    RECT area = ScreenRect(control);
     // Leave out the frame of a button and the box of a check box.
     const bool checkBox = (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX &&
                           SameText(ClassOf(control), "Button");
     InflateRect(&area, -3, -3);
     if (checkBox) area.left += 14;
-    HDC screen = GetDC(nullptr);
-    const int ink = Ink(screen, area);
-    ReleaseDC(nullptr, screen);
+    const int ink = Ink(ScreenPixels(area));
     std::string plain = caption;
     plain.erase(std::remove(plain.begin(), plain.end(), '&'), plain.end());
     const int regular = ReferenceInk(plain, FW_NORMAL, dpi), bold = ReferenceInk(plain, FW_BOLD, dpi);
@@ -532,25 +553,13 @@ void WindowScenario(const std::string& folder, int expectedDpi) {
 // Whether a control on the screen shows a given system icon: another
 // process's icon handles cannot be compared, so the pixels are.
 bool ShowsIcon(HWND control, LPCWSTR which) {
-    RECT area{};
-    GetClientRect(control, &area);
-    MapWindowPoints(control, nullptr, reinterpret_cast<POINT*>(&area), 2);
+    RECT area = ScreenRect(control);
     area.right = area.left + GetSystemMetrics(SM_CXICON);
     area.bottom = area.top + GetSystemMetrics(SM_CYICON);
-    HDC screen = GetDC(nullptr);
-    const std::vector<RGBQUAD> shown = Capture(screen, area);
-
-    const RECT local{0, 0, area.right - area.left, area.bottom - area.top};
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, local.right, local.bottom);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    FillRect(memory, &local, GetSysColorBrush(COLOR_BTNFACE));
-    DrawIcon(memory, 0, 0, LoadIconW(nullptr, which));
-    const std::vector<RGBQUAD> drawn = Capture(memory, local);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    const std::vector<RGBQUAD> shown = ScreenPixels(area);
+    const std::vector<RGBQUAD> drawn =
+        DrawnPixels(area.right - area.left, area.bottom - area.top,
+                    [&](HDC dc, RECT) { DrawIcon(dc, 0, 0, LoadIconW(nullptr, which)); });
 
     size_t differ = 0;
     for (size_t i = 0; i < shown.size(); ++i) {
@@ -719,9 +728,7 @@ HWND ConsoleWindow() {
 void SaveScreenshot(HWND window, const std::string& path) {
     RECT area{};
     GetWindowRect(window, &area);
-    HDC screen = GetDC(nullptr);
-    std::vector<RGBQUAD> pixels = Capture(screen, area);
-    ReleaseDC(nullptr, screen);
+    std::vector<RGBQUAD> pixels = ScreenPixels(area);
     for (RGBQUAD& pixel : pixels) pixel.rgbReserved = 0xFF;  // opaque, for viewers that read alpha
     const LONG width = area.right - area.left, height = area.bottom - area.top;
     const DWORD imageSize = static_cast<DWORD>(pixels.size() * sizeof(RGBQUAD));
