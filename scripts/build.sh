@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# Builds both trees: build/native (the portable core, the tool and the unit
-# tests) and build/win32 (Corvane.exe, fsum.exe and the test driver).
+# Builds the three trees: build/native (the portable core, the tool and the
+# unit tests), build/win32 (the 32-bit product: Corvane.exe, fsum.exe and the
+# test driver) and build/win64 (the same sources for 64-bit Windows).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
 
-cmake -S "$root" -B "$root/build/native" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$root/build/native" -j"$(nproc)"
-cmake -S "$root" -B "$root/build/win32" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-cmake --build "$root/build/win32" -j"$(nproc)"
+configure_and_build() {  # tree, then extra cmake arguments
+  local tree=$1
+  shift
+  cmake -S "$root" -B "$root/build/$tree" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+  cmake --build "$root/build/$tree" -j"$(nproc)"
+}
+configure_and_build native
+configure_and_build win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
+configure_and_build win64 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"

@@ -1,32 +1,42 @@
 #!/usr/bin/env bash
 # The demo: Corvane.exe opens the bundled sample list (an intact, a damaged
 # and a missing file) exactly as the shell opens an .sfv file, with the real
-# checksum tool beside it. With a display you see the window and the console
-# (press a key in the console, then Exit). Without one it runs under Xvfb,
-# saves screenshots of both and ends by itself.
+# checksum tool beside it. It runs the 32-bit build where this host runs
+# 32-bit programs, else the 64-bit build, and says which. With a display you
+# see the window and the console (press a key in the console, then Exit).
+# Without one it runs under Xvfb, saves screenshots of both and ends by itself.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 echo "demo: building (the first run also installs what is missing)"
 bash "$root/scripts/build.sh" >/dev/null
 source "$root/tests/wine/wine_env.sh"
+if [[ $HOST_RUNS_I386 == 1 ]]; then
+  bits=32
+  echo "demo: running the 32-bit build (build/win32)"
+else
+  bits=64
+  echo "demo: running the 64-bit build (build/win64): $HOST_WHY_NOT_I386"
+fi
+wine_use $bits
+bin="$root/build/win$bits/bin"
 
 demo="$WINE_C/Corvane Demo"
 rm -rf "$demo"
 mkdir -p "$demo/Program" "$demo/Sample files"
-cp "$root/build/win32/bin/Corvane.exe" "$root/build/win32/bin/fsum.exe" "$demo/Program/"
+cp "$bin/Corvane.exe" "$bin/fsum.exe" "$demo/Program/"
 cp "$root"/samples/demo/* "$demo/Sample files/"
 argument='"C:\Corvane Demo\Sample files\demo.sfv"'
 
 if [[ "$HEADLESS" == 0 ]]; then
   echo "demo: Corvane.exe $argument"
-  wine "$demo/Program/Corvane.exe" 'C:\Corvane Demo\Sample files\demo.sfv'
+  "$WINE" "$demo/Program/Corvane.exe" 'C:\Corvane Demo\Sample files\demo.sfv'
   exit 0
 fi
 
 shots="$root/build/demo-screenshots"
 rm -rf "$shots" && mkdir -p "$shots"
-cp "$root/build/win32/bin/uidriver.exe" "$demo/"
-wine "$demo/uidriver.exe" demo 'C:\Corvane Demo\Program' "$argument" 'C:\Corvane Demo' </dev/null
+cp "$bin/uidriver.exe" "$demo/"
+"$WINE" "$demo/uidriver.exe" demo 'C:\Corvane Demo\Program' "$argument" 'C:\Corvane Demo' </dev/null
 convert "$demo/window.bmp" "$shots/window.png"
 convert "$demo/console.bmp" "$shots/console.png"
 echo "demo: screenshots of the window and the console are in $shots"

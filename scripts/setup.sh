@@ -1,14 +1,25 @@
 #!/usr/bin/env bash
 # Brings a Debian 12 machine to everything the build, the demo and the tests need.
 # Idempotent: installs only what is missing, so the README commands can call it every time.
+# 64-bit Wine always; 32-bit Wine (i386 multiarch) only where the kernel runs i386 code.
 set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/host.sh"
 [[ $EUID -eq 0 ]] || SUDO=sudo
 
 packages=(
   cmake g++ make pkg-config libgtest-dev zlib1g-dev
-  g++-mingw-w64-i686 libz-mingw-w64-dev
-  wine wine32:i386 xvfb xauth imagemagick rhash
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
+  wine64 fonts-wine xvfb xauth imagemagick rhash
 )
+if [[ $HOST_RUNS_I386 == 1 ]]; then
+  packages+=(wine32:i386)
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "setup: adding the i386 architecture for 32-bit Wine"
+    ${SUDO:-} dpkg --add-architecture i386
+    need_update=1
+  fi
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -16,12 +27,6 @@ for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
   [[ "$status" == "install ok installed" ]] || missing+=("$p")
 done
-
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  echo "setup: adding the i386 architecture for 32-bit Wine"
-  ${SUDO:-} dpkg --add-architecture i386
-  need_update=1
-fi
 
 if ((${#missing[@]})); then
   echo "setup: installing ${missing[*]}"

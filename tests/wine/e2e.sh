@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # End-to-end tests of Corvane.exe under Wine: the real program, the real
 # checksum tool and the real console, driven from outside by uidriver.exe.
-# Expects the Windows build in build/win32/bin.
+#   tests/wine/e2e.sh 32|64   runs the suite against build/win32 or build/win64
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
+bits=${1:?usage: e2e.sh 32|64}
 source "$root/tests/wine/wine_env.sh"
-bin="$root/build/win32/bin"
+wine_use "$bits"
+bin="$root/build/win$bits/bin"
 
 top="$WINE_C/Corvane Test"
 rm -rf "$top"
@@ -39,7 +41,7 @@ scenario() {
   echo "== $title"
   # Into a file, not a pipe: Wine's background processes would hold a pipe open.
   local out="$top/driver.log"
-  wine "$top/uidriver.exe" "$@" </dev/null >"$out" 2>&1
+  "$WINE" "$top/uidriver.exe" "$@" </dev/null >"$out" 2>&1
   sed -i 's/\r$//' "$out"
   grep -v '^ok  ' "$out"
   local summary
@@ -74,8 +76,8 @@ odd=$(expect odd '@echo off' 'C:' $'cd "C:\\Corvane Test\\100%% caf\x82 & co"' "
 scenario "a folder with %, é and &" cmdline "$P" '"C:\Corvane Test\100% café & co\demo.sfv"' "$odd" \
   'OK          intact.txt'
 
-# A bare name lies in the current folder, which the driver sets to system32.
-bare=$(expect bare '@echo off' 'C:' 'cd "C:\windows\system32"' "$tool -c \"nothere.sfv\"" 'echo .' 'pause')
+# A bare name lies in the current folder, which the driver sets to the Windows folder.
+bare=$(expect bare '@echo off' 'C:' 'cd "C:\windows"' "$tool -c \"nothere.sfv\"" 'echo .' 'pause')
 scenario "a bare file name" cmdline "$P" 'nothere.sfv' "$bare" 'cannot read the checksum list'
 
 # Network paths: Wine's net use maps nothing, so the script is checked by its
@@ -108,13 +110,13 @@ scenario "the Open dialog: Cancel" cancel "$P"
 # At 120 DPI the layout keeps its proportions. The setting is read when the
 # wineserver starts, so it is restarted around the run.
 set_dpi() {
-  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 </dev/null
-  wineserver -k
-  wineserver -p >/dev/null 2>&1 </dev/null
+  "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 </dev/null
+  "$WINESERVER" -k
+  "$WINESERVER" -p >/dev/null 2>&1 </dev/null
 }
 set_dpi 120
 scenario "the window at 120 DPI" window "$P" 120
 set_dpi 96
 
-echo "$passed passed, $failed failed"
+echo "e2e ($bits-bit): $passed passed, $failed failed"
 [[ $failed -eq 0 ]]

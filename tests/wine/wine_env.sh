@@ -2,9 +2,40 @@
 # an Xvfb display when there is none (or when CORVANE_HEADLESS=1), and one
 # persistent wineserver, all ended again on exit.
 #
-# Sets WINE_C (the prefix's C: drive on this side) and HEADLESS (1 or 0).
+# The `wine` launcher on PATH picks the 32-bit loader whenever wine32 is
+# installed, even where the kernel cannot run it, so the loaders are called
+# by their own paths: `wine_use 32` or `wine_use 64` before running a build.
+#
+# Sets WINE (the loader of the chosen build), WINE_C (the prefix's C: drive
+# on this side), HEADLESS (1 or 0), and HOST_RUNS_I386 (see scripts/host.sh).
 
-export WINEPREFIX="${CORVANE_WINEPREFIX:-$root/build/wineprefix}"
+source "$root/scripts/host.sh"
+
+wine_binary() {  # package, then the file name its loader or server has
+  dpkg -L "$1" 2>/dev/null | grep -m1 "/wine/$2\$" || true
+}
+WINE64=$(wine_binary wine64 wine64)
+WINE32=$(wine_binary wine32 wine)
+export WINESERVER
+WINESERVER=$(wine_binary wine64 wineserver64)
+if [[ -z "$WINE64" || -z "$WINESERVER" ]]; then
+  echo "wine: the wine64 package is missing; scripts/setup.sh installs it" >&2
+  exit 1
+fi
+
+wine_use() {  # 32 or 64: the loader that runs that build
+  if [[ $1 == 32 && ($HOST_RUNS_I386 == 0 || -z "$WINE32") ]]; then
+    echo "wine: the 32-bit loader cannot run here: ${HOST_WHY_NOT_I386:-wine32 is not installed}" >&2
+    exit 1
+  fi
+  WINE=$([[ $1 == 32 ]] && echo "$WINE32" || echo "$WINE64")
+  export WINELOADER=$WINE
+}
+
+# A 64-bit prefix, which also runs 32-bit programs where wine32 is installed;
+# named for what it can run, so one made on the other kind of host is not reused.
+export WINEARCH=win64
+export WINEPREFIX="${CORVANE_WINEPREFIX:-$root/build/wineprefix-$([[ $HOST_RUNS_I386 == 1 ]] && echo wow64 || echo win64)}"
 export WINEDEBUG=-all
 # No Mono or Gecko install prompts: the programs here need neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -15,7 +46,7 @@ unset LC_ALL
 
 xvfb_pid=
 wine_cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
+  "$WINESERVER" -k >/dev/null 2>&1 || true
   [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
 }
 trap wine_cleanup EXIT
@@ -35,9 +66,10 @@ fi
 # a caller captures; a persistent wineserver with its output discarded
 # keeps them away from ours.
 mkdir -p "$WINEPREFIX"
-wineserver -p >/dev/null 2>&1 </dev/null
+"$WINESERVER" -p >/dev/null 2>&1 </dev/null
+wine_use 64
 if [[ ! -d "$WINEPREFIX/drive_c/windows" ]]; then
   echo "wine: creating the prefix $WINEPREFIX"
-  wineboot -i >/dev/null 2>&1 </dev/null
+  "$WINE" wineboot.exe --init >/dev/null 2>&1 </dev/null
 fi
 WINE_C="$WINEPREFIX/drive_c"

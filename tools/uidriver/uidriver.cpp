@@ -119,10 +119,10 @@ public:
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info{};
-        // Started from the system folder, so that a relative argument or a
+        // Started from the Windows folder, so that a relative argument or a
         // script in the wrong place shows.
         wchar_t system[MAX_PATH];
-        GetSystemDirectoryW(system, MAX_PATH);
+        GetWindowsDirectoryW(system, MAX_PATH);
         if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, system, &startup,
                             &info)) {
             Check(false, "Corvane.exe starts", std::to_string(GetLastError()));
@@ -732,8 +732,8 @@ void SaveScreenshot(HWND window, const std::string& path) {
     for (RGBQUAD& pixel : pixels) pixel.rgbReserved = 0xFF;  // opaque, for viewers that read alpha
     const LONG width = area.right - area.left, height = area.bottom - area.top;
     const DWORD imageSize = static_cast<DWORD>(pixels.size() * sizeof(RGBQUAD));
-    BITMAPFILEHEADER file{0x4D42, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + imageSize, 0, 0,
-                          sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+    const DWORD headers = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    BITMAPFILEHEADER file{0x4D42, headers + imageSize, 0, 0, headers};
     BITMAPINFOHEADER info{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, imageSize, 0, 0, 0, 0};
     UniqueHandle out(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     DWORD written = 0;
