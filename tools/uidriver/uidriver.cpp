@@ -123,8 +123,15 @@ public:
         // script in the wrong place shows.
         wchar_t system[MAX_PATH];
         GetWindowsDirectoryW(system, MAX_PATH);
-        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, system, &startup,
-                            &info)) {
+        // Wine now and then refuses a process start with an internal error
+        // that the next try does not repeat.
+        bool started = false;
+        for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+            started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, system,
+                                     &startup, &info) != FALSE;
+            if (!started) Sleep(500);
+        }
+        if (!started) {
             Check(false, "Corvane.exe starts", std::to_string(GetLastError()));
             return;
         }
@@ -135,10 +142,9 @@ public:
         WaitFor([&] { return (hwnd_ = TopWindow(L"CorvaneMain", nullptr)) != nullptr; });
         Check(hwnd_ != nullptr, "the main window opens");
     }
-    ~Program() {
-        if (process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 1);
-        if (process_) CloseHandle(process_);
-    }
+    // Leaves nothing running for the next scenario: the program and any
+    // console it started.
+    ~Program();
 
     HWND window() const { return hwnd_; }
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
@@ -217,20 +223,50 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-// ---- the console that runs the check script
+// ---- the console that runs the check script, and a clean start
 
-std::vector<DWORD> ChildProcesses(DWORD parent, const wchar_t* exe) {
+// The processes started by `parent` that run `exe`; with anyParent, every
+// process that runs it.
+std::vector<DWORD> ChildProcesses(DWORD parent, const wchar_t* exe, bool anyParent = false) {
     std::vector<DWORD> children;
     UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
          more = Process32NextW(snapshot.get(), &entry)) {
-        if (entry.th32ParentProcessID == parent && lstrcmpiW(entry.szExeFile, exe) == 0) {
+        if ((anyParent || entry.th32ParentProcessID == parent) && lstrcmpiW(entry.szExeFile, exe) == 0) {
             children.push_back(entry.th32ProcessID);
         }
     }
     return children;
+}
+
+void EndProcess(DWORD pid) {
+    UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+    if (!process.valid()) return;
+    TerminateProcess(process.get(), 1);
+    WaitForSingleObject(process.get(), kTimeoutMs);
+}
+
+Program::~Program() {
+    for (DWORD console : ChildProcesses(pid_, L"cmd.exe")) EndProcess(console);
+    if (process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 1);
+    if (process_) CloseHandle(process_);
+}
+
+// Every scenario starts from the same state: no Corvane and no console of an
+// earlier one alive, and no script in the program folder, so that whatever
+// the scenario then finds was made by it.
+void StartClean(const std::string& folder) {
+    for (const wchar_t* exe : {L"cmd.exe", L"Corvane.exe"}) {
+        for (DWORD pid : ChildProcesses(0, exe, true)) EndProcess(pid);
+    }
+    DeleteFileW(Wide(folder + "\\~temp.bat").c_str());
+    // A folder of that name (the unwritable-script scenario's) is no script.
+    const DWORD script = GetFileAttributesW(Wide(folder + "\\~temp.bat").c_str());
+    Check(ChildProcesses(0, L"cmd.exe", true).empty() && ChildProcesses(0, L"Corvane.exe", true).empty() &&
+              (script == INVALID_FILE_ATTRIBUTES || (script & FILE_ATTRIBUTE_DIRECTORY)),
+          "the scenario starts with no program, console or script of an earlier one");
 }
 
 // The text on the screen of the console that a process runs in.
@@ -300,13 +336,19 @@ void CheckConsoleAndFinish(const Program& program, const std::string& reportLine
 }
 
 void CheckScript(const Program& program, const std::string& expectedFile) {
-    Check(WaitFor([&] { return FileExists(program.script()); }),
-          "~temp.bat is written in the program folder");
-    CheckText(ReadFileBytes(program.script()), ReadFileBytes(expectedFile),
-              "~temp.bat holds exactly the expected bytes");
+    // The scenario started with no script, so these bytes are its own.
+    const std::string expected = ReadFileBytes(expectedFile);
+    std::string bytes;
+    WaitFor([&] { return (bytes = ReadFileBytes(program.script())) == expected; });
+    Check(FileExists(program.script()), "~temp.bat is written in the program folder");
+    CheckText(bytes, expected, "~temp.bat holds exactly the expected bytes");
 }
 
 bool Enabled(const Program& program, int id) { return IsWindowEnabled(program.Item(id)) != FALSE; }
+
+bool IsChecked(const Program& program, int id) {
+    return SendMessageW(program.Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 
 // ---- scenarios
 
@@ -520,7 +562,8 @@ void WindowScenario(const std::string& folder, int expectedDpi) {
     const int tabOrder[] = {kExit, kOnlyErrors, kBadFormat, kUrl, kFileOpen};
     for (int id : tabOrder) {
         program.PressKey(VK_TAB);
-        Check(program.Focus() == program.Item(id), std::string("Tab moves the focus to ") + NameOf(id));
+        Check(WaitFor([&] { return program.Focus() == program.Item(id); }),
+              std::string("Tab moves the focus to ") + NameOf(id));
         if (id == kUrl) {
             DWORD start = 1, end = 0;
             SendMessageW(program.Item(kUrl), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
@@ -537,11 +580,9 @@ void WindowScenario(const std::string& folder, int expectedDpi) {
     for (const auto& key : accessKeys) {
         const std::string name = std::string("Alt+") + static_cast<char>(key.letter);
         program.PressAccessKey(key.letter);
-        CheckNumber(SendMessageW(program.Item(key.id), BM_GETCHECK, 0, 0), BST_CHECKED,
-                    name + " ticks its box");
+        Check(WaitFor([&] { return IsChecked(program, key.id); }), name + " ticks its box");
         program.PressAccessKey(key.letter);
-        CheckNumber(SendMessageW(program.Item(key.id), BM_GETCHECK, 0, 0), BST_UNCHECKED,
-                    name + " clears it again");
+        Check(WaitFor([&] { return !IsChecked(program, key.id); }), name + " clears it again");
     }
 
     // The close box, with no check run: the program ends and writes nothing.
@@ -594,7 +635,8 @@ void MissingToolScenario(const std::string& folder, const std::string& argument)
         }
     }
     CheckText(text, "FSUM.EXE is not in the same folder as this program.    ", "the message text");
-    Check(icon && ShowsIcon(icon, IDI_EXCLAMATION) && !ShowsIcon(icon, IDI_HAND) &&
+    // The box may be up before its icon is drawn.
+    Check(icon && WaitFor([&] { return ShowsIcon(icon, IDI_EXCLAMATION); }) && !ShowsIcon(icon, IDI_HAND) &&
               !ShowsIcon(icon, IDI_ASTERISK),
           "the message shows the exclamation icon");
     CheckNumber(buttons, 1, "one button");
@@ -648,8 +690,9 @@ void SetDialogFileName(HWND dialog, const std::string& path) {
 }
 
 void SetCheck(const Program& program, int id, bool on) {
-    if ((SendMessageW(program.Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED) != on) program.Click(id);
-    program.Settle();
+    if (IsChecked(program, id) != on) program.Click(id);
+    Check(WaitFor([&] { return IsChecked(program, id) == on; }),
+          std::string(NameOf(id)) + (on ? " is ticked" : " is cleared"));
 }
 
 struct DialogCheck {
@@ -787,6 +830,7 @@ int wmain(int argc, wchar_t** argv) {
     if (args.size() < 2) return Usage();
     const std::string& scenario = args[0];
     const std::string& folder = args[1];
+    StartClean(folder);
 
     if (scenario == "window") {
         WindowScenario(folder, args.size() > 2 ? std::stoi(args[2]) : 96);
