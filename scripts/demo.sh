@@ -36,6 +36,7 @@ fi
 shots="$root/build/demo-screenshots"
 rm -rf "$shots" && mkdir -p "$shots"
 cp "$bin/uidriver.exe" "$demo/"
+wine_virtual_desktop
 "$WINE" "$demo/uidriver.exe" demo 'C:\Corvane Demo\Program' "$argument" 'C:\Corvane Demo' </dev/null
 convert "$demo/window.bmp" "$shots/window.png"
 convert "$demo/console.bmp" "$shots/console.png"

@@ -73,3 +73,31 @@ if [[ ! -d "$WINEPREFIX/drive_c/windows" ]]; then
   "$WINE" wineboot.exe --init >/dev/null 2>&1 </dev/null
 fi
 WINE_C="$WINEPREFIX/drive_c"
+
+# Wine draws "MS Sans Serif" (and Tahoma, the face of dialogs and message
+# boxes) with DejaVu Sans, which is wider, unless its own fonts are in the
+# prefix: Debian's fonts-wine puts them where this Wine does not look. The
+# bitmap faces are the ones Windows uses at 96 and 120 DPI; Marlett draws
+# the title bar's buttons.
+for font in sserife.fon sseriff.fon ms_sans_serif.ttf tahoma.ttf tahomabd.ttf marlett.ttf; do
+  [[ -f "$WINE_C/windows/Fonts/$font" ]] || cp "/usr/share/wine/fonts/$font" "$WINE_C/windows/Fonts/"
+done
+
+# Xvfb has no window manager to draw title bars and frames; Wine's virtual
+# desktop draws them itself, as Windows does. It is taken when the
+# wineserver starts, so the server is restarted, and it is taken away again
+# on exit so that the tests never run in it.
+wine_virtual_desktop() {
+  local key='HKCU\Software\Wine\Explorer'
+  "$WINE" reg add "$key" /v Desktop /d Corvane /f >/dev/null 2>&1 </dev/null
+  "$WINE" reg add "$key\Desktops" /v Corvane /d 1024x768 /f >/dev/null 2>&1 </dev/null
+  "$WINESERVER" -k
+  "$WINESERVER" -p >/dev/null 2>&1 </dev/null
+  trap 'no_virtual_desktop' EXIT
+}
+no_virtual_desktop() {
+  local key='HKCU\Software\Wine\Explorer'
+  "$WINE" reg delete "$key" /v Desktop /f >/dev/null 2>&1 </dev/null || true
+  "$WINE" reg delete "$key\Desktops" /f >/dev/null 2>&1 </dev/null || true
+  wine_cleanup
+}

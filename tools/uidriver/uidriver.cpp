@@ -10,6 +10,7 @@
 //   uidriver cancel   DIR                  the Open dialog cancelled
 //   uidriver message  DIR ARG TEXT         a problem reported in a message box
 //   uidriver demo     DIR ARG SHOTS        the demo's run, with screenshots into SHOTS
+//   uidriver picture  DIR BMP              the window as it opens, photographed into BMP
 //
 // DIR holds Corvane.exe; ARG is the exact text after the program name; SCRIPT
 // is a file with the bytes ~temp.bat must hold; TEXT is a line the tool's
@@ -816,8 +817,19 @@ void DemoScenario(const std::string& folder, const std::string& argument, const 
     Check(program.Ended(), "Exit ends the program");
 }
 
+// The README's picture: the window as it opens, before any check.
+void PictureScenario(const std::string& folder, const std::string& path) {
+    Program program(folder, "");
+    if (!program.window()) return;
+    program.Settle();
+    Sleep(500);  // the frame is drawn by the desktop, after the window's own paint
+    SaveScreenshot(program.window(), path);
+    program.Click(kExit);
+    Check(program.Ended(), "Exit ends the program");
+}
+
 int Usage() {
-    std::fputs("usage: uidriver window|missing|cmdline|closebox|dialog|cancel|message|demo DIR ...\n",
+    std::fputs("usage: uidriver window|missing|cmdline|closebox|dialog|cancel|message|demo|picture DIR ...\n",
                stderr);
     return 2;
 }
@@ -849,6 +861,8 @@ int wmain(int argc, wchar_t** argv) {
         MessageScenario(folder, args[2], args[3]);
     } else if (scenario == "demo" && args.size() == 4) {
         DemoScenario(folder, args[2], args[3]);
+    } else if (scenario == "picture" && args.size() == 3) {
+        PictureScenario(folder, args[2]);
     } else if (scenario == "cancel") {
         CancelScenario(folder);
     } else {

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Regenerates docs/window.png, the README's picture of the window: the
+# release build as it opens, with the title bar and the fonts a Windows user
+# sees, photographed under Wine's virtual desktop.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/build.sh" >/dev/null
+CORVANE_HEADLESS=1
+source "$root/tests/wine/wine_env.sh"
+bits=$([[ $HOST_RUNS_I386 == 1 ]] && echo 32 || echo 64)
+wine_use $bits
+bin="$root/build/win$bits/bin"
+
+place="$WINE_C/Corvane Picture"
+rm -rf "$place"
+mkdir -p "$place"
+cp "$bin/Corvane.exe" "$bin/fsum.exe" "$bin/uidriver.exe" "$place/"
+wine_virtual_desktop
+"$WINE" "$place/uidriver.exe" picture 'C:\Corvane Picture' 'C:\Corvane Picture\window.bmp' </dev/null
+convert "$place/window.bmp" "$root/docs/window.png"
+echo "readme-picture: docs/window.png taken from the $bits-bit build"
