@@ -5,9 +5,8 @@
 namespace corvane {
 namespace {
 
-constexpr char kQuote = '"';
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+using texts::IsBlank;
+using texts::kQuote;
 
 std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);

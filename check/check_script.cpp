@@ -1,9 +1,11 @@
 #include "check/check_script.h"
 
+#include "check/texts.h"
+
 namespace corvane {
 namespace {
 
-constexpr char kQuote = '"';
+using texts::kQuote;
 
 // cmd expands %name% everywhere in a script line, inside quotes too; a
 // doubled percent sign stands for one.

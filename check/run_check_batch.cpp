@@ -38,7 +38,8 @@ CheckOutcome RunCheckBatch(CheckState& job, Platform& sys) {
     const std::string shortFolder = GetShortFileName(sys, programFolder);
     job.sBatchFile = (shortFolder.empty() ? programFolder : shortFolder) + "\\" + texts::kScriptName;
     const bool hasSpace = job.sBatchFile.find(' ') != std::string::npos;
-    const std::string commandLine = hasSpace ? "\"" + job.sBatchFile + "\"" : job.sBatchFile;
+    const std::string commandLine =
+        hasSpace ? texts::kQuote + job.sBatchFile + texts::kQuote : job.sBatchFile;
 
     const std::string toolFolder = ConsoleForm(sys, programFolder);
     const std::string folder = ConsoleForm(sys, job.sFolder);
@@ -53,7 +54,7 @@ CheckOutcome RunCheckBatch(CheckState& job, Platform& sys) {
         const std::string shortFile = ConsoleForm(sys, file);
         if (shortFile.empty()) return Problem(texts::kNotReadableByConsole, file);
         fsumArgs.resize(fsumArgs.size() - job.sTitle.size() - 1);
-        fsumArgs += FileNameOf(shortFile) + "\"";
+        fsumArgs += FileNameOf(shortFile) + texts::kQuote;
     }
 
     std::vector<std::string> lines;

@@ -4,6 +4,11 @@
 
 namespace corvane::texts {
 
+// The characters the text rules turn on: the quote that encloses a path with
+// spaces, and the blanks that separate words (in a command line or a list).
+inline constexpr char kQuote = '"';
+constexpr bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
 inline constexpr char kToolName[] = "fsum.exe";
 inline constexpr char kScriptName[] = "~temp.bat";
 inline constexpr char kOptOnlyFailed[] = "-jf ";

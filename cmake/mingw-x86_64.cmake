@@ -1,16 +1,4 @@
-# Cross build for 64-bit Windows with mingw-w64: the same sources and settings
-# as the 32-bit build, so the program runs on hosts whose Wine is 64-bit only.
-set(CMAKE_SYSTEM_NAME Windows)
+# The 64-bit Windows build of the same sources, for hosts whose Wine is
+# 64-bit only.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -s")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

@@ -1,24 +1,104 @@
-// An owner for a kernel handle that closes it when it goes out of scope.
+// Owners for Windows handles, one kind each: every owner frees its handle
+// when it goes out of scope, can be moved, and can be reset or released.
+// Nothing that holds a handle beyond one statement keeps it raw.
 #pragma once
 
 #include <windows.h>
 
+#include <utility>
+
 namespace corvane {
 
-class UniqueHandle {
+// One owner shape; Traits says what "no handle" is and how one is freed.
+template <typename Traits>
+class Owner {
 public:
-    explicit UniqueHandle(HANDLE handle = nullptr) : handle_(handle) {}
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    ~UniqueHandle() {
-        if (valid()) CloseHandle(handle_);
+    using Handle = typename Traits::Handle;
+
+    Owner() = default;
+    explicit Owner(Handle handle) : handle_(handle) {}
+    Owner(Owner&& other) noexcept : handle_(other.release()) {}
+    Owner& operator=(Owner&& other) noexcept {
+        reset(other.release());
+        return *this;
+    }
+    Owner(const Owner&) = delete;
+    Owner& operator=(const Owner&) = delete;
+    ~Owner() { reset(); }
+
+    bool valid() const { return Traits::Valid(handle_); }
+    Handle get() const { return handle_; }
+    Handle release() { return std::exchange(handle_, Traits::kNone); }
+    void reset(Handle handle = Traits::kNone) {
+        if (valid()) Traits::Free(handle_);
+        handle_ = handle;
     }
 
-    bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
+private:
+    Handle handle_ = Traits::kNone;
+};
+
+// Files, processes, threads, snapshots: the functions that make them say
+// "none" either with null or with INVALID_HANDLE_VALUE.
+struct KernelHandleTraits {
+    using Handle = HANDLE;
+    static constexpr Handle kNone = nullptr;
+    static bool Valid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Free(Handle h) { CloseHandle(h); }
+};
+using UniqueHandle = Owner<KernelHandleTraits>;
+
+// Handles for which null means none, freed by one function of their own.
+template <typename T, BOOL(WINAPI* FreeFunction)(T)>
+struct NullIsNoneTraits {
+    using Handle = T;
+    static constexpr Handle kNone = nullptr;
+    static bool Valid(Handle h) { return h != nullptr; }
+    static void Free(Handle h) { FreeFunction(h); }
+};
+using ScopedMemoryDC = Owner<NullIsNoneTraits<HDC, DeleteDC>>;        // from CreateCompatibleDC
+using ScopedLibrary = Owner<NullIsNoneTraits<HMODULE, FreeLibrary>>;  // from LoadLibraryEx
+
+// Fonts, brushes, bitmaps: DeleteObject takes any of them.
+template <typename T>
+struct GdiObjectTraits {
+    using Handle = T;
+    static constexpr Handle kNone = nullptr;
+    static bool Valid(Handle h) { return h != nullptr; }
+    static void Free(Handle h) { DeleteObject(h); }
+};
+template <typename T>
+using ScopedGdiObj = Owner<GdiObjectTraits<T>>;
+
+// The DC of a window (or, for null, of the screen), released with its window.
+class ScopedGetDC {
+public:
+    explicit ScopedGetDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ScopedGetDC(const ScopedGetDC&) = delete;
+    ScopedGetDC& operator=(const ScopedGetDC&) = delete;
+    ~ScopedGetDC() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    HDC get() const { return dc_; }
 
 private:
-    HANDLE handle_;
+    HWND window_;
+    HDC dc_;
+};
+
+// An object selected into a DC, and the one it replaced selected back.
+class ScopedSelectObject {
+public:
+    ScopedSelectObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ScopedSelectObject(const ScopedSelectObject&) = delete;
+    ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
+    ~ScopedSelectObject() {
+        if (previous_) SelectObject(dc_, previous_);
+    }
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
 };
 
 }  // namespace corvane

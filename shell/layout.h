@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+#include "res/version.h"
+
 namespace corvane::layout {
 
-inline constexpr char kCaption[] = "Corvane v1.41  by Brannock";
+inline constexpr char kCaption[] = CORVANE_PRODUCT " v" CORVANE_VERSION_SHORT "  by " CORVANE_PUBLISHER;
 inline constexpr char kHomePage[] = "http://www.corvane.example/";
 inline constexpr int kClientWidth = 5580;
 inline constexpr int kClientHeight = 2310;

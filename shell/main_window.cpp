@@ -1,8 +1,10 @@
 #include "shell/main_window.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include "check/check_job.h"
+#include "platform/screen.h"
 #include "platform/text_encoding.h"
 #include "res/resource.h"
 #include "shell/layout.h"
@@ -12,25 +14,10 @@ namespace {
 
 const wchar_t kClassName[] = L"CorvaneMain";
 
-// Open-dialog flags: the typed path must exist, no read-only box, keep the
-// program's current folder, Explorer look, the name is not validated.
-constexpr unsigned long kOfnPathMustExist = 0x800;
-constexpr unsigned long kOfnHideReadOnly = 0x4;
-constexpr unsigned long kOfnNoChangeDir = 0x8;
-constexpr unsigned long kOfnExplorer = 0x80000;
-constexpr unsigned long kOfnNoValidate = 0x100;
-
 constexpr char kDialogFileName[] = "*.sfv";
 constexpr char kDialogFilter[] = "SFV File (*.sfv)|*.sfv";
 constexpr unsigned kDialogMaxFileSize = 4096;
 constexpr char kDialogTitle[] = "Select a .sfv file";
-
-int Dpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
 
 // Twips to pixels at the system DPI: 15 twips a pixel at 96 DPI.
 int Pixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
@@ -86,10 +73,8 @@ const layout::Control* FindControl(int id) {
 }  // namespace
 
 MainWindow::~MainWindow() {
+    // The controls use the fonts, so the window goes before its members.
     if (hwnd_) DestroyWindow(hwnd_);
-    if (font_) DeleteObject(font_);
-    if (boldFont_) DeleteObject(boldFont_);
-    if (faceBrush_) DeleteObject(faceBrush_);
 }
 
 bool MainWindow::Create(HINSTANCE instance) {
@@ -105,36 +90,35 @@ bool MainWindow::Create(HINSTANCE instance) {
 
     // A fixed single border with a close box but no minimise or maximise box.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-    const int dpi = Dpi();
-    RECT frame{0, 0, Pixels(layout::kClientWidth, dpi), Pixels(layout::kClientHeight, dpi)};
+    dpi_ = SystemDpi();
+    RECT frame{0, 0, Pixels(layout::kClientWidth, dpi_), Pixels(layout::kClientHeight, dpi_)};
     AdjustWindowRectEx(&frame, style, FALSE, 0);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
 
-    font_ = MakeFont(dpi, FW_NORMAL);
-    boldFont_ = MakeFont(dpi, FW_BOLD);
-    faceBrush_ = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    font_.reset(MakeFont(dpi_, FW_NORMAL));
+    boldFont_.reset(MakeFont(dpi_, FW_BOLD));
+    faceBrush_.reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
 
-    hwnd_ = CreateWindowExW(0, kClassName, Wide(layout::kCaption).c_str(), style, x, y, width, height,
-                            nullptr, nullptr, instance, this);
-    if (!hwnd_) return false;
-    CreateControls(dpi);
-    return true;
+    // The controls are made at WM_CREATE; the window is there when this returns.
+    return CreateWindowExW(0, kClassName, Wide(layout::kCaption).c_str(), style, x, y, width, height, nullptr,
+                           nullptr, instance, this) != nullptr;
 }
 
-void MainWindow::CreateControls(int dpi) {
+void MainWindow::CreateControls() {
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
     // Created in tab order, which is the order Tab visits them.
     for (const layout::Control& control : layout::kControls) {
         const DWORD exStyle = control.kind == layout::Kind::TextBox ? WS_EX_CLIENTEDGE : 0;
         HWND item =
             CreateWindowExW(exStyle, ControlClass(control.kind), Wide(control.text).c_str(),
-                            ControlStyle(control), Pixels(control.left, dpi), Pixels(control.top, dpi),
-                            Pixels(control.width, dpi), Pixels(control.height, dpi), hwnd_,
+                            ControlStyle(control), Pixels(control.left, dpi_), Pixels(control.top, dpi_),
+                            Pixels(control.width, dpi_), Pixels(control.height, dpi_), hwnd_,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
-        SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(control.bold ? boldFont_ : font_), FALSE);
+        SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(control.bold ? boldFont_.get() : font_.get()),
+                     FALSE);
     }
 }
 
@@ -174,25 +158,23 @@ void MainWindow::ShowProblem(const char* what, const std::string& detail) {
 }
 
 void MainWindow::Form_Unload() {
-    // Exit, the close box and the missing-tool path all lead here; whatever
-    // comes after the first run finds nothing left to do.
-    if (unloaded_) return;
-    unloaded_ = true;
+    // Exit, the close box and the missing-tool path all lead here; once the
+    // window is gone a further run finds nothing left to do.
+    if (!hwnd_) return;
     if (!job_.sBatchFile.empty()) sys_.RemoveFile(job_.sBatchFile);
-    HWND window = hwnd_;
-    hwnd_ = nullptr;
-    DestroyWindow(window);
-    PostQuitMessage(0);
+    DestroyWindow(hwnd_);  // WM_DESTROY ends the message loop
 }
 
 void MainWindow::cmdExit_Click() { Form_Unload(); }
 
 void MainWindow::cmdFileOpen_Click() {
-    CommonDialog1.Flags = kOfnPathMustExist;
-    CommonDialog1.Flags |= kOfnHideReadOnly;
-    CommonDialog1.Flags |= kOfnNoChangeDir;
-    CommonDialog1.Flags |= kOfnExplorer;
-    CommonDialog1.Flags |= kOfnNoValidate;
+    // The typed path must exist, no read-only box, keep the program's
+    // current folder, Explorer look, the name is not validated.
+    CommonDialog1.Flags = OFN_PATHMUSTEXIST;
+    CommonDialog1.Flags |= OFN_HIDEREADONLY;
+    CommonDialog1.Flags |= OFN_NOCHANGEDIR;
+    CommonDialog1.Flags |= OFN_EXPLORER;
+    CommonDialog1.Flags |= OFN_NOVALIDATE;
     CommonDialog1.FileName = kDialogFileName;
     CommonDialog1.Filter = kDialogFilter;
     CommonDialog1.MaxFileSize = kDialogMaxFileSize;
@@ -216,17 +198,29 @@ void MainWindow::txtURL_GotFocus() { SendMessageW(Item(layout::txtURL), EM_SETSE
 bool MainWindow::TranslateDialogMessage(MSG& msg) { return hwnd_ && IsDialogMessageW(hwnd_, &msg); }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    MainWindow* self = nullptr;
     if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self || !self->hwnd_) return DefWindowProcW(hwnd, message, wParam, lParam);
+    // Messages before WM_NCCREATE (WM_GETMINMAXINFO) have no object yet.
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
     return self->HandleMessage(message, wParam, lParam);
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_CREATE:
+            CreateControls();
+            return 0;
         case WM_COMMAND:
             switch (LOWORD(wParam)) {
                 case layout::cmdFileOpen:
@@ -250,7 +244,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
             }
             SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            return reinterpret_cast<LRESULT>(faceBrush_);
+            return reinterpret_cast<LRESULT>(faceBrush_.get());
         }
         case WM_ACTIVATE:
             // Give the focus back to the control that had it when the window
@@ -264,6 +258,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_CLOSE:
             Form_Unload();
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
             return 0;
     }
     return DefWindowProcW(hwnd_, message, wParam, lParam);

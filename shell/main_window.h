@@ -8,6 +8,7 @@
 
 #include "check/check_state.h"
 #include "platform/dialogs.h"
+#include "platform/handle.h"
 #include "platform/win32_platform.h"
 
 namespace corvane {
@@ -19,7 +20,9 @@ public:
     MainWindow& operator=(const MainWindow&) = delete;
     ~MainWindow();
 
-    // Creates the window and its controls, hidden; false when the system refuses.
+    // Creates the window and its controls, hidden; false when the system
+    // refuses. The object is bound to its window from WM_NCCREATE to
+    // WM_NCDESTROY, so every message of the window's life reaches it.
     bool Create(HINSTANCE instance);
 
     // Runs the start-up: shows the window, looks for the tool and, given the
@@ -33,7 +36,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-    void CreateControls(int dpi);
+    void CreateControls();
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
     // A problem that keeps a check from starting: what went wrong, then the
     // path or reason it concerns.
@@ -45,12 +48,12 @@ private:
     void cmdFileOpen_Click();
     void txtURL_GotFocus();
 
-    HWND hwnd_ = nullptr;
-    HFONT font_ = nullptr;
-    HFONT boldFont_ = nullptr;
-    HBRUSH faceBrush_ = nullptr;
+    HWND hwnd_ = nullptr;  // the window, from WM_NCCREATE until WM_NCDESTROY
+    int dpi_ = 96;         // the DPI the window was sized for
+    ScopedGdiObj<HFONT> font_;
+    ScopedGdiObj<HFONT> boldFont_;
+    ScopedGdiObj<HBRUSH> faceBrush_;
     HWND lastFocus_ = nullptr;
-    bool unloaded_ = false;
 
     Win32Platform sys_;
     CheckState job_;

@@ -50,13 +50,15 @@ TEST(SplitNetworkFolder, CutsAtTheFourthBackslash) {
 }
 
 TEST(NetworkScript, SpellsEveryLine) {
-    EXPECT_EQ(
-        NetworkScript({"\\\\nas\\media", "music"}, "E:", "C:\\Tools", "fsum.exe\" -c \"album.sfv\""),
-        (Lines{"@echo off", "echo Creating mapped network folder E: to \\\\nas\\media",
-               "net use E: \\\\nas\\media", "E:", "cd \"music\"", "\"C:\\Tools\\fsum.exe\" -c \"album.sfv\"",
-               "echo Mapped Drive E: was created to perform this operation.",
-               "echo Press any key to remove it.", kRule, "pause", "net use E: /delete /yes"}));
-    EXPECT_EQ(kRule.size(), 80u);
+    const Lines lines =
+        NetworkScript({"\\\\nas\\media", "music"}, "E:", "C:\\Tools", "fsum.exe\" -c \"album.sfv\"");
+    EXPECT_EQ(lines, (Lines{"@echo off", "echo Creating mapped network folder E: to \\\\nas\\media",
+                            "net use E: \\\\nas\\media", "E:", "cd \"music\"",
+                            "\"C:\\Tools\\fsum.exe\" -c \"album.sfv\"",
+                            "echo Mapped Drive E: was created to perform this operation.",
+                            "echo Press any key to remove it.", kRule, "pause", "net use E: /delete /yes"}));
+    ASSERT_EQ(lines.size(), 11u);
+    EXPECT_EQ(lines[8].size(), 80u);  // the rule: echo and 75 hyphens
 }
 
 TEST(NetworkScript, RunsInTheRootOfAMappedShare) {

@@ -5,7 +5,7 @@
 #include "check/drive_search.h"
 #include "check/short_name.h"
 #include "check/texts.h"
-#include "platform/fake_platform.h"
+#include "fake_platform.h"
 
 namespace corvane {
 namespace {

@@ -32,8 +32,7 @@ expect() {
   echo "C:\\Corvane Test\\expected\\$name.bat"
 }
 
-passed=0
-failed=0
+source "$root/tests/summary.sh"
 # scenario TITLE ARGS...: one run of the driver; its closing line is counted.
 scenario() {
   local title=$1
@@ -44,15 +43,7 @@ scenario() {
   "$WINE" "$top/uidriver.exe" "$@" </dev/null >"$out" 2>&1
   sed -i 's/\r$//' "$out"
   grep -v '^ok  ' "$out"
-  local summary
-  summary=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$out" | tail -n1)
-  if [[ -z "$summary" ]]; then
-    echo "FAIL the driver ended without a summary"
-    failed=$((failed + 1))
-    return
-  fi
-  passed=$((passed + $(echo "$summary" | cut -d' ' -f1)))
-  failed=$((failed + $(echo "$summary" | cut -d' ' -f3)))
+  add_summary "the driver" "$out"
 }
 
 local_script() {  # options
@@ -105,7 +96,7 @@ scenario "the Open dialog: both options, one, then none" dialog "$P" \
 typed=$(expect typed '@echo off' 'C:' "cd \"$D\"" "$tool -c \"typed.sfv\"" 'echo .' 'pause')
 scenario "the Open dialog: a typed name of no file is accepted" dialog "$P" \
   "$D\\typed.sfv" - "$typed" 'cannot read the checksum list'
-scenario "the Open dialog: Cancel" cancel "$P"
+scenario "the Open dialog: only .sfv files, then Cancel" cancel "$P" "$D"
 
 # At 120 DPI the layout keeps its proportions. The setting is read when the
 # wineserver starts, so it is restarted around the run.

@@ -1,9 +1,11 @@
 #include "sfv_list.h"
 
+#include "check/texts.h"
+
 namespace fsum {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+using corvane::texts::IsBlank;
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <utility>
+
 #include "platform/system_message.h"
 #include "platform/text_encoding.h"
 #include "system.h"
@@ -10,8 +12,6 @@ namespace {
 using corvane::SystemMessage;
 using corvane::Utf8;
 using corvane::Wide;
-
-HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 void Write(DWORD stream, std::string_view text) {
     HANDLE out = GetStdHandle(stream);
@@ -28,9 +28,7 @@ void Write(DWORD stream, std::string_view text) {
 
 }  // namespace
 
-InputFile::~InputFile() {
-    if (handle_ != -1) CloseHandle(AsHandle(handle_));
-}
+InputFile::~InputFile() = default;
 
 bool InputFile::Open(const std::string& path, bool& missing, std::string& error) {
     const std::wstring wide = Wide(path);
@@ -40,10 +38,10 @@ bool InputFile::Open(const std::string& path, bool& missing, std::string& error)
         error = "It is a folder, not a file.";
         return false;
     }
-    HANDLE file =
-        CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    corvane::UniqueHandle file(CreateFileW(wide.c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.valid()) {
         const DWORD code = GetLastError();
         missing = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_BAD_NETPATH ||
                   code == ERROR_INVALID_NAME;
@@ -51,13 +49,12 @@ bool InputFile::Open(const std::string& path, bool& missing, std::string& error)
         return false;
     }
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file, &size)) {
+    if (!GetFileSizeEx(file.get(), &size)) {
         missing = false;
         error = SystemMessage(GetLastError());
-        CloseHandle(file);
         return false;
     }
-    handle_ = reinterpret_cast<std::intptr_t>(file);
+    file_ = std::move(file);
     size_ = static_cast<std::uint64_t>(size.QuadPart);
     return true;
 }
@@ -67,7 +64,7 @@ long long InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t coun
     at.Offset = static_cast<DWORD>(offset);
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD read = 0;
-    if (!ReadFile(AsHandle(handle_), buffer, static_cast<DWORD>(count), &read, &at)) {
+    if (!ReadFile(file_.get(), buffer, static_cast<DWORD>(count), &read, &at)) {
         const DWORD code = GetLastError();
         if (code == ERROR_HANDLE_EOF) return 0;
         error = SystemMessage(code);

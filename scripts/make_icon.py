@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the program's icon: a 32 x 32, 16-colour page with a green check mark.
 
-Run it to write res/corvane.ico; the result is committed, so builds do not need it.
+Run it from the top of the tree to write res/corvane.ico; the result is committed,
+so builds do not need it.
 """
 import struct
 import sys

@@ -21,17 +21,12 @@ int Run(const std::vector<std::string>& args) {
 }  // namespace
 
 #ifdef _WIN32
-#include <windows.h>
+#include "platform/text_encoding.h"
 
 // wmain takes the arguments as UTF-16, so every path arrives whole.
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i) {
-        const int size = WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, nullptr, 0, nullptr, nullptr);
-        std::string arg(static_cast<size_t>(size > 0 ? size - 1 : 0), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, arg.data(), size, nullptr, nullptr);
-        args.push_back(arg);
-    }
+    for (int i = 1; i < argc; ++i) args.push_back(corvane::Utf8(argv[i]));
     return Run(args);
 }
 #else

@@ -10,7 +10,7 @@
 namespace fsum {
 
 InputFile::~InputFile() {
-    if (handle_ >= 0) close(static_cast<int>(handle_));
+    if (fd_ >= 0) close(fd_);
 }
 
 bool InputFile::Open(const std::string& path, bool& missing, std::string& error) {
@@ -28,14 +28,14 @@ bool InputFile::Open(const std::string& path, bool& missing, std::string& error)
         return false;
     }
     posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    handle_ = fd;
+    fd_ = fd;
     size_ = static_cast<std::uint64_t>(info.st_size);
     return true;
 }
 
 long long InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count, std::string& error) const {
     for (;;) {
-        const ssize_t n = pread(static_cast<int>(handle_), buffer, count, static_cast<off_t>(offset));
+        const ssize_t n = pread(fd_, buffer, count, static_cast<off_t>(offset));
         if (n >= 0) return n;
         if (errno == EINTR) continue;
         error = std::strerror(errno);

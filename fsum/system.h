@@ -7,6 +7,10 @@
 #include <string>
 #include <string_view>
 
+#ifdef _WIN32
+#include "platform/handle.h"
+#endif
+
 namespace fsum {
 
 class InputFile {
@@ -27,7 +31,11 @@ public:
     long long ReadAt(std::uint64_t offset, void* buffer, std::size_t count, std::string& error) const;
 
 private:
-    std::intptr_t handle_ = -1;
+#ifdef _WIN32
+    corvane::UniqueHandle file_;
+#else
+    int fd_ = -1;
+#endif
     std::uint64_t size_ = 0;
 };
 

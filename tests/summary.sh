@@ -1,0 +1,18 @@
+# Sourced by the test scripts: adds up the "N passed, M failed" closing lines
+# of the parts they run into $passed and $failed.
+passed=0
+failed=0
+
+add_summary() {  # what ran, then the file that holds its output
+  local line
+  line=$(grep -E '(^|: )[0-9]+ passed, [0-9]+ failed$' "$2" | tail -n1)
+  if [[ -z "$line" ]]; then
+    echo "FAIL $1 ended without a summary"
+    failed=$((failed + 1))
+    return
+  fi
+  line=${line##*: }
+  local rest=${line#* passed, }
+  passed=$((passed + ${line%% passed*}))
+  failed=$((failed + ${rest%% failed*}))
+}

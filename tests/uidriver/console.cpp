@@ -1,0 +1,73 @@
+#include "console.h"
+
+#include "platform/handle.h"
+#include "platform/text_encoding.h"
+
+namespace uidriver {
+namespace {
+
+using corvane::UniqueHandle;
+
+// The driver's own console is left for the one of `pid` for as long as it lives.
+class AttachedConsole {
+public:
+    explicit AttachedConsole(DWORD pid) {
+        FreeConsole();
+        attached_ = AttachConsole(pid) != FALSE;
+    }
+    AttachedConsole(const AttachedConsole&) = delete;
+    AttachedConsole& operator=(const AttachedConsole&) = delete;
+    ~AttachedConsole() { FreeConsole(); }
+    bool attached() const { return attached_; }
+
+    UniqueHandle Open(const wchar_t* name) const {
+        return UniqueHandle(CreateFileW(name, GENERIC_READ | GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                        nullptr));
+    }
+
+private:
+    bool attached_ = false;
+};
+
+}  // namespace
+
+std::string ConsoleText(DWORD pid) {
+    const AttachedConsole console(pid);
+    if (!console.attached()) return {};
+    const UniqueHandle out = console.Open(L"CONOUT$");
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!out.valid() || !GetConsoleScreenBufferInfo(out.get(), &info)) return {};
+    std::wstring text;
+    for (SHORT row = 0; row <= info.dwCursorPosition.Y; ++row) {
+        std::wstring line(static_cast<size_t>(info.dwSize.X), L' ');
+        DWORD read = 0;
+        ReadConsoleOutputCharacterW(out.get(), line.data(), info.dwSize.X, {0, row}, &read);
+        line.erase(line.find_last_not_of(L' ') + 1);
+        text += line + L"\n";
+    }
+    return corvane::Utf8(text);
+}
+
+void PressKeyInConsole(DWORD pid) {
+    const AttachedConsole console(pid);
+    if (!console.attached()) return;
+    const UniqueHandle in = console.Open(L"CONIN$");
+    INPUT_RECORD keys[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        keys[i].EventType = KEY_EVENT;
+        keys[i].Event.KeyEvent.bKeyDown = i == 0;
+        keys[i].Event.KeyEvent.wRepeatCount = 1;
+        keys[i].Event.KeyEvent.wVirtualKeyCode = VK_RETURN;
+        keys[i].Event.KeyEvent.uChar.UnicodeChar = L'\r';
+    }
+    DWORD written = 0;
+    WriteConsoleInputW(in.get(), keys, 2, &written);
+}
+
+HWND ConsoleWindow() {
+    HWND console = FindWindowW(L"WineConsoleClass", nullptr);
+    return console ? console : FindWindowW(L"ConsoleWindowClass", nullptr);
+}
+
+}  // namespace uidriver

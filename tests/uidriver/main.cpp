@@ -1,0 +1,70 @@
+// uidriver: starts Corvane.exe and checks it from outside its process, as a
+// user would see it: the window and its controls, the keyboard, the message
+// box, the Open dialog, the check script and the console it runs in.
+//
+//   uidriver window   DIR [DPI]            the window, its controls, Tab, the close box
+//   uidriver missing  DIR [ARG]            no fsum.exe beside the program
+//   uidriver cmdline  DIR ARG SCRIPT TEXT  opened with an argument; Exit
+//   uidriver closebox DIR ARG SCRIPT TEXT  opened with an argument; the close box
+//   uidriver dialog   DIR (PATH OPTS SCRIPT TEXT)...   checks through the Open dialog
+//   uidriver cancel   DIR LISTDIR          the Open dialog lists LISTDIR's .sfv file; Cancel
+//   uidriver message  DIR ARG TEXT         a problem reported in a message box
+//   uidriver demo     DIR ARG SHOTS        the demo's run, with screenshots into SHOTS
+//   uidriver picture  DIR BMP              the window as it opens, photographed into BMP
+//
+// DIR holds Corvane.exe; ARG is the exact text after the program name; SCRIPT
+// is a file with the bytes ~temp.bat must hold; TEXT is a line the tool's
+// report must show in the console; OPTS is "-", "jf", "w" or "jfw".
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "checks.h"
+#include "platform/text_encoding.h"
+#include "program.h"
+#include "scenarios.h"
+
+namespace {
+
+int Usage() {
+    std::fputs("usage: uidriver window|missing|cmdline|closebox|dialog|cancel|message|demo|picture DIR ...\n",
+               stderr);
+    return 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    using namespace uidriver;
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.push_back(corvane::Utf8(argv[i]));
+    if (args.size() < 2) return Usage();
+    const std::string& scenario = args[0];
+    const std::string& folder = args[1];
+    const size_t n = args.size();
+    StartClean(folder);
+
+    if (scenario == "window") {
+        WindowScenario(folder, n > 2 ? std::stoi(args[2]) : 96);
+    } else if (scenario == "missing") {
+        MissingToolScenario(folder, n > 2 ? args[2] : "");
+    } else if ((scenario == "cmdline" || scenario == "closebox") && n == 5) {
+        CommandLineScenario(folder, args[2], args[3], args[4], scenario == "closebox");
+    } else if (scenario == "dialog" && n >= 6 && (n - 2) % 4 == 0) {
+        std::vector<DialogCheck> checks;
+        for (size_t i = 2; i + 3 < n; i += 4)
+            checks.push_back({args[i], args[i + 1], args[i + 2], args[i + 3]});
+        DialogScenario(folder, checks);
+    } else if (scenario == "cancel" && n == 3) {
+        CancelScenario(folder, args[2]);
+    } else if (scenario == "message" && n == 4) {
+        MessageScenario(folder, args[2], args[3]);
+    } else if (scenario == "demo" && n == 4) {
+        DemoScenario(folder, args[2], args[3]);
+    } else if (scenario == "picture" && n == 3) {
+        PictureScenario(folder, args[2]);
+    } else {
+        return Usage();
+    }
+    return Summary();
+}
