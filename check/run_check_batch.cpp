@@ -4,6 +4,7 @@
 
 #include "check/check_script.h"
 #include "check/drive_search.h"
+#include "check/script_files.h"
 #include "check/short_name.h"
 #include "check/texts.h"
 
@@ -14,47 +15,77 @@ const char kNetworkDrive[] = "\\\\";
 
 CheckOutcome Problem(const char* what, const std::string& detail) { return {false, what, detail}; }
 
-// A path as the script must spell it so that cmd reads it back unchanged: as
-// it is when the console's code page holds every character, else its short
-// form when that one fits. Empty when neither does.
-std::string ConsoleForm(Platform& sys, const std::string& path) {
-    if (sys.ConsoleCanRead(path)) return path;
-    const std::string shortForm = GetShortFileName(sys, path);
-    return !shortForm.empty() && sys.ConsoleCanRead(shortForm) ? shortForm : std::string();
-}
+// How the script names each path: as it is when the console's code page
+// holds every character, else by its short form when that one fits, else
+// through a variable of the console's own environment (cmd keeps variables in
+// UTF-16, so any path arrives whole).
+//
+// A variable is safe against cmd's parsing: cmd expands %NAME% once, so a
+// percent sign in the value stays as it is, and every reference stands
+// between double quotes, inside which & | < > ^ ( ) are plain text; a Windows
+// path never holds a double quote that could end them.
+class ScriptPaths {
+public:
+    explicit ScriptPaths(Platform& sys) : sys_(sys) {}
+
+    // The path itself or its short form, whichever the console reads back
+    // unchanged; empty when neither does.
+    std::string Readable(const std::string& path) {
+        if (sys_.ConsoleCanRead(path)) return path;
+        const std::string shortForm = GetShortFileName(sys_, path);
+        return !shortForm.empty() && sys_.ConsoleCanRead(shortForm) ? shortForm : std::string();
+    }
+
+    // A reference to a variable that holds `value`; `quote` encloses it in
+    // double quotes where the line itself does not. It is written as a
+    // stand-in that no path holds (control characters) and that the line
+    // writer passes untouched; Finish makes it a reference.
+    std::string Variable(const std::string& value, const char* name, bool quote = false) {
+        environment_.emplace_back(name, value);
+        const std::string standIn = kOpen + std::string(name) + kClose;
+        return quote ? texts::kQuote + standIn + texts::kQuote : standIn;
+    }
+
+    std::string Of(const std::string& path, const char* variable, bool quote = false) {
+        const std::string readable = Readable(path);
+        return readable.empty() ? Variable(path, variable, quote) : readable;
+    }
+
+    std::vector<std::string> Finish(std::vector<std::string> lines) const {
+        for (std::string& line : lines) {
+            for (size_t open; (open = line.find(kOpen)) != std::string::npos;) {
+                line[open] = '%';
+                line[line.find(kClose, open)] = '%';
+            }
+        }
+        return lines;
+    }
+
+    const Environment& environment() const { return environment_; }
+
+private:
+    static constexpr char kOpen = '\x01';
+    static constexpr char kClose = '\x02';
+    Platform& sys_;
+    Environment environment_;
+};
 
 std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
 
 }  // namespace
 
 CheckOutcome RunCheckBatch(CheckState& job, Platform& sys) {
-    const std::string programFolder = sys.ProgramFolder();
+    ScriptPaths paths(sys);
+    const std::string toolFolder = paths.Of(sys.ProgramFolder(), texts::kToolVariable);
 
-    // The script lives in the short form of the program folder so that the
-    // command line that starts it has no spaces. Without a short form the long
-    // one serves; the script never lands in the root of a drive. A volume
-    // without 8.3 names answers with the long form, spaces and all, and such
-    // a path is quoted.
-    const std::string shortFolder = GetShortFileName(sys, programFolder);
-    job.sBatchFile = (shortFolder.empty() ? programFolder : shortFolder) + "\\" + texts::kScriptName;
-    const bool hasSpace = job.sBatchFile.find(' ') != std::string::npos;
-    const std::string commandLine =
-        hasSpace ? texts::kQuote + job.sBatchFile + texts::kQuote : job.sBatchFile;
-
-    const std::string toolFolder = ConsoleForm(sys, programFolder);
-    const std::string folder = ConsoleForm(sys, job.sFolder);
-    if (toolFolder.empty()) return Problem(texts::kNotReadableByConsole, programFolder);
-    if (folder.empty()) return Problem(texts::kNotReadableByConsole, job.sFolder);
-
-    // The tail ends in the quoted file name; a name the console cannot read
-    // is replaced by the name of its short form.
+    // The tail ends in the quoted file name, which may need a form of its own.
     std::string fsumArgs = job.sFsumArgs;
     if (!sys.ConsoleCanRead(job.sTitle)) {
-        const std::string file = job.sFolder + "\\" + job.sTitle;
-        const std::string shortFile = ConsoleForm(sys, file);
-        if (shortFile.empty()) return Problem(texts::kNotReadableByConsole, file);
+        const std::string shortFile = paths.Readable(job.sFolder + "\\" + job.sTitle);
         fsumArgs.resize(fsumArgs.size() - job.sTitle.size() - 1);
-        fsumArgs += FileNameOf(shortFile) + texts::kQuote;
+        fsumArgs +=
+            shortFile.empty() ? paths.Variable(job.sTitle, texts::kListVariable) : FileNameOf(shortFile);
+        fsumArgs += texts::kQuote;
     }
 
     std::vector<std::string> lines;
@@ -62,16 +93,30 @@ CheckOutcome RunCheckBatch(CheckState& job, Platform& sys) {
         const std::string drive = NextAvailableDrive(sys);
         if (drive.empty()) return Problem(texts::kNoFreeDrive, job.sFolder);
         job.sDrive = drive;
-        lines = NetworkScript(SplitNetworkFolder(folder), drive, toolFolder, fsumArgs);
+        const std::string folder = paths.Readable(job.sFolder);
+        ShareSplit where = SplitNetworkFolder(folder.empty() ? job.sFolder : folder);
+        if (folder.empty()) {
+            // One variable cannot be split: the share and the rest get their own.
+            where.share = paths.Of(where.share, texts::kShareVariable, true);
+            if (!where.rest.empty()) where.rest = paths.Of(where.rest, texts::kRestVariable);
+        }
+        lines = NetworkScript(where, drive, toolFolder, fsumArgs);
     } else {
-        lines = LocalScript(job.sDrive, folder, toolFolder, fsumArgs);
+        lines = LocalScript(job.sDrive, paths.Of(job.sFolder, texts::kFolderVariable), toolFolder, fsumArgs);
     }
+    lines = paths.Finish(std::move(lines));
 
+    const PlacedScript placed = PlaceScript(sys, lines);
+    if (placed.path.empty()) return Problem(placed.what, placed.detail);
+    job.sBatchFile = placed.path;
+
+    // A volume without 8.3 names answers with the long form, spaces and all,
+    // and such a path is quoted.
+    const bool hasSpace = job.sBatchFile.find(' ') != std::string::npos;
+    const std::string commandLine =
+        hasSpace ? texts::kQuote + job.sBatchFile + texts::kQuote : job.sBatchFile;
     std::string error;
-    if (!sys.WriteScript(job.sBatchFile, lines, error)) {
-        return Problem(texts::kCannotWriteScript, job.sBatchFile + "\n" + error);
-    }
-    if (!sys.StartConsoleProcess(commandLine, error)) {
+    if (!sys.StartScript(job.sBatchFile, commandLine, paths.environment(), error)) {
         return Problem(texts::kCannotStartScript, job.sBatchFile + "\n" + error);
     }
     return {true, nullptr, {}};

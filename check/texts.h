@@ -14,6 +14,13 @@ inline constexpr char kScriptName[] = "~temp.bat";
 inline constexpr char kOptOnlyFailed[] = "-jf ";
 inline constexpr char kOptWarn[] = "-w ";
 
+// The variables that hand the console a path its code page cannot hold.
+inline constexpr char kToolVariable[] = "CORVANE_TOOL";
+inline constexpr char kFolderVariable[] = "CORVANE_FOLDER";
+inline constexpr char kShareVariable[] = "CORVANE_SHARE";
+inline constexpr char kRestVariable[] = "CORVANE_REST";
+inline constexpr char kListVariable[] = "CORVANE_LIST";
+
 inline constexpr char kMissingTool[] = "FSUM.EXE is not in the same folder as this program.    ";
 inline constexpr char kMissingToolTitle[] = "Stop";
 
@@ -22,9 +29,9 @@ inline constexpr char kProblemTitle[] = "Corvane";
 inline constexpr char kNoFileNamed[] = "This does not name a .sfv file, so there is nothing to check:";
 inline constexpr char kNoFreeDrive[] =
     "Every drive letter from E: to Z: is in use, so the network folder cannot be mapped to check:";
-inline constexpr char kNotReadableByConsole[] =
-    "The command window cannot read this path, so the check cannot run there:";
 inline constexpr char kCannotWriteScript[] = "The check script could not be written:";
+inline constexpr char kTooManyConsoles[] =
+    "Too many checks are still open in their command windows; close some of them and try again:";
 inline constexpr char kCannotStartScript[] = "The check script could not be started:";
 
 }  // namespace corvane::texts

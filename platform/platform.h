@@ -8,12 +8,18 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace corvane {
 
 // Drive type value meaning that no volume answers at a root path.
 inline constexpr unsigned kDriveNoRootDir = 1;
+
+enum class ScriptCreation { Created, Taken, Refused };
+
+// Variables given to a process on top of the ones it inherits: name, value.
+using Environment = std::vector<std::pair<std::string, std::string>>;
 
 class Platform {
 public:
@@ -37,21 +43,32 @@ public:
     // Whether the command interpreter reads this text back unchanged from a script.
     virtual bool ConsoleCanRead(const std::string& text) = 0;
 
-    // Creates or truncates a script file and writes the lines, each ended by
-    // CR LF, in the code page the command interpreter reads. On failure returns
-    // false and the system's reason in `error`.
-    virtual bool WriteScript(const std::string& path, const std::vector<std::string>& lines,
-                             std::string& error) = 0;
+    // Creates a new script file and writes the lines, each ended by CR LF, in
+    // the code page the command interpreter reads. It never replaces a file:
+    // a name in use is Taken; a folder that cannot take a file is Refused,
+    // with the system's reason in `error`. A created script stays held until
+    // it is started.
+    virtual ScriptCreation CreateScript(const std::string& path, const std::vector<std::string>& lines,
+                                        std::string& error) = 0;
 
-    // Starts a command line as a new process in a new console window, shown
-    // normally and activated, without waiting for it.
-    virtual bool StartConsoleProcess(const std::string& commandLine, std::string& error) = 0;
+    // Starts the script just created as a new process in a new console
+    // window, shown normally and activated, without waiting for it. The
+    // console holds the script open for as long as it runs, so that nobody
+    // can delete or replace it meanwhile. `environment` adds variables to the
+    // console's own. On failure the script is deleted again.
+    virtual bool StartScript(const std::string& path, const std::string& commandLine,
+                             const Environment& environment, std::string& error) = 0;
+
+    // Folders of the user's own for scripts when the program folder cannot
+    // take one, the better first; with `create`, made when missing, else
+    // only those that are there.
+    virtual std::vector<std::string> UserScriptFolders(bool create) = 0;
 
     // Length of a file, or nothing when it cannot be had (no such file, a folder, ...).
     virtual std::optional<std::uint64_t> FileLength(const std::string& path) = 0;
 
-    // Deletes a file; failures are ignored by every caller, so none is reported.
-    virtual void RemoveFile(const std::string& path) = 0;
+    // Deletes a file; false when it is still there (held open, not ours).
+    virtual bool RemoveFile(const std::string& path) = 0;
 };
 
 }  // namespace corvane

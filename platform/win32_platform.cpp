@@ -2,11 +2,41 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
+#include <cwchar>
+
 #include "platform/handle.h"
 #include "platform/system_message.h"
 #include "platform/text_encoding.h"
 
 namespace corvane {
+namespace {
+
+// The environment of this process with the given variables put in or
+// replaced, as CreateProcessW takes it: NAME=value strings, each ended by a
+// NUL, and a NUL after the last.
+std::wstring EnvironmentBlock(const Environment& environment) {
+    std::wstring block;
+    if (environment.empty()) return block;
+    auto overridden = [&](const wchar_t* entry) {
+        for (const auto& [name, value] : environment) {
+            const std::wstring prefix = Wide(name) + L"=";
+            if (_wcsnicmp(entry, prefix.c_str(), prefix.size()) == 0) return true;
+        }
+        return false;
+    };
+    wchar_t* own = GetEnvironmentStringsW();
+    for (const wchar_t* entry = own; entry && *entry; entry += wcslen(entry) + 1) {
+        if (!overridden(entry)) block.append(entry).push_back(L'\0');
+    }
+    FreeEnvironmentStringsW(own);
+    for (const auto& [name, value] : environment) block.append(Wide(name + "=" + value)).push_back(L'\0');
+    block.push_back(L'\0');
+    return block;
+}
+
+}  // namespace
 
 unsigned Win32Platform::DriveType(const std::string& root) { return GetDriveTypeW(Wide(root).c_str()); }
 
@@ -44,49 +74,107 @@ bool Win32Platform::ConsoleCanRead(const std::string& text) {
     return ToOemCodePage(text, oem);
 }
 
-bool Win32Platform::WriteScript(const std::string& path, const std::vector<std::string>& lines,
-                                std::string& error) {
+ScriptCreation Win32Platform::CreateScript(const std::string& path, const std::vector<std::string>& lines,
+                                           std::string& error) {
     std::string bytes;
     for (const std::string& line : lines) {
         std::string oem;
         if (!ToOemCodePage(line, oem)) {
             error = "A line holds characters the command window cannot read: " + line;
-            return false;
+            return ScriptCreation::Refused;
         }
         bytes += oem + "\r\n";
     }
 
-    UniqueHandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+    const std::wstring wide = Wide(path);
+    // CREATE_NEW: an existing script is some console's and is never replaced.
+    UniqueHandle file(CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
-        error = SystemMessage(GetLastError());
-        return false;
+        const DWORD code = GetLastError();
+        error = SystemMessage(code);
+        const bool taken = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS ||
+                           code == ERROR_SHARING_VIOLATION ||
+                           GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
+        return taken ? ScriptCreation::Taken : ScriptCreation::Refused;
     }
     DWORD written = 0;
     if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
         written != bytes.size()) {
         error = SystemMessage(GetLastError());
-        return false;
+        file.reset();
+        DeleteFileW(wide.c_str());
+        return ScriptCreation::Refused;
     }
-    return true;
+
+    // The hold that the console inherits: reading only, shared with readers
+    // (cmd opens the script again for every line) but not with writers or
+    // deletion. It is taken over through a second handle so that the file is
+    // never without one between the writing and the start.
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    UniqueHandle bridge(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+    file.reset();
+    UniqueHandle hold(
+        CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr));
+    if (!bridge.valid() || !hold.valid()) {
+        error = SystemMessage(GetLastError());
+        bridge.reset();
+        hold.reset();
+        DeleteFileW(wide.c_str());
+        return ScriptCreation::Refused;
+    }
+    held_[path] = std::move(hold);
+    return ScriptCreation::Created;
 }
 
-bool Win32Platform::StartConsoleProcess(const std::string& commandLine, std::string& error) {
+bool Win32Platform::StartScript(const std::string& path, const std::string& commandLine,
+                                const Environment& environment, std::string& error) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
     std::wstring line = Wide(commandLine);
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, nullptr,
-                        &startup, &process)) {
-        error = SystemMessage(GetLastError());
+    std::wstring block = EnvironmentBlock(environment);
+    // Handles are inherited so that the console holds its script; the only
+    // inheritable handle the program has is that hold.
+    const BOOL started = CreateProcessW(
+        nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NEW_CONSOLE | CREATE_UNICODE_ENVIRONMENT,
+        environment.empty() ? nullptr : block.data(), nullptr, &startup, &process);
+    const DWORD code = GetLastError();
+    held_.erase(path);  // the console has its own hold now
+    if (!started) {
+        error = SystemMessage(code);
+        DeleteFileW(Wide(path).c_str());
         return false;
     }
     // The script runs on its own; nothing waits for it.
     UniqueHandle processHandle(process.hProcess);
     UniqueHandle threadHandle(process.hThread);
     return true;
+}
+
+std::vector<std::string> Win32Platform::UserScriptFolders(bool create) {
+    std::vector<std::wstring> candidates;
+    PWSTR local = nullptr;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local))) {
+        candidates.push_back(std::wstring(local) + L"\\Corvane");
+    }
+    CoTaskMemFree(local);
+    std::wstring temp(MAX_PATH + 1, L'\0');
+    const DWORD n = GetTempPathW(static_cast<DWORD>(temp.size()), temp.data());
+    if (n > 0 && n < temp.size()) candidates.push_back(temp.substr(0, n) + L"Corvane");
+
+    std::vector<std::string> folders;
+    for (const std::wstring& folder : candidates) {
+        if (create) CreateDirectoryW(folder.c_str(), nullptr);
+        const DWORD attributes = GetFileAttributesW(folder.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            folders.push_back(Utf8(folder));
+        }
+    }
+    return folders;
 }
 
 std::optional<std::uint64_t> Win32Platform::FileLength(const std::string& path) {
@@ -96,6 +184,9 @@ std::optional<std::uint64_t> Win32Platform::FileLength(const std::string& path) 
     return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
-void Win32Platform::RemoveFile(const std::string& path) { DeleteFileW(Wide(path).c_str()); }
+bool Win32Platform::RemoveFile(const std::string& path) {
+    const std::wstring wide = Wide(path);
+    return DeleteFileW(wide.c_str()) || GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
 
 }  // namespace corvane

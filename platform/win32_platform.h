@@ -1,6 +1,9 @@
 #pragma once
 
+#include <map>
 #include <string>
+
+#include "platform/handle.h"
 
 #include "platform/platform.h"
 
@@ -14,11 +17,18 @@ public:
     std::string ProgramFolder() override;
     std::string CurrentFolder() override;
     bool ConsoleCanRead(const std::string& text) override;
-    bool WriteScript(const std::string& path, const std::vector<std::string>& lines,
+    ScriptCreation CreateScript(const std::string& path, const std::vector<std::string>& lines,
+                                std::string& error) override;
+    bool StartScript(const std::string& path, const std::string& commandLine, const Environment& environment,
                      std::string& error) override;
-    bool StartConsoleProcess(const std::string& commandLine, std::string& error) override;
+    std::vector<std::string> UserScriptFolders(bool create) override;
     std::optional<std::uint64_t> FileLength(const std::string& path) override;
-    void RemoveFile(const std::string& path) override;
+    bool RemoveFile(const std::string& path) override;
+
+private:
+    // Scripts created and not yet started, each held open until its console
+    // takes the hold over.
+    std::map<std::string, UniqueHandle> held_;
 };
 
 }  // namespace corvane

@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include "check/check_job.h"
+#include "check/script_files.h"
 #include "platform/screen.h"
 #include "platform/text_encoding.h"
 #include "res/resource.h"
@@ -126,6 +127,8 @@ void MainWindow::Form_Load(const std::string& argument) {
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     UpdateWindow(hwnd_);
     SetFocus(Item(layout::cmdFileOpen));
+    // Scripts of consoles that ended after their window had closed.
+    RemoveEndedScripts(sys_);
 
     if (!sys_.FileLength(sys_.ProgramFolder() + "\\" + texts::kToolName)) {
         ShowMessage(hwnd_, texts::kMissingTool, texts::kMissingToolTitle, MB_ICONEXCLAMATION);
@@ -161,7 +164,9 @@ void MainWindow::Form_Unload() {
     // Exit, the close box and the missing-tool path all lead here; once the
     // window is gone a further run finds nothing left to do.
     if (!hwnd_) return;
-    if (!job_.sBatchFile.empty()) sys_.RemoveFile(job_.sBatchFile);
+    // The scripts of consoles still running stay until they end; the next
+    // start removes them.
+    RemoveEndedScripts(sys_);
     DestroyWindow(hwnd_);  // WM_DESTROY ends the message loop
 }
 

@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <dlgs.h>
 
 #include <string>
 #include <vector>
@@ -15,6 +14,7 @@
 #include "program.h"
 #include "scenarios.h"
 #include "shell/layout.h"
+#include "steps.h"
 
 namespace uidriver {
 namespace {
@@ -23,63 +23,6 @@ using corvane::UniqueHandle;
 using corvane::Utf8;
 using corvane::Wide;
 using namespace corvane::layout;
-
-// Checks that the script was started in a console of its own and that the
-// tool's report shows there; then presses a key so that the script ends.
-void CheckConsoleAndFinish(const Program& program, const std::string& reportLine) {
-    DWORD cmd = 0;
-    WaitFor([&] {
-        const std::vector<DWORD> children = ChildProcesses(program.pid(), L"cmd.exe");
-        cmd = children.empty() ? 0 : children.front();
-        return cmd != 0;
-    });
-    Check(cmd != 0, "the script runs in cmd.exe started by the program");
-    if (!cmd) return;
-    std::string screen;
-    WaitFor([&] {
-        screen = ConsoleText(cmd);
-        return screen.find("Press any key") != std::string::npos;
-    });
-    Check(screen.find(reportLine) != std::string::npos,
-          "the console shows the tool's report line [" + reportLine + "]", screen);
-    const UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, cmd));
-    PressKeyInConsole(cmd);
-    Check(process.valid() && WaitForSingleObject(process.get(), kTimeoutMs) == WAIT_OBJECT_0,
-          "a key in the console ends the script");
-}
-
-void CheckScript(const Program& program, const std::string& expectedFile) {
-    // The scenario started with no script, so these bytes are its own.
-    const std::string expected = ReadFileBytes(expectedFile);
-    std::string bytes;
-    WaitFor([&] { return (bytes = ReadFileBytes(program.script())) == expected; });
-    Check(FileExists(program.script()), "~temp.bat is written in the program folder");
-    CheckText(bytes, expected, "~temp.bat holds exactly the expected bytes");
-}
-
-// The Open dialog of the program, once it is up: its title, its one filter
-// entry, and no read-only box.
-HWND OpenDialog(const Program& program) {
-    HWND dialog = nullptr;
-    WaitFor([&] { return (dialog = program.TopWindow(L"#32770", nullptr)) != nullptr; });
-    Check(dialog != nullptr, "the Open dialog appears");
-    if (!dialog) return nullptr;
-    CheckText(TextOf(dialog), "Select a .sfv file", "the dialog's title");
-    HWND types = GetDlgItem(dialog, cmb1);
-    CheckNumber(SendMessageW(types, CB_GETCOUNT, 0, 0), 1, "the filter has one entry");
-    wchar_t entry[128] = {};
-    SendMessageW(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(entry));
-    CheckText(Utf8(entry), "SFV File (*.sfv)", "the filter's entry");
-    HWND readOnly = GetDlgItem(dialog, chx1);
-    Check(!readOnly || !IsWindowVisible(readOnly), "the dialog shows no read-only box");
-    return dialog;
-}
-
-void SetDialogFileName(HWND dialog, const std::string& path) {
-    HWND name = GetDlgItem(dialog, cmb13);
-    if (!name) name = GetDlgItem(dialog, edt1);
-    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(path).c_str()));
-}
 
 // The number of entries the dialog's file list shows; -1 while it shows none.
 // Going to another folder puts a new view beside the old one for a moment.
@@ -93,19 +36,14 @@ int ListedFiles(HWND dialog) {
     return -1;
 }
 
-void SetCheck(const Program& program, int id, bool on) {
-    if (program.IsChecked(id) != on) program.Click(id);
-    Check(WaitFor([&] { return program.IsChecked(id) == on; }),
-          std::string(on ? "an option is ticked" : "an option is cleared"));
-}
-
 }  // namespace
 
 void CommandLineScenario(const std::string& folder, const std::string& argument, const std::string& expected,
-                         const std::string& reportLine, bool closeBox) {
+                         const std::string& reportLine, bool closeBox, const std::string& scriptFolder) {
     Program program(folder, argument);
     if (!program.window()) return;
-    CheckScript(program, expected);
+    const std::string script = (scriptFolder.empty() ? folder : scriptFolder) + "\\~temp.bat";
+    CheckScript(script, expected);
     Check(WaitFor([&] {
               return !program.Enabled(chkOnlyErrors) && !program.Enabled(chkBadFormat) &&
                      !program.Enabled(cmdFileOpen);
@@ -120,22 +58,15 @@ void CommandLineScenario(const std::string& folder, const std::string& argument,
         program.Click(cmdExit);
     }
     Check(program.Ended(), closeBox ? "the close box ends the program" : "Exit ends the program");
-    Check(!FileExists(program.script()), "~temp.bat is gone after the program ends");
+    Check(!FileExists(script), "~temp.bat is gone after the program ends");
 }
 
 void DialogScenario(const std::string& folder, const std::vector<DialogCheck>& checks) {
     Program program(folder, "");
     if (!program.window()) return;
     for (const DialogCheck& check : checks) {
-        SetCheck(program, chkOnlyErrors, check.options.find("jf") != std::string::npos);
-        SetCheck(program, chkBadFormat, check.options.find('w') != std::string::npos);
-        program.Click(cmdFileOpen);
-        HWND dialog = OpenDialog(program);
-        if (!dialog) return;
-        SetDialogFileName(dialog, check.path);
-        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-        Check(WaitFor([&] { return !IsWindow(dialog); }), "the dialog closes on Open");
-        CheckScript(program, check.expected);
+        ChooseInDialog(program, check.path, check.options);
+        CheckScript(program.script(), check.expected);
         CheckConsoleAndFinish(program, check.reportLine);
         Check(program.Enabled(cmdFileOpen), "the window stays interactive");
     }
@@ -150,7 +81,9 @@ void CancelScenario(const std::string& folder, const std::string& listFolder) {
     program.Click(cmdFileOpen);
     HWND dialog = OpenDialog(program);
     if (!dialog) return;
-    // Typing a folder and Open goes there; of its files only the list shows.
+    // Typing a folder and Open goes there, once the first folder is shown;
+    // of its files only the list shows.
+    WaitFor([&] { return ListedFiles(dialog) >= 0; });
     SetDialogFileName(dialog, listFolder + "\\");
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     int listed = -1;

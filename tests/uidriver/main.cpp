@@ -4,8 +4,12 @@
 //
 //   uidriver window   DIR [DPI]            the window, its controls, Tab, the close box
 //   uidriver missing  DIR [ARG]            no fsum.exe beside the program
-//   uidriver cmdline  DIR ARG SCRIPT TEXT  opened with an argument; Exit
+//   uidriver cmdline  DIR ARG SCRIPT TEXT [SCRIPTDIR]  opened with an argument; Exit
 //   uidriver closebox DIR ARG SCRIPT TEXT  opened with an argument; the close box
+//   uidriver twowindows DIR ARG SCRIPT TEXT PATH SCRIPT TEXT   a second window checks while
+//                                          the first one's console waits
+//   uidriver twochecks DIR PATH SCRIPT TEXT PATH SCRIPT TEXT   two consoles of one window
+//   uidriver exitfirst DIR ARG TEXT        Exit while the console waits
 //   uidriver dialog   DIR (PATH OPTS SCRIPT TEXT)...   checks through the Open dialog
 //   uidriver cancel   DIR LISTDIR          the Open dialog lists LISTDIR's .sfv file; Cancel
 //   uidriver message  DIR ARG TEXT         a problem reported in a message box
@@ -13,8 +17,9 @@
 //   uidriver picture  DIR BMP              the window as it opens, photographed into BMP
 //
 // DIR holds Corvane.exe; ARG is the exact text after the program name; SCRIPT
-// is a file with the bytes ~temp.bat must hold; TEXT is a line the tool's
-// report must show in the console; OPTS is "-", "jf", "w" or "jfw".
+// is a file with the bytes a script must hold; TEXT is a line the tool's
+// report must show in the console; OPTS is "-", "jf", "w" or "jfw"; SCRIPTDIR
+// is where the script is to go when not beside the program.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -27,8 +32,11 @@
 namespace {
 
 int Usage() {
-    std::fputs("usage: uidriver window|missing|cmdline|closebox|dialog|cancel|message|demo|picture DIR ...\n",
-               stderr);
+    std::fputs(
+        "usage: uidriver "
+        "window|missing|cmdline|closebox|twowindows|twochecks|exitfirst|dialog|cancel|message|demo|picture "
+        "DIR ...\n",
+        stderr);
     return 2;
 }
 
@@ -48,8 +56,13 @@ int wmain(int argc, wchar_t** argv) {
         WindowScenario(folder, n > 2 ? std::stoi(args[2]) : 96);
     } else if (scenario == "missing") {
         MissingToolScenario(folder, n > 2 ? args[2] : "");
-    } else if ((scenario == "cmdline" || scenario == "closebox") && n == 5) {
-        CommandLineScenario(folder, args[2], args[3], args[4], scenario == "closebox");
+    } else if ((scenario == "cmdline" || scenario == "closebox") && (n == 5 || n == 6)) {
+        CommandLineScenario(folder, args[2], args[3], args[4], scenario == "closebox", n == 6 ? args[5] : "");
+    } else if ((scenario == "twowindows" || scenario == "twochecks") && n == 8) {
+        TwoConsolesScenario(folder, scenario == "twowindows", args[2], args[3], args[4], args[5], args[6],
+                            args[7]);
+    } else if (scenario == "exitfirst" && n == 4) {
+        ExitFirstScenario(folder, args[2], args[3]);
     } else if (scenario == "dialog" && n >= 6 && (n - 2) % 4 == 0) {
         std::vector<DialogCheck> checks;
         for (size_t i = 2; i + 3 < n; i += 4)

@@ -1,5 +1,6 @@
 #include "program.h"
 
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include "checks.h"
@@ -73,7 +74,6 @@ Program::Program(const std::string& folder, const std::string& argument) : folde
 }
 
 Program::~Program() {
-    for (DWORD console : ChildProcesses(pid_, L"cmd.exe")) EndProcess(console);
     if (process_.valid() && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
         TerminateProcess(process_.get(), 1);
     }
@@ -127,16 +127,36 @@ std::vector<DWORD> ChildProcesses(DWORD parent, const wchar_t* exe, bool anyPare
     return children;
 }
 
+std::string ScriptName(int n) { return n == 1 ? "~temp.bat" : "~temp" + std::to_string(n) + ".bat"; }
+
+std::string Program::script(int n) const { return folder_ + "\\" + ScriptName(n); }
+
+std::string UserScriptFolder() {
+    PWSTR local = nullptr;
+    std::string folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local))) {
+        folder = corvane::Utf8(local) + "\\Corvane";
+    }
+    CoTaskMemFree(local);
+    return folder;
+}
+
 void StartClean(const std::string& folder) {
     for (const wchar_t* exe : {L"cmd.exe", L"Corvane.exe"}) {
         for (DWORD pid : ChildProcesses(0, exe, true)) EndProcess(pid);
     }
-    const std::wstring script = Wide(folder + "\\~temp.bat");
-    DeleteFileW(script.c_str());
-    // A folder of that name (the unwritable-script scenario's) is no script.
-    const DWORD attributes = GetFileAttributesW(script.c_str());
+    bool scriptLeft = false;
+    for (const std::string& place : {folder, UserScriptFolder()}) {
+        for (int n = 1; n < 10; ++n) {
+            const std::wstring script = Wide(place + "\\" + ScriptName(n));
+            DeleteFileW(script.c_str());
+            // A folder of that name is no script.
+            const DWORD attributes = GetFileAttributesW(script.c_str());
+            scriptLeft |= attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+        }
+    }
     Check(ChildProcesses(0, L"cmd.exe", true).empty() && ChildProcesses(0, L"Corvane.exe", true).empty() &&
-              (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)),
+              !scriptLeft,
           "the scenario starts with no program, console or script of an earlier one");
 }
 

@@ -19,14 +19,15 @@ public:
     Program(const std::string& folder, const std::string& argument);
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
-    // Leaves nothing running for the next scenario: the program and any
-    // console it started.
+    // Ends the program if it still runs (its consoles are left to the next
+    // scenario's clean start).
     ~Program();
 
     HWND window() const { return hwnd_; }
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
     DWORD pid() const { return pid_; }
-    std::string script() const { return folder_ + "\\~temp.bat"; }
+    // The n-th script the program writes beside itself: ~temp.bat, ~temp2.bat, ...
+    std::string script(int n = 1) const;
 
     // A visible top-level window of this program, by class (and caption).
     HWND TopWindow(const wchar_t* cls, const wchar_t* caption) const;
@@ -55,9 +56,13 @@ private:
 // process that runs it.
 std::vector<DWORD> ChildProcesses(DWORD parent, const wchar_t* exe, bool anyParent = false);
 
+// The folder of the user's own where scripts go when the program folder
+// cannot take them.
+std::string UserScriptFolder();
+
 // Every scenario starts from the same state: no Corvane and no console of an
-// earlier one alive, and no script in the program folder, so that whatever
-// the scenario then finds was made by it.
+// earlier one alive, and no script in the program folder or the user's, so
+// that whatever the scenario then finds was made by it.
 void StartClean(const std::string& folder);
 
 }  // namespace uidriver

@@ -14,10 +14,11 @@ void MissingToolScenario(const std::string& folder, const std::string& argument)
 // The window as it opens, photographed into a BMP file.
 void PictureScenario(const std::string& folder, const std::string& bmp);
 
-// Opened with an argument: the script, the greyed controls, the console's
-// report; then Exit or the close box.
+// Opened with an argument: the script (in scriptFolder when given, else
+// beside the program), the greyed controls, the console's report; then Exit
+// or the close box.
 void CommandLineScenario(const std::string& folder, const std::string& argument, const std::string& expected,
-                         const std::string& reportLine, bool closeBox);
+                         const std::string& reportLine, bool closeBox, const std::string& scriptFolder);
 
 struct DialogCheck {
     std::string path, options, expected, reportLine;  // options: "-", "jf", "w" or "jfw"
@@ -28,6 +29,17 @@ void DialogScenario(const std::string& folder, const std::vector<DialogCheck>& c
 void CancelScenario(const std::string& folder, const std::string& listFolder);
 // A problem reported in a message box of the program's own.
 void MessageScenario(const std::string& folder, const std::string& argument, const std::string& text);
+// Two consoles at once, from two windows or from one: each runs its own
+// script to the end, and no script is left once both have ended and both
+// windows are closed. The first check comes from `first` (an argument, or a
+// path for the dialog with twoWindows false), the second from the dialog.
+void TwoConsolesScenario(const std::string& folder, bool twoWindows, const std::string& first,
+                         const std::string& firstScript, const std::string& firstReport,
+                         const std::string& second, const std::string& secondScript,
+                         const std::string& secondReport);
+// Exit while the console still waits: the script stays until its key, and
+// the next start finds none.
+void ExitFirstScenario(const std::string& folder, const std::string& argument, const std::string& report);
 // The demo's run, with screenshots of the window and the console.
 void DemoScenario(const std::string& folder, const std::string& argument, const std::string& shots);
 

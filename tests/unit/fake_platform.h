@@ -1,5 +1,5 @@
-// A stand-in for Windows in the native tests: drives, short names, files and
-// started processes are plain data the test sets up and inspects.
+// A stand-in for Windows in the native tests: drives, short names, files,
+// folders and started consoles are plain data the test sets up and inspects.
 #pragma once
 
 #include <map>
@@ -19,12 +19,17 @@ public:
     std::map<std::string, std::string> shortNames;   // long -> short; absent: failure
     std::map<std::string, unsigned> shortNameNeeds;  // long -> size needed when larger than asked
     std::string unreadableByConsole;                 // characters the console code page lacks
-    bool failWrite = false;
+    std::vector<std::string> userFolders = {"C:\\Users\\me\\AppData\\Local\\Corvane"};
+    std::set<std::string> refusingFolders;  // folders that cannot take a file
+    std::set<std::string> runningScripts;   // scripts whose console still holds them
     bool failStart = false;
 
+    struct Started {
+        std::string commandLine;
+        Environment environment;
+    };
     std::map<std::string, std::vector<std::string>> files;
-    std::vector<std::string> started;
-    std::vector<std::string> removed;
+    std::vector<Started> started;
     std::vector<unsigned> shortNameBufferSizes;
 
     unsigned DriveType(const std::string& root) override {
@@ -49,24 +54,30 @@ public:
         return text.find_first_of(unreadableByConsole) == std::string::npos;
     }
 
-    bool WriteScript(const std::string& path, const std::vector<std::string>& lines,
-                     std::string& error) override {
-        if (failWrite) {
+    ScriptCreation CreateScript(const std::string& path, const std::vector<std::string>& lines,
+                                std::string& error) override {
+        if (files.count(path)) return ScriptCreation::Taken;
+        if (refusingFolders.count(path.substr(0, path.rfind('\\')))) {
             error = "Access is denied.";
-            return false;
+            return ScriptCreation::Refused;
         }
         files[path] = lines;
+        return ScriptCreation::Created;
+    }
+
+    bool StartScript(const std::string& path, const std::string& commandLine, const Environment& environment,
+                     std::string& error) override {
+        if (failStart) {
+            error = "The system cannot find the file specified.";
+            files.erase(path);
+            return false;
+        }
+        started.push_back({commandLine, environment});
+        runningScripts.insert(path);
         return true;
     }
 
-    bool StartConsoleProcess(const std::string& commandLine, std::string& error) override {
-        if (failStart) {
-            error = "The system cannot find the file specified.";
-            return false;
-        }
-        started.push_back(commandLine);
-        return true;
-    }
+    std::vector<std::string> UserScriptFolders(bool) override { return userFolders; }
 
     std::optional<std::uint64_t> FileLength(const std::string& path) override {
         auto found = files.find(path);
@@ -74,9 +85,10 @@ public:
         return found->second.size();
     }
 
-    void RemoveFile(const std::string& path) override {
-        removed.push_back(path);
+    bool RemoveFile(const std::string& path) override {
+        if (runningScripts.count(path)) return false;
         files.erase(path);
+        return true;
     }
 };
 

@@ -10,13 +10,25 @@ wine_use "$bits"
 bin="$root/build/win$bits/bin"
 
 top="$WINE_C/Corvane Test"
+# A program folder nobody can write, even root: a read-only bind mount.
+readonly_dir="$top/Read Only"
+unmount_readonly() { mountpoint -q "$readonly_dir" && umount "$readonly_dir"; }
+trap 'unmount_readonly; wine_cleanup' EXIT
+unmount_readonly
 rm -rf "$top"
 prog="$top/Program Files/Corvane"
-mkdir -p "$prog" "$top/No Tool" "$top/Locked/~temp.bat" "$top/sfv data" "$top/100% café & co" "$top/expected"
+mkdir -p "$prog" "$top/No Tool" "$readonly_dir" "$top/sfv data" "$top/second" "$top/100% café & co" \
+  "$top/expected"
 cp "$bin/Corvane.exe" "$bin/fsum.exe" "$prog/"
 cp "$bin/Corvane.exe" "$top/No Tool/"
-cp "$bin/Corvane.exe" "$bin/fsum.exe" "$top/Locked/"
+cp "$bin/Corvane.exe" "$bin/fsum.exe" "$readonly_dir/"
+readonly_ok=0
+mount --bind "$readonly_dir" "$readonly_dir" 2>/dev/null &&
+  mount -o remount,ro,bind "$readonly_dir" 2>/dev/null && readonly_ok=1
 cp "$root"/samples/demo/* "$top/sfv data/"
+# A second list, whose report names a file of its own.
+cp "$root/samples/demo/intact.txt" "$top/second/second.txt"
+sed -n 's/^intact\.txt /second.txt /p' "$root/samples/demo/demo.sfv" >"$top/second/other.sfv"
 cp "$root"/samples/demo/* "$top/100% café & co/"
 cp "$bin/uidriver.exe" "$top/"
 
@@ -86,8 +98,24 @@ scenario "no free drive letter" message "$P" '"\\nas\media\music\album.sfv"' 'Ev
 rm -f "$WINEPREFIX"/dosdevices/[e-z]:
 
 scenario "an argument that names no file" message "$P" "\"$D\\\"" 'This does not name a .sfv file'
-scenario "a script that cannot be written" message 'C:\Corvane Test\Locked' "\"$D\\demo.sfv\"" \
-  'The check script could not be written'
+
+# Every console runs its own script to the end: a second check, from another
+# window or the same one, writes ~temp2.bat while the first console waits.
+S='C:\Corvane Test\second'
+other=$(expect other '@echo off' 'C:' "cd \"$S\"" "$tool -c \"other.sfv\"" 'echo .' 'pause')
+scenario "a second window checks while the first console waits" twowindows "$P" "\"$D\\demo.sfv\"" \
+  "$(local_script '')" 'FAILED      damaged.txt' "$S\\other.sfv" "$other" 'OK          second.txt'
+scenario "two consoles of one window" twochecks "$P" "$D\\demo.sfv" "$(local_script '')" \
+  'MISSING     missing.txt' "$S\\other.sfv" "$other" 'OK          second.txt'
+scenario "Exit while the console waits" exitfirst "$P" "\"$D\\demo.sfv\"" 'OK          intact.txt'
+if [[ $readonly_ok == 1 ]]; then
+  R='C:\Corvane Test\Read Only'
+  readonly_script=$(expect readonly '@echo off' 'C:' "cd \"$D\"" "\"$R\\fsum.exe\" -c \"demo.sfv\"" 'echo .' 'pause')
+  scenario "a program folder nobody can write: the script goes to the user's" cmdline "$R" "\"$D\\demo.sfv\"" \
+    "$readonly_script" 'FAILED      damaged.txt' "C:\\users\\$(whoami)\\AppData\\Local\\Corvane"
+else
+  echo "== a program folder nobody can write: not run, a read-only bind mount needs root"
+fi
 
 scenario "the Open dialog: both options, one, then none" dialog "$P" \
   "$D\\demo.sfv" jfw "$(local_script '-jf -w ')" 'MISSING     missing.txt' \

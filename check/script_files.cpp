@@ -1,0 +1,58 @@
+#include "check/script_files.h"
+
+#include "check/short_name.h"
+#include "check/texts.h"
+
+namespace corvane {
+
+std::string ScriptFileName(int n) {
+    if (n == 1) return texts::kScriptName;
+    const std::string name = texts::kScriptName;
+    const size_t dot = name.rfind('.');
+    return name.substr(0, dot) + std::to_string(n) + name.substr(dot);
+}
+
+std::vector<std::string> ScriptFolders(Platform& sys, bool create) {
+    // Without a short form the long one serves; the script never lands in the
+    // root of a drive.
+    const std::string programFolder = sys.ProgramFolder();
+    const std::string shortFolder = GetShortFileName(sys, programFolder);
+    std::vector<std::string> folders{shortFolder.empty() ? programFolder : shortFolder};
+    for (std::string& folder : sys.UserScriptFolders(create)) folders.push_back(std::move(folder));
+    return folders;
+}
+
+PlacedScript PlaceScript(Platform& sys, const std::vector<std::string>& lines) {
+    PlacedScript placed;
+    std::string error;
+    for (const std::string& folder : ScriptFolders(sys, true)) {
+        for (int n = 1; n <= kMostScripts; ++n) {
+            const std::string path = folder + "\\" + ScriptFileName(n);
+            sys.RemoveFile(path);  // fails while its console runs, and the name is taken
+            const ScriptCreation created = sys.CreateScript(path, lines, error);
+            if (created == ScriptCreation::Created) {
+                placed.path = path;
+                return placed;
+            }
+            if (created == ScriptCreation::Refused) {
+                // The first folder's reason is the one the user can act on.
+                if (!placed.what) placed.detail = path + "\n" + error;
+                placed.what = texts::kCannotWriteScript;
+                break;
+            }
+        }
+    }
+    if (!placed.what) {
+        placed.what = texts::kTooManyConsoles;
+        placed.detail = ScriptFolders(sys, false).front();
+    }
+    return placed;
+}
+
+void RemoveEndedScripts(Platform& sys) {
+    for (const std::string& folder : ScriptFolders(sys, false)) {
+        for (int n = 1; n <= kMostScripts; ++n) sys.RemoveFile(folder + "\\" + ScriptFileName(n));
+    }
+}
+
+}  // namespace corvane

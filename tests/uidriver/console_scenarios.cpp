@@ -1,0 +1,72 @@
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "checks.h"
+#include "driver.h"
+#include "program.h"
+#include "scenarios.h"
+#include "shell/layout.h"
+#include "steps.h"
+
+namespace uidriver {
+
+using namespace corvane::layout;
+
+void TwoConsolesScenario(const std::string& folder, bool twoWindows, const std::string& first,
+                         const std::string& firstScript, const std::string& firstReport,
+                         const std::string& second, const std::string& secondScript,
+                         const std::string& secondReport) {
+    Program one(folder, twoWindows ? first : "");
+    if (!one.window()) return;
+    if (!twoWindows) ChooseInDialog(one, first, "-");
+    CheckScript(one.script(1), firstScript);
+    const DWORD firstConsole = AwaitConsole(one);
+    CheckConsoleShows(firstConsole, firstReport);
+
+    // The second check, while the first console still waits for its key.
+    Program other(folder, "");
+    const Program& two = twoWindows ? other : one;
+    if (!two.window()) return;
+    ChooseInDialog(two, second, "-");
+    CheckScript(one.script(2), secondScript);
+    const DWORD secondConsole = AwaitConsole(two, {firstConsole});
+    CheckConsoleShows(secondConsole, secondReport);
+    CheckText(ReadFileBytes(one.script(1)), ReadFileBytes(firstScript), "the first script is as it was");
+    Check(!CanRewrite(one.script(1)) && !CanRewrite(one.script(2)),
+          "nobody can rewrite a waiting console's script");
+
+    FinishConsole(firstConsole);
+    FinishConsole(secondConsole);
+    for (const Program* program : {&one, &other}) {
+        if (!program->window()) continue;
+        program->Click(cmdExit);
+        Check(program->Ended(), "Exit ends the program");
+    }
+    Check(!FileExists(one.script(1)) && !FileExists(one.script(2)), "no script is left");
+}
+
+void ExitFirstScenario(const std::string& folder, const std::string& argument, const std::string& report) {
+    DWORD console = 0;
+    {
+        Program program(folder, argument);
+        if (!program.window()) return;
+        console = AwaitConsole(program);
+        CheckConsoleShows(console, report);
+        program.Click(cmdExit);
+        Check(program.Ended(), "Exit ends the program while its console waits");
+        Check(FileExists(program.script()) && !CanRewrite(program.script()),
+              "the waiting console's script stays, and nobody can rewrite it");
+    }
+    FinishConsole(console);
+
+    Program next(folder, "");
+    if (!next.window()) return;
+    Check(WaitFor([&] { return !FileExists(next.script()); }),
+          "the next start removes the ended console's script");
+    next.Click(cmdExit);
+    Check(next.Ended(), "Exit ends the program");
+}
+
+}  // namespace uidriver

@@ -1,0 +1,109 @@
+#include "steps.h"
+
+#include <dlgs.h>
+
+#include <algorithm>
+
+#include "checks.h"
+#include "console.h"
+#include "driver.h"
+#include "platform/handle.h"
+#include "platform/text_encoding.h"
+#include "shell/layout.h"
+
+namespace uidriver {
+namespace {
+
+using corvane::UniqueHandle;
+using namespace corvane::layout;
+
+void SetCheck(const Program& program, int id, bool on) {
+    if (program.IsChecked(id) != on) program.Click(id);
+    Check(WaitFor([&] { return program.IsChecked(id) == on; }),
+          std::string(on ? "an option is ticked" : "an option is cleared"));
+}
+
+}  // namespace
+
+void CheckScript(const std::string& path, const std::string& expectedFile) {
+    const std::string expected = ReadFileBytes(expectedFile);
+    std::string bytes;
+    WaitFor([&] { return (bytes = ReadFileBytes(path)) == expected; });
+    Check(FileExists(path), path.substr(path.rfind('\\') + 1) + " is written");
+    CheckText(bytes, expected, "the script holds exactly the expected bytes");
+}
+
+bool CanRewrite(const std::string& path) {
+    const UniqueHandle file(CreateFileW(corvane::Wide(path).c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+    return file.valid();
+}
+
+DWORD AwaitConsole(const Program& program, const std::vector<DWORD>& known) {
+    DWORD cmd = 0;
+    WaitFor([&] {
+        for (DWORD child : ChildProcesses(program.pid(), L"cmd.exe")) {
+            if (std::find(known.begin(), known.end(), child) == known.end()) cmd = child;
+        }
+        return cmd != 0;
+    });
+    Check(cmd != 0, "the script runs in cmd.exe started by the program");
+    return cmd;
+}
+
+void CheckConsoleShows(DWORD console, const std::string& reportLine) {
+    std::string screen;
+    WaitFor([&] { return (screen = ConsoleText(console)).find("Press any key") != std::string::npos; });
+    Check(screen.find(reportLine) != std::string::npos,
+          "the console shows the tool's report line [" + reportLine + "]", screen);
+}
+
+void FinishConsole(DWORD console) {
+    const UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, console));
+    PressKeyInConsole(console);
+    Check(process.valid() && WaitForSingleObject(process.get(), kTimeoutMs) == WAIT_OBJECT_0,
+          "a key in the console ends the script");
+}
+
+void CheckConsoleAndFinish(const Program& program, const std::string& reportLine) {
+    const DWORD console = AwaitConsole(program);
+    if (!console) return;
+    CheckConsoleShows(console, reportLine);
+    FinishConsole(console);
+}
+
+HWND OpenDialog(const Program& program) {
+    HWND dialog = nullptr;
+    WaitFor([&] { return (dialog = program.TopWindow(L"#32770", nullptr)) != nullptr; });
+    Check(dialog != nullptr, "the Open dialog appears");
+    if (!dialog) return nullptr;
+    CheckText(TextOf(dialog), "Select a .sfv file", "the dialog's title");
+    HWND types = GetDlgItem(dialog, cmb1);
+    CheckNumber(SendMessageW(types, CB_GETCOUNT, 0, 0), 1, "the filter has one entry");
+    wchar_t entry[128] = {};
+    SendMessageW(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(entry));
+    CheckText(corvane::Utf8(entry), "SFV File (*.sfv)", "the filter's entry");
+    HWND readOnly = GetDlgItem(dialog, chx1);
+    Check(!readOnly || !IsWindowVisible(readOnly), "the dialog shows no read-only box");
+    return dialog;
+}
+
+void SetDialogFileName(HWND dialog, const std::string& path) {
+    HWND name = GetDlgItem(dialog, cmb13);
+    if (!name) name = GetDlgItem(dialog, edt1);
+    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(corvane::Wide(path).c_str()));
+}
+
+void ChooseInDialog(const Program& program, const std::string& path, const std::string& options) {
+    SetCheck(program, chkOnlyErrors, options.find("jf") != std::string::npos);
+    SetCheck(program, chkBadFormat, options.find('w') != std::string::npos);
+    program.Click(cmdFileOpen);
+    HWND dialog = OpenDialog(program);
+    if (!dialog) return;
+    SetDialogFileName(dialog, path);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    Check(WaitFor([&] { return !IsWindow(dialog); }), "the dialog closes on Open");
+}
+
+}  // namespace uidriver
