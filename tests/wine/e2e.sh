@@ -18,7 +18,7 @@ unmount_readonly
 rm -rf "$top"
 prog="$top/Program Files/Corvane"
 mkdir -p "$prog" "$top/No Tool" "$readonly_dir" "$top/sfv data" "$top/second" "$top/100% café & co" \
-  "$top/expected"
+  "$top/日本 ü" "$top/expected"
 cp "$bin/Corvane.exe" "$bin/fsum.exe" "$prog/"
 cp "$bin/Corvane.exe" "$top/No Tool/"
 cp "$bin/Corvane.exe" "$bin/fsum.exe" "$readonly_dir/"
@@ -30,6 +30,7 @@ cp "$root"/samples/demo/* "$top/sfv data/"
 cp "$root/samples/demo/intact.txt" "$top/second/second.txt"
 sed -n 's/^intact\.txt /second.txt /p' "$root/samples/demo/demo.sfv" >"$top/second/other.sfv"
 cp "$root"/samples/demo/* "$top/100% café & co/"
+cp "$root"/samples/demo/* "$top/日本 ü/"
 cp "$bin/uidriver.exe" "$top/"
 
 P='C:\Corvane Test\Program Files\Corvane'
@@ -78,6 +79,13 @@ scenario "an argument without quotes keeps every character" cmdline "$P" "$D\\de
 odd=$(expect odd '@echo off' 'C:' $'cd "C:\\Corvane Test\\100%% caf\x82 & co"' "$tool -c \"demo.sfv\"" 'echo .' 'pause')
 scenario "a folder with %, é and &" cmdline "$P" '"C:\Corvane Test\100% café & co\demo.sfv"' "$odd" \
   'OK          intact.txt'
+
+# A folder the console's code page (437) cannot spell, on a volume without
+# short names (forced: Wine makes one up for every long name), reaches the
+# script through the console's environment.
+unicode=$(expect unicode '@echo off' 'C:' 'cd "%CORVANE_FOLDER%"' "$tool -c \"demo.sfv\"" 'echo .' 'pause')
+CORVANE_TEST_NO_SHORT_NAMES=1 scenario "a folder the console cannot spell, without short names" cmdline \
+  "$P" '"C:\Corvane Test\日本 ü\demo.sfv"' "$unicode" 'FAILED      damaged.txt'
 
 # A bare name lies in the current folder, which the driver sets to the Windows folder.
 bare=$(expect bare '@echo off' 'C:' 'cd "C:\windows"' "$tool -c \"nothere.sfv\"" 'echo .' 'pause')
