@@ -28,7 +28,7 @@ PlacedScript PlaceScript(Platform& sys, const std::vector<std::string>& lines) {
     for (const std::string& folder : ScriptFolders(sys, true)) {
         for (int n = 1; n <= kMostScripts; ++n) {
             const std::string path = folder + "\\" + ScriptFileName(n);
-            sys.RemoveFile(path);  // fails while its console runs, and the name is taken
+            sys.RemoveScript(path);  // fails while its console runs, and the name is taken
             const ScriptCreation created = sys.CreateScript(path, lines, error);
             if (created == ScriptCreation::Created) {
                 placed.path = path;
@@ -51,7 +51,7 @@ PlacedScript PlaceScript(Platform& sys, const std::vector<std::string>& lines) {
 
 void RemoveEndedScripts(Platform& sys) {
     for (const std::string& folder : ScriptFolders(sys, false)) {
-        for (int n = 1; n <= kMostScripts; ++n) sys.RemoveFile(folder + "\\" + ScriptFileName(n));
+        for (int n = 1; n <= kMostScripts; ++n) sys.RemoveScript(folder + "\\" + ScriptFileName(n));
     }
 }
 

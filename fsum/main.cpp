@@ -15,7 +15,8 @@ int Run(const std::vector<std::string>& args) {
         fsum::WriteError(fsum::kUsage);
         return fsum::kCannotCheck;
     }
-    return fsum::CheckList(listPath, options, fsum::WriteOut, fsum::WriteError);
+    const fsum::Terminal terminal{fsum::WriteOut, fsum::WriteError, fsum::OutputIsConsole()};
+    return fsum::CheckList(listPath, options, terminal);
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
-// Reading an .sfv checksum list: one "name CRC" line per file, where the CRC
-// is the last eight hex digits of the line, after spaces or tabs.
+// One line of an .sfv checksum list: "name CRC", where the CRC is the last
+// blank-separated word, eight hexadecimal digits, and the name is all that
+// stands before it less the blanks that separate the two.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace fsum {
 
@@ -15,13 +15,11 @@ struct SfvEntry {
     int line = 0;
 };
 
-struct SfvList {
-    std::vector<SfvEntry> entries;
-    std::vector<int> badLines;  // numbers of the improperly formatted lines
-};
+enum class LineKind { Blank, Comment, Entry, Bad };
 
-// Comments (;) and blank lines are skipped; CR LF and LF both end a line; a
-// UTF-8 byte-order mark at the start is dropped.
-SfvList ParseSfv(std::string_view text);
+// A line without its line end. Only a ';' in the first column makes a
+// comment; leading spaces, runs of spaces, ';' and hex-looking words inside
+// a name are the name's own.
+LineKind ParseLine(std::string_view line, SfvEntry& entry);
 
 }  // namespace fsum

@@ -1,5 +1,5 @@
 // What the tool needs from the operating system, with one implementation for
-// Windows and one for POSIX systems. Paths and output text are UTF-8.
+// Windows and one for POSIX systems. Paths and text are UTF-8.
 #pragma once
 
 #include <cstddef>
@@ -7,28 +7,41 @@
 #include <string>
 #include <string_view>
 
+#include "hashing.h"
+
 #ifdef _WIN32
 #include "platform/handle.h"
 #endif
 
 namespace fsum {
 
-class InputFile {
+// How the system knows a file: device and inode, or volume serial number and
+// file index. Two opened paths with the same identity are one file.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    bool known = false;
+    bool operator==(const FileIdentity& other) const {
+        return known && other.known && volume == other.volume && file == other.file;
+    }
+};
+
+class InputFile : public ByteSource {
 public:
     InputFile() = default;
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
-    ~InputFile();
+    ~InputFile() override;
 
-    // Opens a file for reading. On failure `missing` says whether the file is
-    // simply not there and `error` holds the system's reason.
+    // Opens a regular file for reading, never waiting for anything: a folder,
+    // a pipe, a device or a device name is refused with a reason. On failure
+    // `missing` says whether the file is simply not there.
     bool Open(const std::string& path, bool& missing, std::string& error);
 
-    std::uint64_t Size() const { return size_; }
-
-    // Reads up to `count` bytes at `offset`; the number read, or -1 with the
-    // system's reason in `error`. Safe to call from several threads at once.
-    long long ReadAt(std::uint64_t offset, void* buffer, std::size_t count, std::string& error) const;
+    std::uint64_t Size() const override { return size_; }
+    long long ReadAt(std::uint64_t offset, void* buffer, std::size_t count,
+                     std::string& error) const override;
+    const FileIdentity& identity() const { return identity_; }
 
 private:
 #ifdef _WIN32
@@ -37,15 +50,28 @@ private:
     int fd_ = -1;
 #endif
     std::uint64_t size_ = 0;
+    FileIdentity identity_;
 };
 
-// Writes report text to standard output (so that a console shows every
-// character) or to standard error.
-void WriteOut(std::string_view text);
-void WriteError(std::string_view text);
+// Writes report text to standard output or standard error: to a console as
+// the user would type every character, elsewhere as UTF-8. False when the
+// text could not be written.
+bool WriteOut(std::string_view text);
+bool WriteError(std::string_view text);
+bool OutputIsConsole();
 
-// The name of an entry as the file system takes it: UTF-8 names pass as they
-// are; on Windows other bytes are read in the ANSI code page.
-std::string EntryNameToUtf8(const std::string& name);
+// Text in the ANSI code page (Latin-1 where there is none) as UTF-8, and its name.
+std::string AnsiToUtf8(std::string_view bytes);
+std::string AnsiName();
+
+// The path of a list entry: a name relative to the list's folder lies in it;
+// an absolute or network path stands as it is; \ and / both separate folders.
+std::string EntryPath(const std::string& listFolder, const std::string& name);
+
+// The folder part of the list's path, empty for a bare name.
+std::string FolderOf(const std::string& path);
+
+// The processors there are to hash on, counted once.
+unsigned CoreCount();
 
 }  // namespace fsum

@@ -2,19 +2,35 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 #include "system.h"
 
 namespace fsum {
+namespace {
+
+bool WriteAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t n = write(fd, text.data(), text.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        text.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+}  // namespace
 
 InputFile::~InputFile() {
     if (fd_ >= 0) close(fd_);
 }
 
 bool InputFile::Open(const std::string& path, bool& missing, std::string& error) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK opening a FIFO waits for a writer that may never come.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         missing = errno == ENOENT || errno == ENOTDIR;
         error = std::strerror(errno);
@@ -22,14 +38,19 @@ bool InputFile::Open(const std::string& path, bool& missing, std::string& error)
     }
     struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int code = errno;
         missing = false;
-        error = S_ISDIR(info.st_mode) ? "It is a folder, not a file." : std::strerror(errno);
+        error = S_ISDIR(info.st_mode) ? "It is a folder, not a file."
+                : info.st_mode != 0   ? "It is not a regular file but a pipe, socket or device."
+                                      : std::strerror(code);
         close(fd);
         return false;
     }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     fd_ = fd;
     size_ = static_cast<std::uint64_t>(info.st_size);
+    identity_ = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), true};
     return true;
 }
 
@@ -43,18 +64,41 @@ long long InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t coun
     }
 }
 
-static void WriteAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t n = write(fd, text.data(), text.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
-        text.remove_prefix(static_cast<size_t>(n));
+bool WriteOut(std::string_view text) { return WriteAll(STDOUT_FILENO, text); }
+bool WriteError(std::string_view text) { return WriteAll(STDERR_FILENO, text); }
+bool OutputIsConsole() { return isatty(STDOUT_FILENO) == 1; }
+
+std::string AnsiToUtf8(std::string_view bytes) {
+    // Latin-1: every byte is the code point of its value.
+    std::string utf8;
+    for (unsigned char c : bytes) {
+        if (c < 0x80) {
+            utf8 += static_cast<char>(c);
+        } else {
+            utf8 += static_cast<char>(0xC0 | (c >> 6));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        }
     }
+    return utf8;
 }
 
-void WriteOut(std::string_view text) { WriteAll(STDOUT_FILENO, text); }
-void WriteError(std::string_view text) { WriteAll(STDERR_FILENO, text); }
+std::string AnsiName() { return "Latin-1"; }
 
-std::string EntryNameToUtf8(const std::string& name) { return name; }
+std::string EntryPath(const std::string& listFolder, const std::string& name) {
+    std::string path = name;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    if (path.front() == '/' || listFolder.empty()) return path;
+    return listFolder + "/" + path;
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "" : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+unsigned CoreCount() {
+    static const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    return cores;
+}
 
 }  // namespace fsum

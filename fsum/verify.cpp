@@ -1,14 +1,16 @@
 #include "verify.h"
 
-#include <zlib.h>
-
-#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
-#include <filesystem>
+#include <deque>
+#include <limits>
 #include <memory>
+#include <system_error>
 #include <thread>
 
+#include "crc.h"
+#include "list_reader.h"
 #include "sfv_list.h"
 #include "system.h"
 
@@ -22,81 +24,11 @@ const char kUsage[] =
 
 namespace {
 
-namespace fs = std::filesystem;
-
-// A list is read whole; real ones are far smaller than this (a million
-// entries of a hundred bytes), and a larger file given by mistake must not
-// exhaust a 32-bit address space.
-constexpr std::uint64_t kLargestList = std::uint64_t{256} << 20;
-
-// Large blocks keep the read calls few; each worker thread owns one.
-constexpr std::size_t kBlock = std::size_t{4} << 20;
-
-std::uint32_t Update(std::uint32_t crc, const unsigned char* data, std::size_t size) {
-    return static_cast<std::uint32_t>(crc32_z(crc, data, size));
-}
-
-// Fills the buffer from offset to its end or the end of the file.
-long long ReadBlock(const InputFile& file, std::uint64_t offset, unsigned char* buffer, std::size_t size,
-                    std::string& error) {
-    std::size_t got = 0;
-    while (got < size) {
-        const long long n = file.ReadAt(offset + got, buffer + got, size - got, error);
-        if (n < 0) return -1;
-        if (n == 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    return static_cast<long long>(got);
-}
-
-// The CRC of a whole file. A large file is cut into blocks that the cores
-// take in turn; zlib joins the blocks' CRCs into the file's.
-bool CrcOfFile(const InputFile& file, std::uint32_t& crc, std::string& error) {
-    const std::uint64_t size = file.Size();
-    const std::uint64_t blocks = (size + kBlock - 1) / kBlock;
-    const unsigned workers = static_cast<unsigned>(
-        std::min<std::uint64_t>(std::max(1u, std::thread::hardware_concurrency()), blocks));
-
-    std::vector<std::uint32_t> crcs(static_cast<std::size_t>(blocks));
-    std::atomic<std::uint64_t> next{0};
-    std::atomic<bool> failed{false};
-    std::string firstError;
-    std::atomic_flag errorTaken = ATOMIC_FLAG_INIT;
-
-    auto work = [&] {
-        std::unique_ptr<unsigned char[]> buffer(new unsigned char[kBlock]);
-        std::string reason;
-        for (std::uint64_t i = next++; i < blocks && !failed; i = next++) {
-            const std::uint64_t offset = i * kBlock;
-            const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, size - offset));
-            const long long got = ReadBlock(file, offset, buffer.get(), want, reason);
-            if (got != static_cast<long long>(want)) {
-                if (got >= 0) reason = "The file became shorter while it was read.";
-                if (!errorTaken.test_and_set()) firstError = reason;
-                failed = true;
-                return;
-            }
-            crcs[static_cast<std::size_t>(i)] = Update(0, buffer.get(), want);
-        }
-    };
-
-    std::vector<std::thread> helpers;
-    for (unsigned t = 1; t < workers; ++t) helpers.emplace_back(work);
-    work();
-    for (std::thread& helper : helpers) helper.join();
-    if (failed) {
-        error = firstError;
-        return false;
-    }
-
-    crc = 0;
-    for (std::size_t i = 0; i < crcs.size(); ++i) {
-        const std::uint64_t length = std::min<std::uint64_t>(kBlock, size - i * kBlock);
-        crc = i == 0 ? crcs[0]
-                     : static_cast<std::uint32_t>(crc32_combine(crc, crcs[i], static_cast<z_off_t>(length)));
-    }
-    return true;
-}
+// Entries looked at together: small files are hashed side by side, while the
+// report still comes out in the list's order.
+constexpr std::size_t kBatch = 256;
+// A file that takes longer than this shows a progress line on a console.
+constexpr auto kQuietFor = std::chrono::seconds(1);
 
 std::string Hex(std::uint32_t crc) {
     char text[9];
@@ -104,23 +36,267 @@ std::string Hex(std::uint32_t crc) {
     return text;
 }
 
-// The path of an entry: relative names lie in the list's folder, and either
-// slash separates folders.
-fs::path EntryPath(const fs::path& listFolder, const std::string& name) {
-    std::string portable = EntryNameToUtf8(name);
-    std::replace(portable.begin(), portable.end(), '\\', '/');
-    return listFolder / fs::u8path(portable);
-}
+// What became of one entry.
+struct Outcome {
+    enum Kind { Verified, Mismatched, Missing, Unreadable, Skipped, Large } kind = Unreadable;
+    std::uint32_t crc = 0;
+    std::string reason;
+    std::unique_ptr<InputFile> file;  // a Large file, open, to hash on every core
+};
 
-struct Counts {
-    int verified = 0, mismatched = 0, missing = 0, unreadable = 0, badlyFormatted = 0;
+class Checker {
+public:
+    Checker(const std::string& listPath, const Options& options, const Terminal& terminal)
+        : listPath_(listPath),
+          options_(options),
+          terminal_(terminal),
+          report_(terminal.out, terminal.console) {}
+
+    int Run() {
+        try {
+            return CheckAll();
+        } catch (const std::exception& e) {
+            // Out of memory, or worse: the summary of what was checked, and a
+            // status that says the check did not finish.
+            report_.Line(std::string("fsum: the check stopped: ") + e.what());
+            if (started_) Summary();
+            report_.Flush();
+            return kCannotCheck;
+        }
+    }
+
+private:
+    int CheckAll() {
+        bool missing = false;
+        std::string reason;
+        if (!list_.Open(listPath_, missing, reason))
+            return CannotCheck("cannot read the checksum list", reason);
+        reader_ = std::make_unique<ListReader>([this](char* buffer, std::size_t size, std::string& error) {
+            const long long got = list_.ReadAt(listOffset_, buffer, size, error);
+            if (got > 0) listOffset_ += static_cast<std::uint64_t>(got);
+            return got;
+        });
+        ListReader& reader = *reader_;
+        listFolder_ = FolderOf(listPath_);
+
+        std::vector<SfvEntry> batch;
+        ListLine line;
+        while (reader.Next(line)) {
+            SfvEntry entry;
+            entry.line = line.number;
+            const LineKind kind = line.decodable ? ParseLine(line.text, entry) : LineKind::Bad;
+            if (kind == LineKind::Bad) badLines_.push_back(line.number);
+            if (kind != LineKind::Entry) continue;
+            batch.push_back(std::move(entry));
+            if (batch.size() == kBatch) CheckBatch(batch);
+        }
+        CheckBatch(batch);
+        if (!reader.error().empty()) {
+            if (started_) Summary();
+            return CannotCheck("could not be read to its end", reader.error());
+        }
+        if (!started_) return CannotCheck("holds no checksum lines, so there is nothing to check", "");
+
+        WarnUpTo(std::numeric_limits<int>::max());
+        Summary();
+        report_.Flush();
+        if (report_.failed()) return kCannotCheck;
+        if (counts_.checked() == 0) {
+            return CannotCheck("names only itself, so nothing was checked", "");
+        }
+        return counts_.mismatched + counts_.missing + counts_.unreadable == 0 ? kAllVerified : kSomeFailed;
+    }
+
+    int CannotCheck(const std::string& what, const std::string& reason) {
+        report_.Flush();
+        std::string text = "fsum: \"" + listPath_ + "\" " + what + (reason.empty() ? "" : ": " + reason);
+        if (text.back() != '.') text += '.';
+        terminal_.err(text + "\n");
+        return kCannotCheck;
+    }
+
+    void CheckBatch(std::vector<SfvEntry>& batch) {
+        if (batch.empty()) return;
+        if (!started_) report_.Line("Checking \"" + listPath_ + "\"");
+        started_ = true;
+        report_.Flush();
+
+        // Small files on every core at once, each whole on one; a large one
+        // is only opened here and hashed below on every core by itself.
+        std::vector<Outcome> outcomes(batch.size());
+        std::atomic<std::size_t> next{0};
+        RunOnThreads(CoreCount(), [&] {
+            for (std::size_t i = next++; i < batch.size(); i = next++) outcomes[i] = Examine(batch[i]);
+        });
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            ++position_;
+            if (outcomes[i].kind == Outcome::Large) HashLarge(batch[i], outcomes[i]);
+            Tell(batch[i], outcomes[i]);
+        }
+        batch.clear();
+    }
+
+    Outcome Examine(const SfvEntry& entry) {
+        Outcome outcome;
+        try {
+            auto file = std::make_unique<InputFile>();
+            bool missing = false;
+            if (!file->Open(EntryPath(listFolder_, entry.name), missing, outcome.reason)) {
+                outcome.kind = missing ? Outcome::Missing : Outcome::Unreadable;
+            } else if (file->identity() == list_.identity()) {
+                outcome.kind = Outcome::Skipped;
+            } else if (file->Size() > 2 * kBlock) {
+                outcome.kind = Outcome::Large;
+                outcome.file = std::move(file);
+            } else {
+                std::atomic<std::uint64_t> done{0};
+                outcome.kind = CrcOfFile(*file, 1, done, outcome.crc, outcome.reason)
+                                   ? Judge(entry, outcome.crc)
+                                   : Outcome::Unreadable;
+            }
+        } catch (const std::exception& e) {
+            outcome.kind = Outcome::Unreadable;
+            outcome.reason = e.what();
+        }
+        return outcome;
+    }
+
+    static Outcome::Kind Judge(const SfvEntry& entry, std::uint32_t crc) {
+        return crc == entry.crc ? Outcome::Verified : Outcome::Mismatched;
+    }
+
+    // A large file on every core; on a console, after a quiet second, with a
+    // progress line of its name, its share done, the speed and where in the
+    // list the check is.
+    void HashLarge(const SfvEntry& entry, Outcome& outcome) {
+        std::atomic<std::uint64_t> done{0};
+        std::atomic<bool> finished{false};
+        bool hashed = false;
+        auto hash = [&] {
+            try {
+                hashed = CrcOfFile(*outcome.file, CoreCount(), done, outcome.crc, outcome.reason);
+            } catch (const std::exception& e) {
+                outcome.reason = e.what();
+            }
+            finished = true;
+        };
+        std::thread worker;
+        if (report_.console()) {
+            try {
+                worker = StartHelperThread(hash);
+            } catch (const std::system_error&) {
+            }
+        }
+        if (!worker.joinable()) {
+            hash();
+        } else {
+            const auto start = std::chrono::steady_clock::now();
+            while (!finished) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                const auto elapsed = std::chrono::steady_clock::now() - start;
+                if (elapsed > kQuietFor && !finished) ShowProgress(entry, *outcome.file, done, elapsed);
+            }
+            worker.join();
+        }
+        outcome.file.reset();
+        outcome.kind = hashed ? Judge(entry, outcome.crc) : Outcome::Unreadable;
+    }
+
+    void ShowProgress(const SfvEntry& entry, const InputFile& file, std::uint64_t done,
+                      std::chrono::steady_clock::duration elapsed) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastProgress_ < std::chrono::milliseconds(250)) return;
+        lastProgress_ = now;
+        const double seconds = std::chrono::duration<double>(elapsed).count();
+        const std::uint64_t size = std::max<std::uint64_t>(file.Size(), 1);
+        const double listShare =
+            100.0 * static_cast<double>(reader_->consumed()) / std::max<double>(1, listSize());
+        char numbers[96];
+        std::snprintf(numbers, sizeof numbers, "  %3d%%  %.0f MB/s  (entry %llu, list %.0f%%)",
+                      static_cast<int>(std::min<std::uint64_t>(100, done * 100 / size)),
+                      static_cast<double>(done) / seconds / 1e6, static_cast<unsigned long long>(position_),
+                      listShare);
+        // The name gives way, from its start, so that the line fits 79 columns.
+        std::string name = entry.name;
+        const std::size_t room = 79 - std::string(numbers).size();
+        if (name.size() > room) name = "..." + name.substr(name.size() - (room - 3));
+        report_.Progress(name + numbers);
+    }
+
+    double listSize() const { return static_cast<double>(list_.Size()); }
+
+    void Tell(const SfvEntry& entry, const Outcome& outcome) {
+        WarnUpTo(entry.line);
+        switch (outcome.kind) {
+            case Outcome::Verified:
+                ++counts_.verified;
+                if (!options_.onlyFailed) report_.Line("OK          " + entry.name);
+                break;
+            case Outcome::Mismatched:
+                ++counts_.mismatched;
+                report_.Line("FAILED      " + entry.name + "  (expected " + Hex(entry.crc) + ", found " +
+                                 Hex(outcome.crc) + ")",
+                             true);
+                break;
+            case Outcome::Missing:
+                ++counts_.missing;
+                report_.Line("MISSING     " + entry.name, true);
+                break;
+            case Outcome::Skipped:
+                report_.Line("SKIPPED     " + entry.name + "  (this is the checksum list itself)");
+                break;
+            case Outcome::Unreadable:
+            case Outcome::Large:
+                ++counts_.unreadable;
+                report_.Line("UNREADABLE  " + entry.name + "  (" + outcome.reason + ")", true);
+                break;
+        }
+    }
+
+    void WarnUpTo(int line) {
+        for (; !badLines_.empty() && badLines_.front() < line; badLines_.pop_front()) {
+            ++counts_.badlyFormatted;
+            if (options_.warnFormat) {
+                report_.Line("WARNING     line " + std::to_string(badLines_.front()) +
+                             " is an improperly formatted checksum line");
+            }
+        }
+    }
+
+    void Summary() {
+        std::string summary = std::to_string(counts_.verified) + " verified, " +
+                              std::to_string(counts_.mismatched) + " mismatched, " +
+                              std::to_string(counts_.missing) + " missing, " +
+                              std::to_string(counts_.unreadable) + " unreadable";
+        if (options_.warnFormat)
+            summary += ", " + std::to_string(counts_.badlyFormatted) + " badly formatted";
+        const std::string encoding = reader_ ? reader_->EncodingName() : "";
+        if (!encoding.empty()) summary += " (list read as " + encoding + ")";
+        report_.Line(std::string(75, '-'));
+        report_.Line(summary);
+    }
+
+    struct Counts {
+        int verified = 0, mismatched = 0, missing = 0, unreadable = 0, badlyFormatted = 0;
+        int checked() const { return verified + mismatched + missing + unreadable; }
+    };
+
+    const std::string& listPath_;
+    const Options& options_;
+    const Terminal& terminal_;
+    Report report_;
+    InputFile list_;
+    std::uint64_t listOffset_ = 0;
+    std::unique_ptr<ListReader> reader_;
+    std::string listFolder_;
+    std::deque<int> badLines_;
+    Counts counts_;
+    bool started_ = false;
+    std::size_t position_ = 0;
+    std::chrono::steady_clock::time_point lastProgress_;
 };
 
 }  // namespace
-
-std::uint32_t Crc32(std::string_view bytes) {
-    return Update(0, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-}
 
 bool ParseArguments(const std::vector<std::string>& args, Options& options, std::string& listPath) {
     bool check = false;
@@ -143,87 +319,8 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
     return false;
 }
 
-int CheckList(const std::string& listPath, const Options& options, const Sink& out, const Sink& err) {
-    std::string text;
-    {
-        InputFile list;
-        bool missing = false;
-        std::string reason;
-        long long got = -1;
-        const bool opened = list.Open(listPath, missing, reason);
-        if (opened && list.Size() > kLargestList) {
-            reason = "It is too large to be a checksum list.";
-        } else if (opened) {
-            text.resize(static_cast<std::size_t>(list.Size()));
-            got = ReadBlock(list, 0, reinterpret_cast<unsigned char*>(text.data()), text.size(), reason);
-        }
-        if (got < 0) {
-            err("fsum: cannot read the checksum list \"" + listPath + "\": " + reason + "\n");
-            return kCannotCheck;
-        }
-        text.resize(static_cast<std::size_t>(got));
-    }
-
-    const SfvList list = ParseSfv(text);
-    if (list.entries.empty()) {
-        err("fsum: \"" + listPath + "\" holds no checksum lines, so there is nothing to check.\n");
-        return kCannotCheck;
-    }
-
-    out("Checking \"" + listPath + "\"\n");
-    const fs::path listFile = fs::u8path(listPath);
-    const fs::path listFolder = listFile.parent_path();
-    Counts counts;
-    auto bad = list.badLines.begin();
-    auto warnUpTo = [&](int line) {
-        for (; bad != list.badLines.end() && *bad < line; ++bad) {
-            ++counts.badlyFormatted;
-            if (options.warnFormat) {
-                out("WARNING     line " + std::to_string(*bad) +
-                    " is an improperly formatted checksum line\n");
-            }
-        }
-    };
-
-    for (const SfvEntry& entry : list.entries) {
-        warnUpTo(entry.line);
-        const fs::path path = EntryPath(listFolder, entry.name);
-        std::error_code ignored;
-        if (fs::equivalent(path, listFile, ignored)) {
-            out("SKIPPED     " + entry.name + "  (this is the checksum list itself)\n");
-            continue;
-        }
-
-        InputFile file;
-        bool missing = false;
-        std::string reason;
-        std::uint32_t crc = 0;
-        const bool opened = file.Open(path.u8string(), missing, reason);
-        if (!opened && missing) {
-            ++counts.missing;
-            out("MISSING     " + entry.name + "\n");
-        } else if (!opened || !CrcOfFile(file, crc, reason)) {
-            ++counts.unreadable;
-            out("UNREADABLE  " + entry.name + "  (" + reason + ")\n");
-        } else if (crc != entry.crc) {
-            ++counts.mismatched;
-            out("FAILED      " + entry.name + "  (expected " + Hex(entry.crc) + ", found " + Hex(crc) +
-                ")\n");
-        } else {
-            ++counts.verified;
-            if (!options.onlyFailed) out("OK          " + entry.name + "\n");
-        }
-    }
-    warnUpTo(list.badLines.empty() ? 0 : list.badLines.back() + 1);
-
-    std::string summary = std::string(75, '-') + "\n" + std::to_string(counts.verified) + " verified, " +
-                          std::to_string(counts.mismatched) + " mismatched, " +
-                          std::to_string(counts.missing) + " missing, " + std::to_string(counts.unreadable) +
-                          " unreadable";
-    if (options.warnFormat) summary += ", " + std::to_string(counts.badlyFormatted) + " badly formatted";
-    out(summary + "\n");
-
-    return counts.mismatched + counts.missing + counts.unreadable == 0 ? kAllVerified : kSomeFailed;
+int CheckList(const std::string& listPath, const Options& options, const Terminal& terminal) {
+    return Checker(listPath, options, terminal).Run();
 }
 
 }  // namespace fsum

@@ -1,16 +1,12 @@
-// Verifying the files of an .sfv list and writing the report.
+// Checking the files of an .sfv list and writing the report.
 #pragma once
 
-#include <cstdint>
-#include <functional>
 #include <string>
-#include <string_view>
 #include <vector>
 
-namespace fsum {
+#include "report.h"
 
-// CRC-32 (the zlib polynomial) of a block of bytes.
-std::uint32_t Crc32(std::string_view bytes);
+namespace fsum {
 
 // Exit statuses of the tool.
 enum ExitStatus { kAllVerified = 0, kSomeFailed = 1, kCannotCheck = 2 };
@@ -24,11 +20,15 @@ struct Options {
 // "-c [-jf] [-w] list" with the options in any order before the list.
 bool ParseArguments(const std::vector<std::string>& args, Options& options, std::string& listPath);
 
-using Sink = std::function<void(std::string_view)>;
+struct Terminal {
+    Sink out;              // the report
+    Sink err;              // why a list cannot be checked
+    bool console = false;  // the report goes to a console: show progress there
+};
 
-// Checks every file the list names, writing the report line by line to `out`
-// and a list that cannot be checked to `err`. Returns the exit status.
-int CheckList(const std::string& listPath, const Options& options, const Sink& out, const Sink& err);
+// Checks every file the list names and returns the exit status. A run that
+// meets a failure it cannot go past still ends with the summary so far.
+int CheckList(const std::string& listPath, const Options& options, const Terminal& terminal);
 
 extern const char kUsage[];
 

@@ -67,8 +67,10 @@ public:
     // Length of a file, or nothing when it cannot be had (no such file, a folder, ...).
     virtual std::optional<std::uint64_t> FileLength(const std::string& path) = 0;
 
-    // Deletes a file; false when it is still there (held open, not ours).
-    virtual bool RemoveFile(const std::string& path) = 0;
+    // Deletes a script unless its console still runs; false when it is still
+    // there. A console this program started that has just ended may hold its
+    // script a moment longer while its window closes; that moment is waited for.
+    virtual bool RemoveScript(const std::string& path) = 0;
 };
 
 }  // namespace corvane

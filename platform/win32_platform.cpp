@@ -152,8 +152,9 @@ bool Win32Platform::StartScript(const std::string& path, const std::string& comm
         DeleteFileW(Wide(path).c_str());
         return false;
     }
-    // The script runs on its own; nothing waits for it.
-    UniqueHandle processHandle(process.hProcess);
+    // The script runs on its own; nothing waits for it, but its end tells
+    // when the script can go.
+    consoles_[path].reset(process.hProcess);
     UniqueHandle threadHandle(process.hThread);
     return true;
 }
@@ -187,9 +188,22 @@ std::optional<std::uint64_t> Win32Platform::FileLength(const std::string& path) 
     return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
-bool Win32Platform::RemoveFile(const std::string& path) {
+bool Win32Platform::RemoveScript(const std::string& path) {
     const std::wstring wide = Wide(path);
-    return DeleteFileW(wide.c_str()) || GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES;
+    auto removed = [&] {
+        return DeleteFileW(wide.c_str()) || GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES;
+    };
+    auto console = consoles_.find(path);
+    if (console == consoles_.end()) return removed();
+    if (WaitForSingleObject(console->second.get(), 0) == WAIT_TIMEOUT) return false;  // still running
+    // The console's window may take a moment to close and let go of the script.
+    for (int waited = 0; waited < 2000; waited += 50) {
+        if (removed()) {
+            consoles_.erase(console);
+            return true;
+        }
+        Sleep(50);
+    }
+    return false;
 }
-
 }  // namespace corvane

@@ -23,12 +23,14 @@ public:
                      std::string& error) override;
     std::vector<std::string> UserScriptFolders(bool create) override;
     std::optional<std::uint64_t> FileLength(const std::string& path) override;
-    bool RemoveFile(const std::string& path) override;
+    bool RemoveScript(const std::string& path) override;
 
 private:
     // Scripts created and not yet started, each held open until its console
     // takes the hold over.
     std::map<std::string, UniqueHandle> held_;
+    // The consoles started, by script: whether each still runs.
+    std::map<std::string, UniqueHandle> consoles_;
 };
 
 }  // namespace corvane

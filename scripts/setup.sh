@@ -8,7 +8,7 @@ source "$root/scripts/host.sh"
 [[ $EUID -eq 0 ]] || SUDO=sudo
 
 packages=(
-  cmake g++ make pkg-config libgtest-dev zlib1g-dev
+  cmake g++ make pkg-config libgtest-dev zlib1g-dev libdeflate-dev dpkg-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine64 fonts-wine xvfb xauth imagemagick rhash
 )
@@ -35,4 +35,35 @@ if ((${#missing[@]})); then
   ${SUDO:-} apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 elif [[ -n "${need_update:-}" ]]; then
   ${SUDO:-} apt-get update -qq
+fi
+
+# The Windows builds compile libdeflate (the checksum tool's CRC) from
+# Debian's source of the very library the native build links. Source
+# packages come from deb-src entries made from the machine's own deb ones.
+deps="$root/build/deps"
+if ! compgen -G "$deps/libdeflate-*/lib/crc32.c" >/dev/null; then
+  sources=/etc/apt/sources.list.d/corvane-deb-src.sources
+  if [[ ! -f $sources ]]; then
+    echo "setup: adding deb-src entries for Debian's source packages"
+    {
+      [[ -f /etc/apt/sources.list.d/debian.sources ]] &&
+        sed -n '/^Types: deb$/,/^$/p' /etc/apt/sources.list.d/debian.sources | sed 's/^Types: deb$/Types: deb-src/'
+      [[ -f /etc/apt/sources.list ]] && grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' || true
+    } | ${SUDO:-} tee /tmp/corvane-deb-src >/dev/null
+    # Classic one-line entries and deb822 stanzas go to files of their own kind.
+    if grep -q '^Types:' /tmp/corvane-deb-src; then
+      grep -v '^deb-src ' /tmp/corvane-deb-src | ${SUDO:-} tee "$sources" >/dev/null
+    fi
+    if grep -q '^deb-src ' /tmp/corvane-deb-src; then
+      grep '^deb-src ' /tmp/corvane-deb-src | ${SUDO:-} tee /etc/apt/sources.list.d/corvane-deb-src.list >/dev/null
+    fi
+    ${SUDO:-} touch "$sources"
+    ${SUDO:-} apt-get update -qq
+  fi
+  echo "setup: fetching Debian's source of libdeflate for the Windows builds"
+  mkdir -p "$deps"
+  (cd "$deps" && apt-get source -qq libdeflate >/dev/null 2>&1) || {
+    echo "setup: apt-get source libdeflate failed" >&2
+    exit 1
+  }
 fi

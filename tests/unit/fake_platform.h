@@ -85,7 +85,7 @@ public:
         return found->second.size();
     }
 
-    bool RemoveFile(const std::string& path) override {
+    bool RemoveScript(const std::string& path) override {
         if (runningScripts.count(path)) return false;
         files.erase(path);
         return true;

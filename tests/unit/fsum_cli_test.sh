@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The checksum tool's command line end to end: exit statuses, a list made by
-# another tool (rhash where installed, else Python's zlib), damage, and a
-# file over 4 GiB.
+# another tool (rhash where installed, else Python's zlib), damage, a file
+# over 4 GiB, and entries that are no regular files.
 set -uo pipefail
 fsum=$1
 work=$(mktemp -d)
@@ -64,6 +64,23 @@ printf 'tail' >>"$work/big.bin"
 printf 'big.bin %s\n' "$(crc_of "$work/big.bin")" >"$work/big.sfv"
 "$fsum" -c "$work/big.sfv" >"$work/out"
 check "a file over 4 GiB verifies" test $? -eq 0
+
+# Entries and lists that are no regular files: each is reported, never waited
+# for (the deadline turns a hang into a failure), and the run goes on.
+mkfifo "$work/fifo"
+printf 'fifo 00000000\n/dev/null 00000000\n/dev/zero 00000000\n/proc/version 00000000\n' >"$work/odd.sfv"
+timeout 20 "$fsum" -c "$work/odd.sfv" >"$work/out" 2>&1
+check "odd entries end the run with status 1" test $? -eq 1
+for entry in fifo /dev/null /dev/zero; do
+  check "$entry is unreadable, with a reason" grep -q "^UNREADABLE  $entry  (It is not a regular file" "$work/out"
+done
+check "a file that says it is empty is read to its end" grep -q '^FAILED      /proc/version  (expected 00000000' "$work/out"
+timeout 20 "$fsum" -c "$work/fifo" >"$work/out" 2>&1
+check "a list that is a pipe cannot be checked, at once" test $? -eq 2
+"$fsum" -c "$work/set/list.sfv" >/dev/full 2>/dev/null
+check "a report that cannot be written ends with status 2" test $? -eq 2
+"$fsum" -c "$work/big.sfv" >"$work/out"
+check "no progress line when the report is redirected" test "$(grep -c $'\r' "$work/out")" -eq 0
 
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]

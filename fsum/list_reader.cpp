@@ -1,0 +1,187 @@
+#include "list_reader.h"
+
+#include "system.h"
+
+namespace fsum {
+namespace {
+
+constexpr std::size_t kChunk = 64 * 1024;
+// No path is longer (32,767 UTF-16 units, up to three bytes each), so a
+// longer line is no checksum line; it is cut there rather than held whole.
+constexpr std::size_t kLongestLine = 3 * 32768;
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+}  // namespace
+
+bool IsUtf8(const std::string& bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+        std::size_t length = 0;
+        char32_t c = 0;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2, c = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3, c = lead & 0x0F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4, c = lead & 0x07;
+        } else {
+            return false;
+        }
+        if (i + length > bytes.size()) return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            c = c << 6 | (next & 0x3F);
+        }
+        // Overlong forms, surrogates and values past Unicode are not UTF-8.
+        const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (c < smallest[length] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return false;
+        i += length;
+    }
+    return true;
+}
+
+bool ListReader::Fill() {
+    if (ended_) return false;
+    if (start_ > 0) {
+        pending_.erase(0, start_);
+        start_ = 0;
+    }
+    const std::size_t old = pending_.size();
+    pending_.resize(old + kChunk);
+    const long long got = source_(&pending_[old], kChunk, error_);
+    pending_.resize(old + (got > 0 ? static_cast<std::size_t>(got) : 0));
+    if (got <= 0) {
+        ended_ = true;
+        return false;
+    }
+    consumed_ += static_cast<std::uint64_t>(got);
+    return true;
+}
+
+bool ListReader::Next(ListLine& line) {
+    if (encoding_ == Encoding::Unknown) {
+        // The byte-order mark decides; without one, each line is UTF-8 when it
+        // is well-formed UTF-8, else in the ANSI code page.
+        while (pending_.size() < 3 && Fill()) {
+        }
+        if (!error_.empty()) return false;
+        encoding_ = Encoding::Bytes;
+        if (pending_.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+            start_ = 3;
+        } else if (pending_.compare(0, 2, "\xFF\xFE") == 0) {
+            encoding_ = Encoding::Utf16Le, start_ = 2;
+        } else if (pending_.compare(0, 2, "\xFE\xFF") == 0) {
+            encoding_ = Encoding::Utf16Be, start_ = 2;
+        }
+    }
+    const bool got = encoding_ == Encoding::Bytes ? NextByteLine(line) : NextUtf16Line(line);
+    return got && error_.empty();
+}
+
+bool ListReader::NextByteLine(ListLine& line) {
+    std::size_t end;
+    while ((end = pending_.find('\n', start_)) == std::string::npos &&
+           pending_.size() - start_ <= kLongestLine && Fill()) {
+    }
+    if (start_ >= pending_.size()) return false;
+    line = {};
+    line.number = ++number_;
+    const bool tooLong = end == std::string::npos && pending_.size() - start_ > kLongestLine;
+    const std::size_t stop =
+        end == std::string::npos ? std::min(pending_.size(), start_ + kLongestLine) : end;
+    std::string bytes = pending_.substr(start_, stop - start_);
+    start_ = stop + (end == std::string::npos ? 0 : 1);
+    if (tooLong) {
+        // Skip the rest of that line.
+        while ((end = pending_.find('\n', start_)) == std::string::npos) {
+            start_ = pending_.size();
+            if (!Fill()) break;
+        }
+        if (end != std::string::npos) start_ = end + 1;
+        line.decodable = false;
+    }
+    if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
+    if (bytes.find('\0') != std::string::npos) line.decodable = false;
+    if (IsUtf8(bytes)) {
+        line.text = std::move(bytes);
+    } else {
+        sawAnsi_ = true;
+        line.text = AnsiToUtf8(bytes);
+    }
+    return true;
+}
+
+bool ListReader::NextUtf16Line(ListLine& line) {
+    const bool little = encoding_ == Encoding::Utf16Le;
+    auto unitAt = [&](std::size_t i) {
+        const unsigned char a = static_cast<unsigned char>(pending_[i]);
+        const unsigned char b = static_cast<unsigned char>(pending_[i + 1]);
+        return static_cast<char16_t>(little ? a | b << 8 : a << 8 | b);
+    };
+    if (start_ + 1 >= pending_.size() && !Fill() && start_ >= pending_.size()) return false;
+    line = {};
+    line.number = ++number_;
+    char16_t high = 0;  // a lead surrogate waiting for its trail
+    for (;;) {
+        if (start_ + 1 >= pending_.size() && !Fill()) {
+            if (start_ < pending_.size()) line.decodable = false;  // an odd byte at the end
+            start_ = pending_.size();
+            break;
+        }
+        const char16_t unit = unitAt(start_);
+        start_ += 2;
+        if (unit == u'\n') break;
+        if (line.text.size() > kLongestLine) {
+            line.decodable = false;
+            continue;
+        }
+        if (high && unit >= 0xDC00 && unit <= 0xDFFF) {
+            AppendUtf8(line.text, 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
+            high = 0;
+            continue;
+        }
+        if (high) line.decodable = false;
+        high = 0;
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            high = unit;
+        } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
+            line.decodable = false;
+        } else if (unit == 0) {
+            line.decodable = false;
+        } else {
+            AppendUtf8(line.text, unit);
+        }
+    }
+    if (high) line.decodable = false;
+    if (!line.text.empty() && line.text.back() == '\r') line.text.pop_back();
+    return true;
+}
+
+std::string ListReader::EncodingName() const {
+    if (encoding_ == Encoding::Utf16Le) return "UTF-16 LE";
+    if (encoding_ == Encoding::Utf16Be) return "UTF-16 BE";
+    return sawAnsi_ ? AnsiName() : "";
+}
+
+}  // namespace fsum

@@ -1,0 +1,59 @@
+// Reading an .sfv list as a stream of lines in UTF-8, whatever encoding it
+// was saved in, a block at a time: a list's size never decides whether it
+// can be checked.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace fsum {
+
+struct ListLine {
+    std::string text;  // UTF-8, without its line end
+    int number = 0;
+    bool decodable = true;  // false: bytes that make no sensible text (NUL, broken UTF-16, too long)
+};
+
+class ListReader {
+public:
+    // Fills a buffer from the list: the number of bytes read, 0 at its end,
+    // -1 with the reason in `error`.
+    using Source = std::function<long long(char* buffer, std::size_t size, std::string& error)>;
+
+    explicit ListReader(Source source) : source_(std::move(source)) {}
+
+    // The next line; false at the end of the list or when it cannot be read
+    // further (error() says why).
+    bool Next(ListLine& line);
+
+    const std::string& error() const { return error_; }
+    // The bytes read so far.
+    std::uint64_t consumed() const { return consumed_; }
+    // Which encoding was read, when it was not ASCII or UTF-8: "UTF-16 LE",
+    // "UTF-16 BE", or the ANSI code page for lines that were not UTF-8.
+    std::string EncodingName() const;
+
+private:
+    enum class Encoding { Unknown, Bytes, Utf16Le, Utf16Be };
+
+    bool Fill();  // more bytes into pending_; false at the end or on an error
+    bool NextByteLine(ListLine& line);
+    bool NextUtf16Line(ListLine& line);
+
+    Source source_;
+    Encoding encoding_ = Encoding::Unknown;
+    bool sawAnsi_ = false;
+    bool ended_ = false;
+    std::string pending_;  // bytes read and not yet made into lines
+    std::size_t start_ = 0;
+    int number_ = 0;
+    std::uint64_t consumed_ = 0;
+    std::string error_;
+};
+
+// Whether the bytes are well-formed UTF-8.
+bool IsUtf8(const std::string& bytes);
+
+}  // namespace fsum

@@ -1,0 +1,42 @@
+// The report as the user reads it: lines gathered and written in few calls,
+// but never held back for long, and on a console one progress line that
+// keeps replacing itself.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace fsum {
+
+// Where text goes; false when it could not be written.
+using Sink = std::function<bool(std::string_view)>;
+
+class Report {
+public:
+    Report(const Sink& out, bool console) : out_(out), console_(console) {}
+
+    // A line of the report; `now` shows it at once (a FAILED line), the others
+    // within a fifth of a second.
+    void Line(const std::string& text, bool now = false);
+    // On a console only: the progress line, in place of the last one.
+    void Progress(const std::string& text);
+    void Flush();
+
+    bool console() const { return console_; }
+    // Whether some text could not be written.
+    bool failed() const { return failed_; }
+
+private:
+    void ClearProgress();
+
+    const Sink& out_;
+    const bool console_;
+    std::string pending_;
+    std::chrono::steady_clock::time_point lastFlush_ = std::chrono::steady_clock::now();
+    std::size_t progressWidth_ = 0;
+    bool failed_ = false;
+};
+
+}  // namespace fsum
