@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "checks.h"
+#include "console.h"
 #include "driver.h"
 #include "program.h"
 #include "scenarios.h"
@@ -67,6 +68,27 @@ void ExitFirstScenario(const std::string& folder, const std::string& argument, c
           "the next start removes the ended console's script");
     next.Click(cmdExit);
     Check(next.Ended(), "Exit ends the program");
+}
+
+void ProgressScenario(const std::string& folder, const std::string& argument, const std::string& name) {
+    Program program(folder, argument);
+    if (!program.window()) return;
+    const DWORD console = AwaitConsole(program);
+    if (!console) return;
+    std::string screen;
+    const bool shown = WaitFor(
+        [&] {
+            screen = ConsoleText(console);
+            return screen.find(name + "  ") != std::string::npos && screen.find(" MB/s") != std::string::npos;
+        },
+        60000);
+    Check(shown, "a progress line shows the file, its share done and the speed", screen);
+    CheckConsoleShows(console, "FAILED      " + name);
+    Check(ConsoleText(console).find(" MB/s") == std::string::npos,
+          "the progress line gives way to the result");
+    FinishConsole(console);
+    program.Click(cmdExit);
+    Check(program.Ended(), "Exit ends the program");
 }
 
 }  // namespace uidriver

@@ -10,6 +10,7 @@
 //                                          the first one's console waits
 //   uidriver twochecks DIR PATH SCRIPT TEXT PATH SCRIPT TEXT   two consoles of one window
 //   uidriver exitfirst DIR ARG TEXT        Exit while the console waits
+//   uidriver progress DIR ARG NAME         a long file's progress line in the console
 //   uidriver dialog   DIR (PATH OPTS SCRIPT TEXT)...   checks through the Open dialog
 //   uidriver cancel   DIR LISTDIR          the Open dialog lists LISTDIR's .sfv file; Cancel
 //   uidriver message  DIR ARG TEXT         a problem reported in a message box
@@ -18,7 +19,7 @@
 //
 // DIR holds Corvane.exe; ARG is the exact text after the program name; SCRIPT
 // is a file with the bytes a script must hold; TEXT is a line the tool's
-// report must show in the console; OPTS is "-", "jf", "w" or "jfw"; SCRIPTDIR
+// report must show in the console (several joined by "|"); OPTS is "-", "jf", "w" or "jfw"; SCRIPTDIR
 // is where the script is to go when not beside the program.
 #include <cstdio>
 #include <string>
@@ -34,7 +35,8 @@ namespace {
 int Usage() {
     std::fputs(
         "usage: uidriver "
-        "window|missing|cmdline|closebox|twowindows|twochecks|exitfirst|dialog|cancel|message|demo|picture "
+        "window|missing|cmdline|closebox|twowindows|twochecks|exitfirst|progress|dialog|cancel|message|demo|"
+        "picture "
         "DIR ...\n",
         stderr);
     return 2;
@@ -61,6 +63,8 @@ int wmain(int argc, wchar_t** argv) {
     } else if ((scenario == "twowindows" || scenario == "twochecks") && n == 8) {
         TwoConsolesScenario(folder, scenario == "twowindows", args[2], args[3], args[4], args[5], args[6],
                             args[7]);
+    } else if (scenario == "progress" && n == 4) {
+        ProgressScenario(folder, args[2], args[3]);
     } else if (scenario == "exitfirst" && n == 4) {
         ExitFirstScenario(folder, args[2], args[3]);
     } else if (scenario == "dialog" && n >= 6 && (n - 2) % 4 == 0) {

@@ -40,6 +40,9 @@ void TwoConsolesScenario(const std::string& folder, bool twoWindows, const std::
 // Exit while the console still waits: the script stays until its key, and
 // the next start finds none.
 void ExitFirstScenario(const std::string& folder, const std::string& argument, const std::string& report);
+// A file that takes a while shows a progress line in the console, which
+// gives way to the file's result.
+void ProgressScenario(const std::string& folder, const std::string& argument, const std::string& name);
 // The demo's run, with screenshots of the window and the console.
 void DemoScenario(const std::string& folder, const std::string& argument, const std::string& shots);
 

@@ -52,11 +52,15 @@ DWORD AwaitConsole(const Program& program, const std::vector<DWORD>& known) {
     return cmd;
 }
 
-void CheckConsoleShows(DWORD console, const std::string& reportLine) {
+void CheckConsoleShows(DWORD console, const std::string& reportLines) {
     std::string screen;
     WaitFor([&] { return (screen = ConsoleText(console)).find("Press any key") != std::string::npos; });
-    Check(screen.find(reportLine) != std::string::npos,
-          "the console shows the tool's report line [" + reportLine + "]", screen);
+    for (size_t start = 0, end; start <= reportLines.size(); start = end + 1) {
+        end = std::min(reportLines.find('|', start), reportLines.size());
+        const std::string line = reportLines.substr(start, end - start);
+        Check(screen.find(line) != std::string::npos,
+              "the console shows the tool's report line [" + line + "]", screen);
+    }
 }
 
 void FinishConsole(DWORD console) {

@@ -20,8 +20,9 @@ bool CanRewrite(const std::string& path);
 
 // The console the program started that is not among `known`; 0 when none comes.
 DWORD AwaitConsole(const Program& program, const std::vector<DWORD>& known = {});
-// Waits for the console's pause prompt and checks the report line is on its screen.
-void CheckConsoleShows(DWORD console, const std::string& reportLine);
+// Waits for the console's pause prompt and checks the report lines (one, or
+// several joined by "|") are on its screen.
+void CheckConsoleShows(DWORD console, const std::string& reportLines);
 // Presses a key in the console and checks that the script then ends.
 void FinishConsole(DWORD console);
 // All three for the program's one console.

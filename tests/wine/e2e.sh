@@ -87,6 +87,34 @@ unicode=$(expect unicode '@echo off' 'C:' 'cd "%CORVANE_FOLDER%"' "$tool -c \"de
 CORVANE_TEST_NO_SHORT_NAMES=1 scenario "a folder the console cannot spell, without short names" cmdline \
   "$P" '"C:\Corvane Test\日本 ü\demo.sfv"' "$unicode" 'FAILED      damaged.txt'
 
+# The checksum tool as the user meets it in the console: names in any
+# script shown as they are, device names refused, paths past MAX_PATH read,
+# and a progress line while a large file is hashed.
+crc_of() { rhash --crc32 --printf '%C' "$1"; }
+mkdir -p "$top/names" "$top/devices" "$top/big"
+printf 'café' >"$top/names/café.txt"
+printf '日本語' >"$top/names/日本語.bin"
+printf '%s %s\r\n' café.txt "$(crc_of "$top/names/café.txt")" 日本語.bin "$(crc_of "$top/names/日本語.bin")" \
+  >"$top/names/names.sfv"
+printf 'NUL 00000000\r\nCON 00000000\r\nCOM1 00000000\r\n' >"$top/devices/devices.sfv"
+deep=$(printf 'd%059d\\' 1 2 3 4 5)
+mkdir -p "$top/long/${deep//\\//}"
+printf 'deep' >"$top/long/${deep//\\//}file.bin"
+printf '%sfile.bin %s\r\n' "$deep" "$(crc_of "$top/long/${deep//\\//}file.bin")" >"$top/long/long.sfv"
+truncate -s 16G "$top/big/big.bin"
+printf 'big.bin 00000000\r\n' >"$top/big/big.sfv"
+tool_script() {  # name, folder under "C:\Corvane Test", list
+  expect "$1" '@echo off' 'C:' "cd \"C:\\Corvane Test\\$2\"" "$tool -c \"$3\"" 'echo .' 'pause'
+}
+scenario "names as they are, in the console" cmdline "$P" '"C:\Corvane Test\names\names.sfv"' \
+  "$(tool_script names names names.sfv)" 'OK          café.txt|OK          日本語.bin'
+scenario "device names are unreadable, and the check ends" cmdline "$P" '"C:\Corvane Test\devices\devices.sfv"' \
+  "$(tool_script devices devices devices.sfv)" \
+  'UNREADABLE  NUL  (It is the name of a device|UNREADABLE  CON  (|UNREADABLE  COM1  (|0 verified'
+scenario "an entry past MAX_PATH verifies" cmdline "$P" '"C:\Corvane Test\long\long.sfv"' \
+  "$(tool_script long long long.sfv)" '1 verified, 0 mismatched, 0 missing, 0 unreadable'
+scenario "a large file shows its progress" progress "$P" '"C:\Corvane Test\big\big.sfv"' big.bin
+
 # A bare name lies in the current folder, which the driver sets to the Windows folder.
 bare=$(expect bare '@echo off' 'C:' 'cd "C:\windows"' "$tool -c \"nothere.sfv\"" 'echo .' 'pause')
 scenario "a bare file name" cmdline "$P" 'nothere.sfv' "$bare" 'cannot read the checksum list'
