@@ -1,0 +1,29 @@
+// The read limit for many files: reads every file named on standard input,
+// one per line, on two threads, and does nothing else with the bytes.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <iostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+int main() {
+    std::vector<std::string> files;
+    for (std::string line; std::getline(std::cin, line);) files.push_back(line);
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        std::vector<char> buffer(4 << 20);
+        for (size_t i = next++; i < files.size(); i = next++) {
+            const int fd = open(files[i].c_str(), O_RDONLY);
+            if (fd < 0) continue;
+            while (read(fd, buffer.data(), buffer.size()) > 0) {
+            }
+            close(fd);
+        }
+    };
+    std::thread helper(work);
+    work();
+    helper.join();
+}
