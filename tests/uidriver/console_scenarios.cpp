@@ -1,11 +1,15 @@
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <string>
 #include <vector>
 
 #include "checks.h"
 #include "console.h"
 #include "driver.h"
+#include "platform/handle.h"
+#include "platform/text_encoding.h"
 #include "program.h"
 #include "scenarios.h"
 #include "shell/layout.h"
@@ -87,6 +91,23 @@ void ProgressScenario(const std::string& folder, const std::string& argument, co
     Check(ConsoleText(console).find(" MB/s") == std::string::npos,
           "the progress line gives way to the result");
     FinishConsole(console);
+    program.Click(cmdExit);
+    Check(program.Ended(), "Exit ends the program");
+}
+
+void ShellOpenScenario(const std::string& list, const std::string& report) {
+    SHELLEXECUTEINFOW open{};
+    open.cbSize = sizeof open;
+    open.fMask = SEE_MASK_NOCLOSEPROCESS;
+    open.lpVerb = L"open";
+    const std::wstring file = corvane::Wide(list);
+    open.lpFile = file.c_str();
+    open.nShow = SW_SHOWNORMAL;
+    Check(ShellExecuteExW(&open) && open.hProcess, "the shell opens the list with a program");
+    if (!open.hProcess) return;
+    Program program{corvane::UniqueHandle(open.hProcess)};
+    if (!program.window()) return;
+    CheckConsoleAndFinish(program, report);
     program.Click(cmdExit);
     Check(program.Ended(), "Exit ends the program");
 }

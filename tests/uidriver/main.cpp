@@ -11,6 +11,7 @@
 //   uidriver twochecks DIR PATH SCRIPT TEXT PATH SCRIPT TEXT   two consoles of one window
 //   uidriver exitfirst DIR ARG TEXT        Exit while the console waits
 //   uidriver progress DIR ARG NAME         a long file's progress line in the console
+//   uidriver shellopen LIST TEXT           the shell opens LIST with the associated program
 //   uidriver dialog   DIR (PATH OPTS SCRIPT TEXT)...   checks through the Open dialog
 //   uidriver cancel   DIR LISTDIR          the Open dialog lists LISTDIR's .sfv file; Cancel
 //   uidriver message  DIR ARG TEXT         a problem reported in a message box
@@ -35,7 +36,8 @@ namespace {
 int Usage() {
     std::fputs(
         "usage: uidriver "
-        "window|missing|cmdline|closebox|twowindows|twochecks|exitfirst|progress|dialog|cancel|message|demo|"
+        "window|missing|cmdline|closebox|twowindows|twochecks|exitfirst|progress|shellopen|dialog|cancel|"
+        "message|demo|"
         "picture "
         "DIR ...\n",
         stderr);
@@ -52,6 +54,10 @@ int wmain(int argc, wchar_t** argv) {
     const std::string& scenario = args[0];
     const std::string& folder = args[1];
     const size_t n = args.size();
+    if (scenario == "shellopen" && n == 3) {
+        ShellOpenScenario(args[1], args[2]);
+        return Summary();
+    }
     StartClean(folder);
 
     if (scenario == "window") {

@@ -1,5 +1,7 @@
 #include "program.h"
 
+#include <utility>
+
 #include <shlobj.h>
 #include <tlhelp32.h>
 
@@ -71,6 +73,12 @@ Program::Program(const std::string& folder, const std::string& argument) : folde
     pid_ = info.dwProcessId;
     WaitFor([&] { return (hwnd_ = TopWindow(L"CorvaneMain", nullptr)) != nullptr; });
     Check(hwnd_ != nullptr, "the main window opens");
+}
+
+Program::Program(UniqueHandle process) : process_(std::move(process)), pid_(GetProcessId(process_.get())) {
+    WaitFor([&] { return (hwnd_ = TopWindow(L"CorvaneMain", nullptr)) != nullptr; });
+    Check(hwnd_ != nullptr, "the main window opens");
+    thread_ = hwnd_ ? GetWindowThreadProcessId(hwnd_, nullptr) : 0;
 }
 
 Program::~Program() {

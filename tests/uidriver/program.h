@@ -17,6 +17,8 @@ public:
     // Starts DIR\Corvane.exe with the exact argument text, from the Windows
     // folder so that a relative argument or a script in the wrong place shows.
     Program(const std::string& folder, const std::string& argument);
+    // A Corvane.exe that something else started, such as the shell.
+    explicit Program(corvane::UniqueHandle process);
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
     // Ends the program if it still runs (its consoles are left to the next

@@ -43,6 +43,9 @@ void ExitFirstScenario(const std::string& folder, const std::string& argument, c
 // A file that takes a while shows a progress line in the console, which
 // gives way to the file's result.
 void ProgressScenario(const std::string& folder, const std::string& argument, const std::string& name);
+// The shell opens a list as a double click would: the associated Corvane
+// checks it (its console shows the report line).
+void ShellOpenScenario(const std::string& list, const std::string& report);
 // The demo's run, with screenshots of the window and the console.
 void DemoScenario(const std::string& folder, const std::string& argument, const std::string& shots);
 

@@ -1,0 +1,178 @@
+; Corvane's installer: Corvane.exe and fsum.exe, the .sfv association, and
+; an uninstaller, for the current user (no administrator rights needed) or,
+; with /AllUsers, for every user of the machine.
+;
+;   makensis -DBIN=<folder with Corvane.exe and fsum.exe> -DOUT=<setup.exe> [-DX64] corvane.nsi
+;
+; Command line of the result: /S silent, /D=<folder> where to install,
+; /AllUsers every user (as administrator).
+
+Unicode true
+!ifdef X64
+  Target amd64-unicode
+!endif
+
+; The name, maker and version come from the one place that holds them.
+!searchparse /file "..\res\version.h" `#define CORVANE_PRODUCT "` PRODUCT `"`
+!searchparse /file "..\res\version.h" `#define CORVANE_PUBLISHER "` PUBLISHER `"`
+!searchparse /file "..\res\version.h" `#define CORVANE_VERSION_SHORT "` VERSION `"`
+!searchparse /file "..\res\version.h" `#define CORVANE_VERSION_NUMBERS ` V1 `, ` V2 `, ` V3 `, ` V4
+
+!include FileFunc.nsh
+!include LogicLib.nsh
+!include x64.nsh
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
+!define PROGID "${PRODUCT}.sfv"
+!define CLASSES "Software\Classes"
+
+Name "${PRODUCT} ${VERSION}"
+OutFile "${OUT}"
+RequestExecutionLevel user
+; Empty: .onInit picks the folder that fits the kind of install, unless /D= gave one.
+InstallDir ""
+ShowInstDetails show
+ShowUninstDetails show
+
+VIProductVersion "${V1}.${V2}.${V3}.${V4}"
+VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
+VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} ${VERSION} setup"
+VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
+
+Page directory
+Page instfiles
+UninstPage uninstConfirm
+UninstPage instfiles
+
+Var AllUsers
+
+Function .onInit
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/AllUsers" $1
+  ${IfNot} ${Errors}
+    UserInfo::GetAccountType
+    Pop $1
+    ${If} $1 != "Admin"
+      MessageBox MB_OK|MB_ICONSTOP "An install for all users needs an administrator." /SD IDOK
+      SetErrorLevel 740
+      Quit
+    ${EndIf}
+    StrCpy $AllUsers 1
+    SetShellVarContext all
+  ${Else}
+    StrCpy $AllUsers 0
+    SetShellVarContext current
+  ${EndIf}
+  !ifdef X64
+    SetRegView 64
+  !endif
+  ${If} $INSTDIR == ""
+    ${If} $AllUsers == 1
+      !ifdef X64
+        StrCpy $INSTDIR "$PROGRAMFILES64\${PRODUCT}"
+      !else
+        StrCpy $INSTDIR "$PROGRAMFILES\${PRODUCT}"
+      !endif
+    ${Else}
+      ; The program writes its check scripts beside itself: a folder of the
+      ; user's own.
+      StrCpy $INSTDIR "$LOCALAPPDATA\Programs\${PRODUCT}"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+Section "Install"
+  ClearErrors
+  CreateDirectory "$INSTDIR"
+  ${If} ${Errors}
+  ${OrIfNot} ${FileExists} "$INSTDIR\*.*"
+    MessageBox MB_OK|MB_ICONSTOP "The folder $INSTDIR cannot be created." /SD IDOK
+    DetailPrint "The folder $INSTDIR cannot be created."
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+  SetOutPath "$INSTDIR"
+  ClearErrors
+  File "${BIN}\Corvane.exe"
+  File "${BIN}\fsum.exe"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  ${If} ${Errors}
+    MessageBox MB_OK|MB_ICONSTOP "The program could not be written to $INSTDIR." /SD IDOK
+    Delete "$INSTDIR\Corvane.exe"
+    Delete "$INSTDIR\fsum.exe"
+    Delete "$INSTDIR\uninstall.exe"
+    RMDir "$INSTDIR"
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+
+  ; One entry in the list of installed programs, whatever was there before.
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Corvane.exe,0"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" "$0"
+
+  ; The association: a ProgID whose open verb hands Corvane the list's quoted
+  ; path, listed among the programs that open .sfv files, and the default
+  ; only where no other program is.
+  WriteRegStr SHCTX "${CLASSES}\${PROGID}" "" "SFV checksum list"
+  WriteRegStr SHCTX "${CLASSES}\${PROGID}\DefaultIcon" "" "$INSTDIR\Corvane.exe,0"
+  WriteRegStr SHCTX "${CLASSES}\${PROGID}\shell\open\command" "" '"$INSTDIR\Corvane.exe" "%1"'
+  WriteRegStr SHCTX "${CLASSES}\.sfv\OpenWithProgids" "${PROGID}" ""
+  ReadRegStr $0 HKCU "${CLASSES}\.sfv" ""
+  ReadRegStr $1 HKLM "${CLASSES}\.sfv" ""
+  ${If} $0 == ""
+  ${OrIf} $0 == "${PROGID}"
+    ${If} $1 == ""
+    ${OrIf} $1 == "${PROGID}"
+      WriteRegStr SHCTX "${CLASSES}\.sfv" "" "${PROGID}"
+    ${EndIf}
+  ${EndIf}
+  System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'  ; SHCNE_ASSOCCHANGED
+SectionEnd
+
+Function un.onInit
+  !ifdef X64
+    SetRegView 64
+  !endif
+  ; Whose install this is: the all-users one names this folder in HKLM.
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 == $INSTDIR
+    SetShellVarContext all
+  ${Else}
+    SetShellVarContext current
+  ${EndIf}
+FunctionEnd
+
+Section "Uninstall"
+  Delete "$INSTDIR\Corvane.exe"
+  Delete "$INSTDIR\fsum.exe"
+  Delete "$INSTDIR\~temp*.bat"  ; check scripts of consoles that have ended
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"  ; only when nothing else is left in it
+
+  DeleteRegKey SHCTX "${UNINSTALL_KEY}"
+  ; The association, as far as it is still this installation's.
+  ReadRegStr $0 SHCTX "${CLASSES}\${PROGID}\shell\open\command" ""
+  ${If} $0 == '"$INSTDIR\Corvane.exe" "%1"'
+    DeleteRegKey SHCTX "${CLASSES}\${PROGID}"
+    DeleteRegValue SHCTX "${CLASSES}\.sfv\OpenWithProgids" "${PROGID}"
+    DeleteRegKey /ifempty SHCTX "${CLASSES}\.sfv\OpenWithProgids"
+    ReadRegStr $0 SHCTX "${CLASSES}\.sfv" ""
+    ${If} $0 == "${PROGID}"
+      DeleteRegValue SHCTX "${CLASSES}\.sfv" ""
+    ${EndIf}
+    DeleteRegKey /ifempty SHCTX "${CLASSES}\.sfv"
+  ${EndIf}
+  System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
+SectionEnd

@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# The installer of one build under Wine, in a prefix made fresh for it: a
+# silent install for the current user (files and every registry value), the
+# same again over it, a foreign association left alone, an install for all
+# users that the shell then uses to open a list, the uninstalls, and a folder
+# that cannot be made. Wine 8 does not merge HKCU\Software\Classes into
+# HKEY_CLASSES_ROOT, so the per-user association is checked by its values.
+#   tests/wine/installer.sh 32|64   (after scripts/package.sh)
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+bits=${1:?usage: installer.sh 32|64}
+export CORVANE_WINEPREFIX="$root/build/wineprefix-installer$bits"
+rm -rf "$CORVANE_WINEPREFIX"
+source "$root/tests/wine/wine_env.sh"
+wine_use "$bits"
+source "$root/tests/summary.sh"
+
+version=$(sed -n 's/^#define CORVANE_VERSION_SHORT "\(.*\)"$/\1/p' "$root/res/version.h")
+setup="$root/build/packages/Corvane-$version$([[ $bits == 64 ]] && echo -x64)-setup.exe"
+user=$(whoami)
+per_user='C:\users\'"$user"'\AppData\Local\Programs\Corvane'
+uninstall='Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvane'
+classes='Software\Classes'
+
+check() {  # what, then the command; passes when it succeeds
+  local what=$1
+  shift
+  if "$@"; then passed=$((passed + 1)); else echo "FAIL $what"; failed=$((failed + 1)); fi
+}
+# The data of a registry value ("" names the key's default value), or nothing.
+reg_value() {
+  local name=("/v" "$2")
+  [[ -z "$2" ]] && name=("/ve")
+  "$WINE" reg query "$1" "${name[@]}" 2>/dev/null </dev/null | tr -d '\r' |
+    sed -n 's/^    .*    REG_[A-Z_]*    \(.*\)$/\1/p'
+}
+is() { [[ "$1" == "$2" ]] || { echo "  got [$1], want [$2]"; false; }; }
+has_key() { "$WINE" reg query "$1" >/dev/null 2>&1 </dev/null; }
+lacks_key() { ! has_key "$1"; }
+lists_corvane() { "$WINE" reg query "HKCU\\$classes\\.sfv\\OpenWithProgids" </dev/null 2>/dev/null | grep -q Corvane.sfv; }
+lists_no_corvane() { ! lists_corvane; }
+unix_path() { echo "$WINE_C/${1#C:\\}" | tr '\\' '/'; }
+run() { "$WINE" "$@" </dev/null >/dev/null 2>&1; }
+# The uninstaller copies itself away and returns at once; its folder going
+# away says it has finished.
+uninstall_from() {
+  run "$1\\uninstall.exe" /S
+  for _ in $(seq 100); do [[ -e "$(unix_path "$1")/Corvane.exe" ]] || break; sleep 0.2; done
+  sleep 1
+}
+
+echo "== installer ($bits-bit): for the current user"
+run "$setup" /S
+check "the silent install succeeds" test $? -eq 0
+for file in Corvane.exe fsum.exe uninstall.exe; do
+  check "$file is in the user's Programs folder" test -f "$(unix_path "$per_user")/$file"
+done
+key="HKCU\\$uninstall"
+check "DisplayName" is "$(reg_value "$key" DisplayName)" Corvane
+check "DisplayVersion" is "$(reg_value "$key" DisplayVersion)" "$version"
+check "Publisher" is "$(reg_value "$key" Publisher)" Brannock
+check "DisplayIcon" is "$(reg_value "$key" DisplayIcon)" "$per_user\\Corvane.exe,0"
+check "UninstallString" is "$(reg_value "$key" UninstallString)" "\"$per_user\\uninstall.exe\""
+check "QuietUninstallString" is "$(reg_value "$key" QuietUninstallString)" "\"$per_user\\uninstall.exe\" /S"
+check "NoModify" is "$(reg_value "$key" NoModify)" 0x1
+check "NoRepair" is "$(reg_value "$key" NoRepair)" 0x1
+check "EstimatedSize in KB" test "$(($(reg_value "$key" EstimatedSize)))" -gt 100
+check "the open verb hands over the quoted path" \
+  is "$(reg_value "HKCU\\$classes\\Corvane.sfv\\shell\\open\\command" "")" "\"$per_user\\Corvane.exe\" \"%1\""
+check "the ProgID has the program's icon" \
+  is "$(reg_value "HKCU\\$classes\\Corvane.sfv\\DefaultIcon" "")" "$per_user\\Corvane.exe,0"
+check "the ProgID is listed among those that open .sfv files" lists_corvane
+check "with no other program, Corvane is the default" is "$(reg_value "HKCU\\$classes\\.sfv" "")" Corvane.sfv
+
+run "$setup" /S
+check "installing again succeeds" test $? -eq 0
+entries=$("$WINE" reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall' </dev/null 2>/dev/null |
+  tr -d '\r' | grep -c 'Uninstall\\Corvane$')
+check "one entry in the list of installed programs" test "$entries" -eq 1
+
+printf '@echo off\r\n' >"$(unix_path "$per_user")/~temp2.bat"
+uninstall_from "$per_user"
+check "the uninstall removes the folder, check scripts and all" test ! -e "$(unix_path "$per_user")"
+check "the uninstall entry is gone" lacks_key "HKCU\\$uninstall"
+check "the ProgID is gone" test -z "$(reg_value "HKCU\\$classes\\Corvane.sfv\\shell\\open\\command" "")"
+check "the default is gone" test -z "$(reg_value "HKCU\\$classes\\.sfv" "")"
+
+echo "== installer ($bits-bit): another program owns .sfv"
+run reg add "HKCU\\$classes\\.sfv" /ve /d Other.sfv /f
+run reg add "HKCU\\$classes\\Other.sfv\\shell\\open\\command" /ve /d 'other.exe "%1"' /f
+run "$setup" /S
+check "the other program stays the default" is "$(reg_value "HKCU\\$classes\\.sfv" "")" Other.sfv
+check "Corvane is among the programs that open .sfv files" lists_corvane
+uninstall_from "$per_user"
+check "after the uninstall the other program is still the default" \
+  is "$(reg_value "HKCU\\$classes\\.sfv" "")" Other.sfv
+check "and its ProgID is untouched" \
+  is "$(reg_value "HKCU\\$classes\\Other.sfv\\shell\\open\\command" "")" 'other.exe "%1"'
+check "Corvane is no longer listed" lists_no_corvane
+run reg delete "HKCU\\$classes\\.sfv" /f
+run reg delete "HKCU\\$classes\\Other.sfv" /f
+
+echo "== installer ($bits-bit): for all users, opened by the shell"
+run "$setup" /S /AllUsers
+check "the all-users install succeeds" test $? -eq 0
+all_users=$(reg_value "HKLM\\$uninstall" InstallLocation)
+in_program_files() { [[ "$all_users" == 'C:\Program Files'*'\Corvane' ]]; }
+check "it goes to Program Files" in_program_files
+check "its association is under HKLM" \
+  is "$(reg_value "HKLM\\$classes\\Corvane.sfv\\shell\\open\\command" "")" "\"$all_users\\Corvane.exe\" \"%1\""
+mkdir -p "$WINE_C/Sample lists"
+cp "$root"/samples/demo/* "$WINE_C/Sample lists/"
+cp "$root/build/win$bits/bin/uidriver.exe" "$WINE_C/"
+"$WINE" "$WINE_C/uidriver.exe" shellopen 'C:\Sample lists\demo.sfv' 'FAILED      damaged.txt' \
+  </dev/null >"$WINE_C/driver.log" 2>&1
+sed -i 's/\r$//' "$WINE_C/driver.log"
+grep -v '^ok  ' "$WINE_C/driver.log"
+add_summary "the driver" "$WINE_C/driver.log"
+uninstall_from "$all_users"
+check "the all-users uninstall removes the folder" test ! -e "$(unix_path "$all_users")"
+check "and its keys" test -z "$(reg_value "HKLM\\$uninstall" InstallLocation)"
+check "and its association" test -z "$(reg_value "HKLM\\$classes\\Corvane.sfv\\shell\\open\\command" "")"
+
+echo "== installer ($bits-bit): a folder that cannot be made"
+run "$setup" /S '/D=Z:\proc\corvane'
+check "the install reports failure" test $? -ne 0
+check "and leaves no entry behind" test -z "$(reg_value "HKCU\\$uninstall" DisplayName)"
+check "and no association" test -z "$(reg_value "HKCU\\$classes\\Corvane.sfv\\shell\\open\\command" "")"
+
+echo "installer ($bits-bit): $passed passed, $failed failed"
+[[ $failed -eq 0 ]]
