@@ -169,6 +169,7 @@ private:
     // progress line of its name, its share done, the speed and where in the
     // list the check is.
     void HashLarge(const SfvEntry& entry, Outcome& outcome) {
+        report_.Flush();  // what came before shows while this file is hashed
         std::atomic<std::uint64_t> done{0};
         std::atomic<bool> finished{false};
         bool hashed = false;
