@@ -2,6 +2,8 @@
 // All text in the program is UTF-8; see platform/text_encoding.h for the edges.
 #pragma once
 
+#include "res/version.h"
+
 namespace corvane::texts {
 
 // The characters the text rules turn on: the quote that encloses a path with
@@ -25,7 +27,7 @@ inline constexpr char kMissingTool[] = "FSUM.EXE is not in the same folder as th
 inline constexpr char kMissingToolTitle[] = "Stop";
 
 // Title of the messages the program shows when a check cannot be started.
-inline constexpr char kProblemTitle[] = "Corvane";
+inline constexpr char kProblemTitle[] = CORVANE_PRODUCT;
 inline constexpr char kNoFileNamed[] = "This does not name a .sfv file, so there is nothing to check:";
 inline constexpr char kNoFreeDrive[] =
     "Every drive letter from E: to Z: is in use, so the network folder cannot be mapped to check:";

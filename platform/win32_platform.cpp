@@ -9,6 +9,7 @@
 #include "platform/handle.h"
 #include "platform/system_message.h"
 #include "platform/text_encoding.h"
+#include "res/version.h"
 
 namespace corvane {
 namespace {
@@ -163,12 +164,12 @@ std::vector<std::string> Win32Platform::UserScriptFolders(bool create) {
     std::vector<std::wstring> candidates;
     PWSTR local = nullptr;
     if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local))) {
-        candidates.push_back(std::wstring(local) + L"\\Corvane");
+        candidates.push_back(std::wstring(local) + L"\\" + Wide(CORVANE_PRODUCT));
     }
     CoTaskMemFree(local);
     std::wstring temp(MAX_PATH + 1, L'\0');
     const DWORD n = GetTempPathW(static_cast<DWORD>(temp.size()), temp.data());
-    if (n > 0 && n < temp.size()) candidates.push_back(temp.substr(0, n) + L"Corvane");
+    if (n > 0 && n < temp.size()) candidates.push_back(temp.substr(0, n) + Wide(CORVANE_PRODUCT));
 
     std::vector<std::string> folders;
     for (const std::wstring& folder : candidates) {
