@@ -101,7 +101,7 @@ deep=$(printf 'd%059d\\' 1 2 3 4 5)
 mkdir -p "$top/long/${deep//\\//}"
 printf 'deep' >"$top/long/${deep//\\//}file.bin"
 printf '%sfile.bin %s\r\n' "$deep" "$(crc_of "$top/long/${deep//\\//}file.bin")" >"$top/long/long.sfv"
-truncate -s 16G "$top/big/big.bin"
+truncate -s 32G "$top/big/big.bin"  # sparse: seconds to hash, no disk
 printf 'big.bin 00000000\r\n' >"$top/big/big.sfv"
 tool_script() {  # name, folder under "C:\Corvane Test", list
   expect "$1" '@echo off' 'C:' "cd \"C:\\Corvane Test\\$2\"" "$tool -c \"$3\"" 'echo .' 'pause'
