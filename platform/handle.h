@@ -48,27 +48,30 @@ struct KernelHandleTraits {
 };
 using UniqueHandle = Owner<KernelHandleTraits>;
 
-// Handles for which null means none, freed by one function of their own.
-template <typename T, BOOL(WINAPI* FreeFunction)(T)>
+// Handles for which null means none, each freed by a function of its own
+// (named by a type: the address of an imported function is no constant).
+template <typename T, typename Freer>
 struct NullIsNoneTraits {
     using Handle = T;
     static constexpr Handle kNone = nullptr;
     static bool Valid(Handle h) { return h != nullptr; }
-    static void Free(Handle h) { FreeFunction(h); }
+    static void Free(Handle h) { Freer()(h); }
 };
-using ScopedMemoryDC = Owner<NullIsNoneTraits<HDC, DeleteDC>>;        // from CreateCompatibleDC
-using ScopedLibrary = Owner<NullIsNoneTraits<HMODULE, FreeLibrary>>;  // from LoadLibraryEx
+struct DeleteGdiObject {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+struct DeleteMemoryDc {
+    void operator()(HDC dc) const { DeleteDC(dc); }
+};
+struct UnloadModule {
+    void operator()(HMODULE module) const { FreeLibrary(module); }
+};
 
-// Fonts, brushes, bitmaps: DeleteObject takes any of them.
+// Fonts, brushes, bitmaps.
 template <typename T>
-struct GdiObjectTraits {
-    using Handle = T;
-    static constexpr Handle kNone = nullptr;
-    static bool Valid(Handle h) { return h != nullptr; }
-    static void Free(Handle h) { DeleteObject(h); }
-};
-template <typename T>
-using ScopedGdiObj = Owner<GdiObjectTraits<T>>;
+using ScopedGdiObj = Owner<NullIsNoneTraits<T, DeleteGdiObject>>;
+using ScopedMemoryDC = Owner<NullIsNoneTraits<HDC, DeleteMemoryDc>>;   // from CreateCompatibleDC
+using ScopedLibrary = Owner<NullIsNoneTraits<HMODULE, UnloadModule>>;  // from LoadLibraryEx
 
 // The DC of a window (or, for null, of the screen), released with its window.
 class ScopedGetDC {
