@@ -4,6 +4,16 @@
 #include "check/texts.h"
 
 namespace corvane {
+namespace {
+
+bool IsScriptFileName(const std::string& name) {
+    for (int n = 1; n <= kMostScripts; ++n) {
+        if (name == ScriptFileName(n)) return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 std::string ScriptFileName(int n) {
     if (n == 1) return texts::kScriptName;
@@ -25,7 +35,8 @@ std::vector<std::string> ScriptFolders(Platform& sys, bool create) {
 PlacedScript PlaceScript(Platform& sys, const std::vector<std::string>& lines) {
     PlacedScript placed;
     std::string error;
-    for (const std::string& folder : ScriptFolders(sys, true)) {
+    const std::vector<std::string> folders = ScriptFolders(sys, true);
+    for (const std::string& folder : folders) {
         for (int n = 1; n <= kMostScripts; ++n) {
             const std::string path = folder + "\\" + ScriptFileName(n);
             sys.RemoveScript(path);  // fails while its console runs, and the name is taken
@@ -44,14 +55,20 @@ PlacedScript PlaceScript(Platform& sys, const std::vector<std::string>& lines) {
     }
     if (!placed.what) {
         placed.what = texts::kTooManyConsoles;
-        placed.detail = ScriptFolders(sys, false).front();
+        placed.detail = folders.front();
     }
     return placed;
 }
 
 void RemoveEndedScripts(Platform& sys) {
+    // Only the names there are, not every name there could be: the program
+    // folder may be on a share, where each attempt is a round trip.
+    const std::string name = texts::kScriptName;
+    const std::string pattern = name.substr(0, name.rfind('.')) + "*" + name.substr(name.rfind('.'));
     for (const std::string& folder : ScriptFolders(sys, false)) {
-        for (int n = 1; n <= kMostScripts; ++n) sys.RemoveScript(folder + "\\" + ScriptFileName(n));
+        for (const std::string& file : sys.FilesMatching(folder, pattern)) {
+            if (IsScriptFileName(file)) sys.RemoveScript(folder + "\\" + file);
+        }
     }
 }
 

@@ -67,6 +67,10 @@ public:
     // Length of a file, or nothing when it cannot be had (no such file, a folder, ...).
     virtual std::optional<std::uint64_t> FileLength(const std::string& path) = 0;
 
+    // The names of the files in a folder that match a pattern with one '*',
+    // such as "~temp*.bat".
+    virtual std::vector<std::string> FilesMatching(const std::string& folder, const std::string& pattern) = 0;
+
     // Deletes a script unless its console still runs; false when it is still
     // there. A console this program started that has just ended may hold its
     // script a moment longer while its window closes; that moment is waited for.

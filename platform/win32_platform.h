@@ -23,6 +23,7 @@ public:
                      std::string& error) override;
     std::vector<std::string> UserScriptFolders(bool create) override;
     std::optional<std::uint64_t> FileLength(const std::string& path) override;
+    std::vector<std::string> FilesMatching(const std::string& folder, const std::string& pattern) override;
     bool RemoveScript(const std::string& path) override;
 
 private:

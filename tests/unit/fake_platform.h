@@ -85,6 +85,20 @@ public:
         return found->second.size();
     }
 
+    std::vector<std::string> FilesMatching(const std::string& folder, const std::string& pattern) override {
+        const std::string prefix = folder + "\\" + pattern.substr(0, pattern.find('*'));
+        const std::string suffix = pattern.substr(pattern.find('*') + 1);
+        std::vector<std::string> names;
+        for (const auto& [path, lines] : files) {
+            if (path.rfind(prefix, 0) == 0 && path.size() >= prefix.size() + suffix.size() &&
+                path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0 &&
+                path.find('\\', folder.size() + 1) == std::string::npos) {
+                names.push_back(path.substr(folder.size() + 1));
+            }
+        }
+        return names;
+    }
+
     bool RemoveScript(const std::string& path) override {
         if (runningScripts.count(path)) return false;
         files.erase(path);
