@@ -1,7 +1,14 @@
-# Sourced by the test scripts: adds up the "N passed, M failed" closing lines
-# of the parts they run into $passed and $failed.
+# Sourced by the test scripts: counts their checks, and adds up the
+# "N passed, M failed" closing lines of the parts they run, in $passed and
+# $failed.
 passed=0
 failed=0
+
+check() {  # what, then the command; passes when it succeeds
+  local what=$1
+  shift
+  if "$@"; then passed=$((passed + 1)); else echo "FAIL $what"; failed=$((failed + 1)); fi
+}
 
 add_summary() {  # what ran, then the file that holds its output
   local line

@@ -6,13 +6,7 @@ set -uo pipefail
 fsum=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failed=0
-passed=0
-check() {  # what, then the command; passes when it succeeds
-  local what=$1
-  shift
-  if "$@"; then passed=$((passed + 1)); else echo "FAIL $what"; failed=$((failed + 1)); fi
-}
+source "$(dirname "$0")/../summary.sh"
 
 crc_of() {  # the CRC-32 of a file, by another implementation
   if command -v rhash >/dev/null; then

@@ -22,11 +22,6 @@ per_user='C:\users\'"$user"'\AppData\Local\Programs\Corvane'
 uninstall='Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvane'
 classes='Software\Classes'
 
-check() {  # what, then the command; passes when it succeeds
-  local what=$1
-  shift
-  if "$@"; then passed=$((passed + 1)); else echo "FAIL $what"; failed=$((failed + 1)); fi
-}
 # The data of a registry value ("" names the key's default value), or nothing.
 reg_value() {
   local name=("/v" "$2")
