@@ -47,7 +47,8 @@ void EndProcess(DWORD pid) {
 
 }  // namespace
 
-Program::Program(const std::string& folder, const std::string& argument) : folder_(folder) {
+Program::Program(const std::string& folder, const std::string& argument, const std::string& currentFolder)
+    : folder_(folder) {
     std::wstring line = L"\"" + Wide(folder + "\\Corvane.exe") + L"\"";
     if (!argument.empty()) line += L" " + Wide(argument);
     STARTUPINFOW startup{};
@@ -55,12 +56,13 @@ Program::Program(const std::string& folder, const std::string& argument) : folde
     PROCESS_INFORMATION info{};
     wchar_t windows[MAX_PATH];
     GetWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring current = currentFolder.empty() ? windows : Wide(currentFolder);
     // Wine now and then refuses a process start with an internal error that
     // the next try does not repeat.
     bool started = false;
     for (int attempt = 0; attempt < 3 && !started; ++attempt) {
-        started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, windows, &startup,
-                                 &info) != FALSE;
+        started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, current.c_str(),
+                                 &startup, &info) != FALSE;
         if (!started) Sleep(500);
     }
     if (!started) {

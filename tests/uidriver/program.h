@@ -15,8 +15,9 @@ namespace uidriver {
 class Program {
 public:
     // Starts DIR\Corvane.exe with the exact argument text, from the Windows
-    // folder so that a relative argument or a script in the wrong place shows.
-    Program(const std::string& folder, const std::string& argument);
+    // folder (unless another is named) so that a relative argument or a
+    // script in the wrong place shows.
+    Program(const std::string& folder, const std::string& argument, const std::string& currentFolder = "");
     // A Corvane.exe that something else started, such as the shell.
     explicit Program(corvane::UniqueHandle process);
     Program(const Program&) = delete;
