@@ -12,11 +12,8 @@ configure_and_build() {  # tree, then extra cmake arguments
   cmake -S "$root" -B "$root/build/$tree" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
   cmake --build "$root/build/$tree" -j"$(nproc)"
 }
-libdeflate=$(compgen -G "$root/build/deps/libdeflate-*/lib/crc32.c" | head -n1)
-libdeflate=${libdeflate%/lib/crc32.c}
 configure_and_build native
 for bits in 32 64; do
   toolchain=$([[ $bits == 32 ]] && echo mingw-i686 || echo mingw-x86_64)
-  configure_and_build win$bits -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" \
-    -DLIBDEFLATE_SOURCE_DIR="$libdeflate"
+  configure_and_build win$bits -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake"
 done
