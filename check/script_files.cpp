@@ -6,6 +6,13 @@
 namespace corvane {
 namespace {
 
+// The script's name with `middle` before its extension: ~temp2.bat, ~temp*.bat.
+std::string ScriptNameWith(const std::string& middle) {
+    const std::string name = texts::kScriptName;
+    const size_t dot = name.rfind('.');
+    return name.substr(0, dot) + middle + name.substr(dot);
+}
+
 bool IsScriptFileName(const std::string& name) {
     for (int n = 1; n <= kMostScripts; ++n) {
         if (name == ScriptFileName(n)) return true;
@@ -15,12 +22,7 @@ bool IsScriptFileName(const std::string& name) {
 
 }  // namespace
 
-std::string ScriptFileName(int n) {
-    if (n == 1) return texts::kScriptName;
-    const std::string name = texts::kScriptName;
-    const size_t dot = name.rfind('.');
-    return name.substr(0, dot) + std::to_string(n) + name.substr(dot);
-}
+std::string ScriptFileName(int n) { return n == 1 ? texts::kScriptName : ScriptNameWith(std::to_string(n)); }
 
 std::vector<std::string> ScriptFolders(Platform& sys, bool create) {
     // Without a short form the long one serves; the script never lands in the
@@ -63,8 +65,7 @@ PlacedScript PlaceScript(Platform& sys, const std::vector<std::string>& lines) {
 void RemoveEndedScripts(Platform& sys) {
     // Only the names there are, not every name there could be: the program
     // folder may be on a share, where each attempt is a round trip.
-    const std::string name = texts::kScriptName;
-    const std::string pattern = name.substr(0, name.rfind('.')) + "*" + name.substr(name.rfind('.'));
+    const std::string pattern = ScriptNameWith("*");
     for (const std::string& folder : ScriptFolders(sys, false)) {
         for (const std::string& file : sys.FilesMatching(folder, pattern)) {
             if (IsScriptFileName(file)) sys.RemoveScript(folder + "\\" + file);

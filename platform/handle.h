@@ -38,18 +38,29 @@ private:
     Handle handle_ = Traits::kNone;
 };
 
-// Files, processes, threads, snapshots: the functions that make them say
-// "none" either with null or with INVALID_HANDLE_VALUE.
-struct KernelHandleTraits {
+// Handles whose makers say "none" either with null or with
+// INVALID_HANDLE_VALUE, each freed by a function of its own (named by a
+// type: the address of an imported function is no constant).
+template <typename Freer>
+struct NullOrInvalidIsNoneTraits {
     using Handle = HANDLE;
     static constexpr Handle kNone = nullptr;
     static bool Valid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void Free(Handle h) { CloseHandle(h); }
+    static void Free(Handle h) { Freer()(h); }
 };
-using UniqueHandle = Owner<KernelHandleTraits>;
+struct CloseKernelHandle {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+struct CloseSearch {
+    void operator()(HANDLE search) const { FindClose(search); }
+};
 
-// Handles for which null means none, each freed by a function of its own
-// (named by a type: the address of an imported function is no constant).
+// Files, processes, threads, snapshots.
+using UniqueHandle = Owner<NullOrInvalidIsNoneTraits<CloseKernelHandle>>;
+// A search of a folder's files, from FindFirstFile.
+using ScopedFind = Owner<NullOrInvalidIsNoneTraits<CloseSearch>>;
+
+// Handles for which null means none, each freed by a function of its own.
 template <typename T, typename Freer>
 struct NullIsNoneTraits {
     using Handle = T;

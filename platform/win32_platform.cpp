@@ -192,12 +192,11 @@ std::optional<std::uint64_t> Win32Platform::FileLength(const std::string& path) 
 std::vector<std::string> Win32Platform::FilesMatching(const std::string& folder, const std::string& pattern) {
     std::vector<std::string> names;
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW(Wide(folder + "\\" + pattern).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
+    const ScopedFind search(FindFirstFileW(Wide(folder + "\\" + pattern).c_str(), &found));
+    if (!search.valid()) return names;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(Utf8(found.cFileName));
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &found));
     return names;
 }
 
