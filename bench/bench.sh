@@ -42,8 +42,9 @@ seconds() {  # the wall time of one run of a command, in the case's folder
 }
 median() { sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
-printf '%s, %s cores, median of %s rounds\n' "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)" \
-  "$(nproc)" "$rounds"
+printf '%s, %s cores, median of %s rounds; fsum built with libdeflate %s\n' \
+  "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)" "$(nproc)" "$rounds" \
+  "$(cat "$root/build/native/libdeflate-version.txt")"
 for case in big medium small; do
   cd "$data/$case"
   cat $(cat files.txt) >/dev/null  # warm the cache

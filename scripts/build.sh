@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the three trees: build/native (the portable core, the tool and the
-# unit tests), build/win32 (the 32-bit product: Corvane.exe, fsum.exe and the
-# test driver) and build/win64 (the same sources for 64-bit Windows).
+# Builds the four trees: build/native and build/native-clang (the portable
+# core, the tool and the unit tests, with g++ and with clang), build/win32
+# (the 32-bit product: Corvane.exe, fsum.exe and the test driver) and
+# build/win64 (the same sources for 64-bit Windows).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/setup.sh"
@@ -13,6 +14,7 @@ configure_and_build() {  # tree, then extra cmake arguments
   cmake --build "$root/build/$tree" -j"$(nproc)"
 }
 configure_and_build native
+configure_and_build native-clang -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 for bits in 32 64; do
   toolchain=$([[ $bits == 32 ]] && echo mingw-i686 || echo mingw-x86_64)
   configure_and_build win$bits -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake"

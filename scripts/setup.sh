@@ -8,7 +8,7 @@ source "$root/scripts/host.sh"
 [[ $EUID -eq 0 ]] || SUDO=sudo
 
 packages=(
-  cmake g++ make pkg-config libgtest-dev zlib1g-dev dpkg-dev
+  cmake g++ clang make pkg-config libgtest-dev zlib1g-dev dpkg-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine64 fonts-wine xvfb xauth imagemagick rhash nsis zip
 )
@@ -37,57 +37,10 @@ elif [[ -n "${need_update:-}" ]]; then
   ${SUDO:-} apt-get update -qq
 fi
 
-# Every build compiles libdeflate (the checksum tool's CRC) from Debian's
-# source into build/deps. Debian 13's release has a CRC kernel for the wide
-# carry-less multiply (VPCLMULQDQ) that Debian 12's lacks: four times the
-# speed where the processor has it, the same results everywhere. Its source
-# is found through an apt state of our own, so the machine's sources stay as
-# they are: apt checks the index's signature, apt-helper the tarball's hash.
-deps="$root/build/deps"
-fetch_debian13() {
-  local state="$deps/apt-debian13"
-  mkdir -p "$state/lists/partial" "$state/cache"
-  echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian trixie main" \
-    >"$state/sources.list"
-  local apt=(-o Dir::Etc::SourceList="$state/sources.list" -o Dir::Etc::SourceParts=/dev/null
-    -o Dir::State::Lists="$state/lists" -o Dir::Cache="$state/cache")
-  apt-get "${apt[@]}" update -qq >/dev/null 2>&1 || return 1
-  local uri name size hash
-  read -r uri name size hash < <(apt-get "${apt[@]}" source --print-uris -qq libdeflate | grep '\.orig\.tar\.gz') ||
-    return 1
-  /usr/lib/apt/apt-helper download-file "${uri//\'/}" "$deps/$name" "$hash" >/dev/null 2>&1 &&
-    tar -xzf "$deps/$name" -C "$deps"
-}
-# Debian 12's source, through deb-src entries made from the machine's own deb ones.
-fetch_debian12() {
-  local sources=/etc/apt/sources.list.d/corvane-deb-src.sources
-  if [[ ! -f $sources ]]; then
-    echo "setup: adding deb-src entries for Debian's source packages"
-    {
-      [[ -f /etc/apt/sources.list.d/debian.sources ]] &&
-        sed -n '/^Types: deb$/,/^$/p' /etc/apt/sources.list.d/debian.sources | sed 's/^Types: deb$/Types: deb-src/'
-      [[ -f /etc/apt/sources.list ]] && grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' || true
-    } | ${SUDO:-} tee /tmp/corvane-deb-src >/dev/null
-    # Classic one-line entries and deb822 stanzas go to files of their own kind.
-    if grep -q '^Types:' /tmp/corvane-deb-src; then
-      grep -v '^deb-src ' /tmp/corvane-deb-src | ${SUDO:-} tee "$sources" >/dev/null
-    fi
-    if grep -q '^deb-src ' /tmp/corvane-deb-src; then
-      grep '^deb-src ' /tmp/corvane-deb-src | ${SUDO:-} tee /etc/apt/sources.list.d/corvane-deb-src.list >/dev/null
-    fi
-    ${SUDO:-} touch "$sources"
-    ${SUDO:-} apt-get update -qq
-  fi
-  (cd "$deps" && apt-get source -qq libdeflate >/dev/null 2>&1)
-}
-if ! compgen -G "$deps/libdeflate-*/lib/crc32.c" >/dev/null; then
-  mkdir -p "$deps"
-  echo "setup: fetching Debian 13's source of libdeflate"
-  if ! fetch_debian13; then
-    echo "setup: Debian 13's source was not to be had; fetching Debian 12's (its CRC is slower)"
-    fetch_debian12 || {
-      echo "setup: apt-get source libdeflate failed" >&2
-      exit 1
-    }
-  fi
-fi
+# Earlier versions of this script added deb-src entries to the machine's own
+# sources; the source is now fetched without touching /etc/apt.
+for old in /etc/apt/sources.list.d/corvane-deb-src.sources /etc/apt/sources.list.d/corvane-deb-src.list; do
+  [[ -e $old ]] && ${SUDO:-} rm -f "$old"
+done
+
+bash "$root/scripts/libdeflate.sh"

@@ -14,12 +14,27 @@ log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 source "$root/tests/summary.sh"
 
-ctest --test-dir "$root/build/native" --output-on-failure 2>&1 | tee "$log"
-total=$(grep -oE 'tests failed out of [0-9]+' "$log" | grep -oE '[0-9]+$' || echo 0)
-bad=$(grep -oE '[0-9]+ tests failed out of' "$log" | grep -oE '^[0-9]+' || echo 1)
-echo "unit: $((total - bad)) passed, $bad failed" >"$log"
-cat "$log"
-add_summary unit "$log"
+# Each part says how long it took, so that a slow one shows.
+timed() {  # what, then the command; its summary line gains the time
+  local what=$1 start=$SECONDS
+  shift
+  "$@" 2>&1 | tee "$log"
+  add_summary "$what" "$log"
+  echo "$what: took $((SECONDS - start)) s"
+}
+unit() {  # the native tree
+  local out status
+  out=$(ctest --test-dir "$root/build/$1" --output-on-failure 2>&1)
+  status=$?
+  echo "$out"
+  local total bad
+  total=$(grep -oE 'tests failed out of [0-9]+' <<<"$out" | grep -oE '[0-9]+$' || echo 0)
+  bad=$(grep -oE '[0-9]+ tests failed out of' <<<"$out" | grep -oE '^[0-9]+' || echo 1)
+  ((status == 0 || bad > 0)) || bad=1
+  echo "unit ($2): $((total - bad)) passed, $bad failed"
+}
+timed "unit (g++)" unit native g++
+timed "unit (clang)" unit native-clang clang
 
 for bits in 32 64; do
   if [[ $bits == 32 && $HOST_RUNS_I386 == 0 ]]; then
@@ -28,8 +43,7 @@ for bits in 32 64; do
     continue
   fi
   for suite in e2e installer; do
-    bash "$root/tests/wine/$suite.sh" $bits 2>&1 | tee "$log"
-    add_summary "$suite ($bits-bit)" "$log"
+    timed "$suite ($bits-bit)" bash "$root/tests/wine/$suite.sh" $bits
   done
 done
 

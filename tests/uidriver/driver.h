@@ -8,17 +8,36 @@
 
 namespace uidriver {
 
-constexpr DWORD kTimeoutMs = 20000;
+// How long a state that must come may take: generous, since Wine, Xvfb and
+// this driver may share two busy cores with other work. A state that comes
+// costs no more than it takes; only a failure waits this long.
+constexpr DWORD kTimeoutMs = 120000;
+// How long work whose length depends on the machine (hashing a large file)
+// may stand still before the wait gives up, and how long it may take in all.
+constexpr DWORD kStillMs = 30000;
+constexpr DWORD kWorkCapMs = 30 * 60000;
 
-// Asks until the condition holds or the deadline passes; never waits a fixed
-// time for a state it can ask for. The last answer.
-template <typename Condition>
-bool WaitFor(Condition condition, DWORD timeoutMs = kTimeoutMs) {
-    for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-        if (condition()) return true;
+// Asks until the condition holds; gives up once `advancing` has said no for
+// `stillMs` in a row, or after `capMs` in all. Never waits a fixed time for a
+// state it can ask for. The last answer.
+template <typename Condition, typename Advancing>
+bool WaitWhile(Condition condition, Advancing advancing, DWORD stillMs, DWORD capMs) {
+    const ULONGLONG start = GetTickCount64();
+    ULONGLONG moved = start;
+    while (!condition()) {
+        const ULONGLONG now = GetTickCount64();
+        if (advancing()) moved = now;
+        if (now - moved >= stillMs || now - start >= capMs) return condition();
         Sleep(50);
     }
-    return condition();
+    return true;
+}
+
+// A state that must come within `timeoutMs`.
+template <typename Condition>
+bool WaitFor(Condition condition, DWORD timeoutMs = kTimeoutMs) {
+    return WaitWhile(
+        condition, [] { return false; }, timeoutMs, timeoutMs);
 }
 
 // The text and the class of another process's window.

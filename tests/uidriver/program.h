@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "driver.h"
 #include "platform/handle.h"
 
 namespace uidriver {
@@ -45,7 +46,7 @@ public:
     void Click(int id) const { PostMessageW(Item(id), BM_CLICK, 0, 0); }
     bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
     bool IsChecked(int id) const { return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-    bool Ended(DWORD timeoutMs = 20000) const;
+    bool Ended(DWORD timeoutMs = kTimeoutMs) const;
 
 private:
     std::string folder_;
@@ -58,6 +59,9 @@ private:
 // The processes started by `parent` that run `exe`; with anyParent, every
 // process that runs it.
 std::vector<DWORD> ChildProcesses(DWORD parent, const wchar_t* exe, bool anyParent = false);
+
+// The command line a process was started with.
+std::string CommandLineOf(DWORD pid);
 
 // The folder of the user's own where scripts go when the program folder
 // cannot take them.

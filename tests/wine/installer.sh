@@ -36,12 +36,12 @@ lists_corvane() { "$WINE" reg query "HKCU\\$classes\\.sfv\\OpenWithProgids" </de
 lists_no_corvane() { ! lists_corvane; }
 unix_path() { echo "$WINE_C/${1#C:\\}" | tr '\\' '/'; }
 run() { "$WINE" "$@" </dev/null >/dev/null 2>&1; }
-# The uninstaller copies itself away and returns at once; its folder going
-# away says it has finished.
+# The uninstaller copies itself away (Au_.exe in a temporary folder), starts
+# the copy and returns at once; the copy ending says it has finished.
+uninstaller_ended() { ! pgrep -f 'Au_\.exe' >/dev/null; }
 uninstall_from() {
   run "$1\\uninstall.exe" /S
-  for _ in $(seq 100); do [[ -e "$(unix_path "$1")/Corvane.exe" ]] || break; sleep 0.2; done
-  sleep 1
+  wait_until 600 uninstaller_ended || echo "  the uninstaller still runs after 600 s"
 }
 
 echo "== installer ($bits-bit): for the current user"

@@ -44,6 +44,18 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=C.UTF-8
 unset LC_ALL
 
+# wait_until SECONDS COMMAND...: asks every tenth of a second until the
+# command succeeds; fails once SECONDS have passed. For states that come
+# as fast as this machine allows, so the bound is generous.
+wait_until() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.1
+  done
+}
+
 xvfb_pid=
 wine_cleanup() {
   "$WINESERVER" -k >/dev/null 2>&1 || true
@@ -57,7 +69,7 @@ if [[ -z "${DISPLAY:-}" || "${CORVANE_HEADLESS:-0}" == 1 ]]; then
   fd_file=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
   xvfb_pid=$!
-  for _ in $(seq 100); do [[ -s "$fd_file" ]] && break; sleep 0.1; done
+  wait_until 120 test -s "$fd_file" || echo "wine: Xvfb did not start" >&2
   export DISPLAY=":$(head -n1 "$fd_file")"
   rm -f "$fd_file"
 fi
