@@ -110,11 +110,13 @@ CheckOutcome RunCheckBatch(CheckState& job, Platform& sys) {
     if (placed.path.empty()) return Problem(placed.what, placed.detail);
     job.sBatchFile = placed.path;
 
-    // A volume without 8.3 names answers with the long form, spaces and all,
-    // and such a path is quoted.
-    const bool hasSpace = job.sBatchFile.find(' ') != std::string::npos;
+    // cmd itself runs the script, told to skip the user's AutoRun command
+    // (a chcp or cd there would misread the script). /c strips the first
+    // and last quote of what follows when that is not a lone quoted
+    // program name, so the path gets two pairs and always keeps one.
+    const std::string quoted = texts::kQuote + job.sBatchFile + texts::kQuote;
     const std::string commandLine =
-        hasSpace ? texts::kQuote + job.sBatchFile + texts::kQuote : job.sBatchFile;
+        std::string(texts::kConsoleStart) + texts::kQuote + quoted + texts::kQuote;
     std::string error;
     if (!sys.StartScript(job.sBatchFile, commandLine, paths.environment(), error)) {
         return Problem(texts::kCannotStartScript, job.sBatchFile + "\n" + error);

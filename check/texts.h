@@ -15,6 +15,8 @@ inline constexpr char kToolName[] = "fsum.exe";
 inline constexpr char kScriptName[] = "~temp.bat";
 inline constexpr char kOptOnlyFailed[] = "-jf ";
 inline constexpr char kOptWarn[] = "-w ";
+// How the console is started: the system's cmd, without AutoRun, on the script.
+inline constexpr char kConsoleStart[] = "cmd.exe /d /c ";
 
 // The variables that hand the console a path its code page cannot hold.
 inline constexpr char kToolVariable[] = "CORVANE_TOOL";
@@ -35,5 +37,10 @@ inline constexpr char kCannotWriteScript[] = "The check script could not be writ
 inline constexpr char kTooManyConsoles[] =
     "Too many checks are still open in their command windows; close some of them and try again:";
 inline constexpr char kCannotStartScript[] = "The check script could not be started:";
+inline constexpr char kDialogFailed[] =
+    "The Open dialog could not take the name, so there is nothing to check:";
+inline constexpr char kNameTooLong[] = "The name is longer than the dialog's %u characters.";
+inline constexpr char kNameInvalid[] = "The name is not a valid file name.";
+inline constexpr char kDialogError[] = "The dialog failed with error 0x%04lX.";
 
 }  // namespace corvane::texts

@@ -71,6 +71,11 @@ std::function<std::thread(std::function<void()>)> StartHelperThread = [](std::fu
     return std::thread(std::move(work));
 };
 
+unsigned CoreCount() {
+    static const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    return cores;
+}
+
 void RunOnThreads(unsigned count, const std::function<void()>& work) {
     std::vector<std::thread> helpers;
     for (unsigned i = 1; i < count; ++i) {

@@ -31,6 +31,9 @@ inline constexpr std::size_t kBlock = std::size_t{4} << 20;
 // tool go on with the threads it has.
 extern std::function<std::thread(std::function<void()>)> StartHelperThread;
 
+// The processors there are to hash on, counted once.
+unsigned CoreCount();
+
 // Runs `work` on this thread and up to count - 1 helpers, as many as the
 // system will start; returns when every one has finished.
 void RunOnThreads(unsigned count, const std::function<void()>& work);

@@ -6,6 +6,7 @@ namespace fsum {
 namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
+const char kUtf8Mark[] = "\xEF\xBB\xBF";
 // No path is longer (32,767 UTF-16 units, up to three bytes each), so a
 // longer line is no checksum line; it is cut there rather than held whole.
 constexpr std::size_t kLongestLine = 3 * 32768;
@@ -87,7 +88,7 @@ bool ListReader::Next(ListLine& line) {
         }
         if (!error_.empty()) return false;
         encoding_ = Encoding::Bytes;
-        if (pending_.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        if (pending_.compare(0, 3, kUtf8Mark) == 0) {
             start_ = 3;
         } else if (pending_.compare(0, 2, "\xFF\xFE") == 0) {
             encoding_ = Encoding::Utf16Le, start_ = 2;
@@ -122,6 +123,8 @@ bool ListReader::NextByteLine(ListLine& line) {
         line.decodable = false;
     }
     if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
+    // A byte-order mark inside the list is where another list was joined on.
+    if (bytes.compare(0, 3, kUtf8Mark) == 0) bytes.erase(0, 3);
     if (bytes.find('\0') != std::string::npos) line.decodable = false;
     if (IsUtf8(bytes)) {
         line.text = std::move(bytes);
@@ -152,6 +155,7 @@ bool ListReader::NextUtf16Line(ListLine& line) {
         const char16_t unit = unitAt(start_);
         start_ += 2;
         if (unit == u'\n') break;
+        if (unit == 0xFEFF && line.text.empty()) continue;  // a joined list's mark
         if (line.text.size() > kLongestLine) {
             line.decodable = false;
             continue;

@@ -12,7 +12,7 @@ namespace fsum {
 
 struct ListLine {
     std::string text;  // UTF-8, without its line end
-    int number = 0;
+    std::uint64_t number = 0;
     bool decodable = true;  // false: bytes that make no sensible text (NUL, broken UTF-16, too long)
 };
 
@@ -48,7 +48,7 @@ private:
     bool ended_ = false;
     std::string pending_;  // bytes read and not yet made into lines
     std::size_t start_ = 0;
-    int number_ = 0;
+    std::uint64_t number_ = 0;
     std::uint64_t consumed_ = 0;
     std::string error_;
 };

@@ -31,5 +31,12 @@ int wmain(int argc, wchar_t** argv) {
     return Run(args);
 }
 #else
-int main(int argc, char** argv) { return Run(std::vector<std::string>(argv + 1, argv + argc)); }
+#include <csignal>
+
+int main(int argc, char** argv) {
+    // A reader that goes away (fsum -c list | head) is a report that cannot
+    // be written, status 2, not a death by signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    return Run(std::vector<std::string>(argv + 1, argv + argc));
+}
 #endif

@@ -1,12 +1,79 @@
 #include "report.h"
 
+#include <cstdio>
+
 namespace fsum {
 namespace {
 
 constexpr auto kHoldAtMost = std::chrono::milliseconds(200);
 constexpr std::size_t kGatherAtMost = 64 * 1024;
 
+bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// The code point of the UTF-8 sequence at `at` (text is valid UTF-8).
+char32_t CodePointAt(std::string_view text, std::size_t at, std::size_t& length) {
+    const unsigned char lead = static_cast<unsigned char>(text[at]);
+    length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length && at + k < text.size(); ++k) {
+        c = c << 6 | (static_cast<unsigned char>(text[at + k]) & 0x3F);
+    }
+    return c;
+}
+
+// Columns a character takes on a console: two for the East Asian wide and
+// full-width blocks, one for the rest.
+std::size_t Columns(char32_t c) {
+    static const char32_t wide[][2] = {
+        {0x1100, 0x115F}, {0x2E80, 0x303E},   {0x3041, 0x33FF},   {0x3400, 0x4DBF},   {0x4E00, 0x9FFF},
+        {0xA000, 0xA4CF}, {0xAC00, 0xD7A3},   {0xF900, 0xFAFF},   {0xFE30, 0xFE4F},   {0xFF00, 0xFF60},
+        {0xFFE0, 0xFFE6}, {0x1F300, 0x1F64F}, {0x1F900, 0x1F9FF}, {0x20000, 0x2FFFD}, {0x30000, 0x3FFFD}};
+    for (const auto& range : wide) {
+        if (c >= range[0] && c <= range[1]) return 2;
+    }
+    return 1;
+}
+
+std::size_t ColumnsOf(std::string_view text) {
+    std::size_t total = 0;
+    for (std::size_t i = 0, length = 1; i < text.size(); i += length)
+        total += Columns(CodePointAt(text, i, length));
+    return total;
+}
+
 }  // namespace
+
+std::string Visible(std::string_view name) {
+    std::string shown;
+    for (std::size_t i = 0, length = 1; i < name.size(); i += length) {
+        const char32_t c = CodePointAt(name, i, length);
+        if (c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F)) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, c < 0x80 ? "\\x%02X" : "\\u%04X",
+                          static_cast<unsigned>(c));
+            shown += escaped;
+        } else {
+            shown.append(name.substr(i, length));
+        }
+    }
+    return shown;
+}
+
+std::string FitColumns(const std::string& text, std::size_t columns) {
+    if (ColumnsOf(text) <= columns) return text;
+    // From the end, the characters that fit beside the three dots.
+    std::size_t used = 3, start = text.size();
+    while (start > 0) {
+        std::size_t lead = start - 1;
+        while (lead > 0 && IsContinuation(static_cast<unsigned char>(text[lead]))) --lead;
+        std::size_t length = 0;
+        const std::size_t width = Columns(CodePointAt(text, lead, length));
+        if (used + width > columns) break;
+        used += width;
+        start = lead;
+    }
+    return "..." + text.substr(start);
+}
 
 void Report::Line(const std::string& text, bool now) {
     ClearProgress();
@@ -21,9 +88,10 @@ void Report::Line(const std::string& text, bool now) {
 void Report::Progress(const std::string& text) {
     if (!console_) return;
     Flush();
+    const std::size_t width = ColumnsOf(text);
     std::string line = "\r" + text;
-    if (text.size() < progressWidth_) line += std::string(progressWidth_ - text.size(), ' ');
-    progressWidth_ = text.size();
+    if (width < progressWidth_) line += std::string(progressWidth_ - width, ' ');
+    progressWidth_ = width;
     failed_ |= !out_(line);
 }
 

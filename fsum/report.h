@@ -13,6 +13,15 @@ namespace fsum {
 // Where text goes; false when it could not be written.
 using Sink = std::function<bool(std::string_view)>;
 
+// A name as the report shows it: every control character (C0, DEL and C1,
+// such as a terminal's CSI) in a visible escaped form, \x1B or \u009B, so
+// that no list can drive the terminal.
+std::string Visible(std::string_view name);
+
+// The text in at most `columns` columns of a console, East Asian wide
+// characters counted as two: whole, or its end behind "...".
+std::string FitColumns(const std::string& text, std::size_t columns);
+
 class Report {
 public:
     Report(const Sink& out, bool console) : out_(out), console_(console) {}

@@ -12,7 +12,7 @@ namespace fsum {
 struct SfvEntry {
     std::string name;  // as written in the list, with \ or / between folders
     std::uint32_t crc = 0;
-    int line = 0;
+    std::uint64_t line = 0;
 };
 
 enum class LineKind { Blank, Comment, Entry, Bad };

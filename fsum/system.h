@@ -26,6 +26,10 @@ struct FileIdentity {
     }
 };
 
+// Why an entry that is there is not read.
+inline constexpr char kFolder[] = "It is a folder, not a file.";
+inline constexpr char kNotRegular[] = "It is not a regular file but a pipe, socket or device.";
+
 class InputFile : public ByteSource {
 public:
     InputFile() = default;
@@ -70,8 +74,5 @@ std::string EntryPath(const std::string& listFolder, const std::string& name);
 
 // The folder part of the list's path, empty for a bare name.
 std::string FolderOf(const std::string& path);
-
-// The processors there are to hash on, counted once.
-unsigned CoreCount();
 
 }  // namespace fsum

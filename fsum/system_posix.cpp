@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <thread>
 
+#include "paths.h"
 #include "system.h"
 
 namespace fsum {
@@ -29,20 +29,29 @@ InputFile::~InputFile() {
 }
 
 bool InputFile::Open(const std::string& path, bool& missing, std::string& error) {
-    // Without O_NONBLOCK opening a FIFO waits for a writer that may never come.
+    // The type first: opening a FIFO would release a writer waiting on it,
+    // and opening a device runs its driver.
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) {
+        missing = errno == ENOENT || errno == ENOTDIR;
+        error = std::strerror(errno);
+        return false;
+    }
+    missing = false;
+    if (!S_ISREG(info.st_mode)) {
+        error = S_ISDIR(info.st_mode) ? kFolder : kNotRegular;
+        return false;
+    }
+    // Still O_NONBLOCK, and the type checked again on the open file: the
+    // path may have been replaced by a FIFO in between.
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         missing = errno == ENOENT || errno == ENOTDIR;
         error = std::strerror(errno);
         return false;
     }
-    struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        const int code = errno;
-        missing = false;
-        error = S_ISDIR(info.st_mode) ? "It is a folder, not a file."
-                : info.st_mode != 0   ? "It is not a regular file but a pipe, socket or device."
-                                      : std::strerror(code);
+        error = info.st_mode != 0 ? kNotRegular : std::strerror(errno);
         close(fd);
         return false;
     }
@@ -85,20 +94,9 @@ std::string AnsiToUtf8(std::string_view bytes) {
 std::string AnsiName() { return "Latin-1"; }
 
 std::string EntryPath(const std::string& listFolder, const std::string& name) {
-    std::string path = name;
-    std::replace(path.begin(), path.end(), '\\', '/');
-    if (path.front() == '/' || listFolder.empty()) return path;
-    return listFolder + "/" + path;
+    return paths::PosixEntryPath(listFolder, name);
 }
 
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? "" : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-unsigned CoreCount() {
-    static const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    return cores;
-}
+std::string FolderOf(const std::string& path) { return paths::PosixFolderOf(path); }
 
 }  // namespace fsum

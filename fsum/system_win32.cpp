@@ -1,10 +1,9 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cwctype>
-#include <thread>
 #include <utility>
 
+#include "paths.h"
 #include "platform/system_message.h"
 #include "platform/text_encoding.h"
 #include "system.h"
@@ -31,21 +30,6 @@ bool Write(DWORD stream, std::string_view text) {
            written == text.size();
 }
 
-// Names that Windows gives to devices in every folder (NUL, CON, COM1, ...,
-// with or without an extension), and paths into the device namespace.
-bool IsDeviceName(const std::wstring& path) {
-    if (path.rfind(L"\\\\.\\", 0) == 0) return true;
-    std::wstring name = path.substr(path.find_last_of(L"\\/:") + 1);
-    name = name.substr(0, name.find(L'.'));
-    while (!name.empty() && name.back() == L' ') name.pop_back();
-    for (wchar_t& c : name) c = static_cast<wchar_t>(std::towupper(c));
-    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
-        if (name == device) return true;
-    }
-    return name.size() == 4 && (name.rfind(L"COM", 0) == 0 || name.rfind(L"LPT", 0) == 0) &&
-           name[3] >= L'1' && name[3] <= L'9';
-}
-
 // The path as the file functions take it beyond MAX_PATH: whole, and behind
 // \\?\ (or \\?\UNC\ for a share) when it is that long.
 std::wstring LongPathForm(const std::wstring& path) {
@@ -53,9 +37,13 @@ std::wstring LongPathForm(const std::wstring& path) {
     if (size == 0) return path;
     std::wstring full(size, L'\0');
     full.resize(GetFullPathNameW(path.c_str(), size, full.data(), nullptr));
-    if (full.size() < MAX_PATH || full.rfind(L"\\\\?\\", 0) == 0) return full;
-    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
+    return Wide(paths::WindowsLongForm(Utf8(full)));
+}
+
+// An event of this thread's own for the reads it waits on.
+HANDLE ThreadEvent() {
+    thread_local const UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    return event.get();
 }
 
 }  // namespace
@@ -64,20 +52,26 @@ InputFile::~InputFile() = default;
 
 bool InputFile::Open(const std::string& path, bool& missing, std::string& error) {
     missing = false;
-    const std::wstring wide = Wide(path);
-    if (IsDeviceName(wide)) {
+    if (paths::IsWindowsDevice(path)) {
         error = "It is the name of a device, not a file.";
         return false;
     }
-    const std::wstring target = LongPathForm(wide);
+    // What the path is, before anything is opened.
+    const std::wstring target = LongPathForm(Wide(path));
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        error = "It is a folder, not a file.";
+        error = kFolder;
         return false;
     }
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DEVICE)) {
+        error = kNotRegular;
+        return false;
+    }
+    // Overlapped: Windows serializes every read through a handle opened
+    // without it, and the threads that hash one file read it side by side.
     UniqueHandle file(CreateFileW(target.c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OVERLAPPED, nullptr));
     if (!file.valid()) {
         const DWORD code = GetLastError();
         missing = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_BAD_NETPATH ||
@@ -86,7 +80,7 @@ bool InputFile::Open(const std::string& path, bool& missing, std::string& error)
         return false;
     }
     if (GetFileType(file.get()) != FILE_TYPE_DISK) {
-        error = "It is not a regular file but a pipe or device.";
+        error = kNotRegular;
         return false;
     }
     BY_HANDLE_FILE_INFORMATION info{};
@@ -105,8 +99,16 @@ long long InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t coun
     OVERLAPPED at{};
     at.Offset = static_cast<DWORD>(offset);
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    at.hEvent = ThreadEvent();
     DWORD read = 0;
-    if (!ReadFile(file_.get(), buffer, static_cast<DWORD>(count), &read, &at)) {
+    if (!ReadFile(file_.get(), buffer, static_cast<DWORD>(count), nullptr, &at) &&
+        GetLastError() != ERROR_IO_PENDING) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_HANDLE_EOF) return 0;
+        error = SystemMessage(code);
+        return -1;
+    }
+    if (!GetOverlappedResult(file_.get(), &at, &read, TRUE)) {
         const DWORD code = GetLastError();
         if (code == ERROR_HANDLE_EOF) return 0;
         error = SystemMessage(code);
@@ -134,22 +136,9 @@ std::string AnsiToUtf8(std::string_view bytes) {
 std::string AnsiName() { return "ANSI code page " + std::to_string(GetACP()); }
 
 std::string EntryPath(const std::string& listFolder, const std::string& name) {
-    std::string path = name;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    const bool absolute = path.front() == '\\' || (path.size() >= 2 && path[1] == ':');
-    if (absolute || listFolder.empty()) return path;
-    return listFolder + (listFolder.back() == '\\' ? "" : "\\") + path;
+    return paths::WindowsEntryPath(listFolder, name);
 }
 
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.find_last_of("\\/");
-    if (slash == std::string::npos) return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : "";
-    return path.substr(0, slash == 2 && path[1] == ':' ? 3 : slash);
-}
-
-unsigned CoreCount() {
-    static const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    return cores;
-}
+std::string FolderOf(const std::string& path) { return paths::WindowsFolderOf(path); }
 
 }  // namespace fsum

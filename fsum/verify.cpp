@@ -36,12 +36,16 @@ std::string Hex(std::uint32_t crc) {
     return text;
 }
 
-// What became of one entry.
+// Warnings held back until the entries before them are reported: past this
+// many the batch is checked early, so memory stays the same for any list.
+constexpr std::size_t kHeldWarnings = 4096;
+
+// What became of one entry. A Large file is hashed on every core after the
+// batch, opened again then: no more files are open at once than threads.
 struct Outcome {
     enum Kind { Verified, Mismatched, Missing, Unreadable, Skipped, Large } kind = Unreadable;
     std::uint32_t crc = 0;
     std::string reason;
-    std::unique_ptr<InputFile> file;  // a Large file, open, to hash on every core
 };
 
 class Checker {
@@ -81,12 +85,13 @@ private:
 
         std::vector<SfvEntry> batch;
         ListLine line;
-        while (reader.Next(line)) {
+        while (reader.Next(line) && !report_.failed()) {
             SfvEntry entry;
             entry.line = line.number;
             const LineKind kind = line.decodable ? ParseLine(line.text, entry) : LineKind::Bad;
-            if (kind == LineKind::Bad) badLines_.push_back(line.number);
+            if (kind == LineKind::Bad) Badly(line.number, batch);
             if (kind != LineKind::Entry) continue;
+            sawEntry_ = true;
             batch.push_back(std::move(entry));
             if (batch.size() == kBatch) CheckBatch(batch);
         }
@@ -95,9 +100,15 @@ private:
             if (started_) Summary();
             return CannotCheck("could not be read to its end", reader.error());
         }
-        if (!started_) return CannotCheck("holds no checksum lines, so there is nothing to check", "");
+        if (!sawEntry_) {
+            if (started_) {  // warnings that could not wait
+                WarnUpTo(std::numeric_limits<std::uint64_t>::max());
+                Summary();
+            }
+            return CannotCheck("holds no checksum lines, so there is nothing to check", "");
+        }
 
-        WarnUpTo(std::numeric_limits<int>::max());
+        WarnUpTo(std::numeric_limits<std::uint64_t>::max());
         Summary();
         report_.Flush();
         if (report_.failed()) return kCannotCheck;
@@ -115,10 +126,14 @@ private:
         return kCannotCheck;
     }
 
+    void Start() {
+        if (!started_) report_.Line("Checking \"" + Visible(listPath_) + "\"");
+        started_ = true;
+    }
+
     void CheckBatch(std::vector<SfvEntry>& batch) {
         if (batch.empty()) return;
-        if (!started_) report_.Line("Checking \"" + listPath_ + "\"");
-        started_ = true;
+        Start();
         report_.Flush();
 
         // Small files on every core at once, each whole on one; a large one
@@ -147,7 +162,6 @@ private:
                 outcome.kind = Outcome::Skipped;
             } else if (file->Size() > 2 * kBlock) {
                 outcome.kind = Outcome::Large;
-                outcome.file = std::move(file);
             } else {
                 std::atomic<std::uint64_t> done{0};
                 outcome.kind = CrcOfFile(*file, 1, done, outcome.crc, outcome.reason)
@@ -170,12 +184,18 @@ private:
     // list the check is.
     void HashLarge(const SfvEntry& entry, Outcome& outcome) {
         report_.Flush();  // what came before shows while this file is hashed
+        InputFile file;
+        bool missing = false;
+        if (!file.Open(EntryPath(listFolder_, entry.name), missing, outcome.reason)) {
+            outcome.kind = missing ? Outcome::Missing : Outcome::Unreadable;
+            return;
+        }
         std::atomic<std::uint64_t> done{0};
         std::atomic<bool> finished{false};
         bool hashed = false;
         auto hash = [&] {
             try {
-                hashed = CrcOfFile(*outcome.file, CoreCount(), done, outcome.crc, outcome.reason);
+                hashed = CrcOfFile(file, CoreCount(), done, outcome.crc, outcome.reason);
             } catch (const std::exception& e) {
                 outcome.reason = e.what();
             }
@@ -195,11 +215,10 @@ private:
             while (!finished) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
                 const auto elapsed = std::chrono::steady_clock::now() - start;
-                if (elapsed > kQuietFor && !finished) ShowProgress(entry, *outcome.file, done, elapsed);
+                if (elapsed > kQuietFor && !finished) ShowProgress(entry, file, done, elapsed);
             }
             worker.join();
         }
-        outcome.file.reset();
         outcome.kind = hashed ? Judge(entry, outcome.crc) : Outcome::Unreadable;
     }
 
@@ -218,49 +237,56 @@ private:
                       static_cast<double>(done) / seconds / 1e6, static_cast<unsigned long long>(position_),
                       listShare);
         // The name gives way, from its start, so that the line fits 79 columns.
-        std::string name = entry.name;
-        const std::size_t room = 79 - std::string(numbers).size();
-        if (name.size() > room) name = "..." + name.substr(name.size() - (room - 3));
-        report_.Progress(name + numbers);
+        report_.Progress(FitColumns(Visible(entry.name), 79 - std::string(numbers).size()) + numbers);
     }
 
     double listSize() const { return static_cast<double>(list_.Size()); }
 
     void Tell(const SfvEntry& entry, const Outcome& outcome) {
         WarnUpTo(entry.line);
+        const std::string name = Visible(entry.name);
         switch (outcome.kind) {
             case Outcome::Verified:
                 ++counts_.verified;
-                if (!options_.onlyFailed) report_.Line("OK          " + entry.name);
+                if (!options_.onlyFailed) report_.Line("OK          " + name);
                 break;
             case Outcome::Mismatched:
                 ++counts_.mismatched;
-                report_.Line("FAILED      " + entry.name + "  (expected " + Hex(entry.crc) + ", found " +
+                report_.Line("FAILED      " + name + "  (expected " + Hex(entry.crc) + ", found " +
                                  Hex(outcome.crc) + ")",
                              true);
                 break;
             case Outcome::Missing:
                 ++counts_.missing;
-                report_.Line("MISSING     " + entry.name, true);
+                report_.Line("MISSING     " + name, true);
                 break;
             case Outcome::Skipped:
-                report_.Line("SKIPPED     " + entry.name + "  (this is the checksum list itself)");
+                report_.Line("SKIPPED     " + name + "  (this is the checksum list itself)");
                 break;
             case Outcome::Unreadable:
             case Outcome::Large:
                 ++counts_.unreadable;
-                report_.Line("UNREADABLE  " + entry.name + "  (" + outcome.reason + ")", true);
+                report_.Line("UNREADABLE  " + name + "  (" + outcome.reason + ")", true);
                 break;
         }
     }
 
-    void WarnUpTo(int line) {
+    // A badly formatted line: counted, and under -w held until the entries
+    // before it are reported.
+    void Badly(std::uint64_t line, std::vector<SfvEntry>& batch) {
+        ++counts_.badlyFormatted;
+        if (!options_.warnFormat) return;
+        badLines_.push_back(line);
+        if (badLines_.size() < kHeldWarnings) return;
+        Start();
+        CheckBatch(batch);
+        WarnUpTo(line + 1);
+    }
+
+    void WarnUpTo(std::uint64_t line) {
         for (; !badLines_.empty() && badLines_.front() < line; badLines_.pop_front()) {
-            ++counts_.badlyFormatted;
-            if (options_.warnFormat) {
-                report_.Line("WARNING     line " + std::to_string(badLines_.front()) +
-                             " is an improperly formatted checksum line");
-            }
+            report_.Line("WARNING     line " + std::to_string(badLines_.front()) +
+                         " is an improperly formatted checksum line");
         }
     }
 
@@ -278,8 +304,8 @@ private:
     }
 
     struct Counts {
-        int verified = 0, mismatched = 0, missing = 0, unreadable = 0, badlyFormatted = 0;
-        int checked() const { return verified + mismatched + missing + unreadable; }
+        std::uint64_t verified = 0, mismatched = 0, missing = 0, unreadable = 0, badlyFormatted = 0;
+        std::uint64_t checked() const { return verified + mismatched + missing + unreadable; }
     };
 
     const std::string& listPath_;
@@ -290,10 +316,11 @@ private:
     std::uint64_t listOffset_ = 0;
     std::unique_ptr<ListReader> reader_;
     std::string listFolder_;
-    std::deque<int> badLines_;
+    std::deque<std::uint64_t> badLines_;
     Counts counts_;
-    bool started_ = false;
-    std::size_t position_ = 0;
+    bool started_ = false;   // the report has begun
+    bool sawEntry_ = false;  // the list has a checksum line
+    std::uint64_t position_ = 0;
     std::chrono::steady_clock::time_point lastProgress_;
 };
 

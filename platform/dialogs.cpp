@@ -30,7 +30,11 @@ void CommonDialog::ShowOpen(HWND owner) {
     ofn.nMaxFileTitle = static_cast<DWORD>(title.size());
     ofn.lpstrTitle = dialogTitle.empty() ? nullptr : dialogTitle.c_str();
     ofn.Flags = Flags;
-    if (!GetOpenFileNameW(&ofn)) return;  // Cancel leaves FileName as it was
+    Error = 0;
+    if (!GetOpenFileNameW(&ofn)) {
+        Error = CommDlgExtendedError();  // 0 for Cancel, which leaves FileName as it was
+        return;
+    }
 
     FileName = Utf8(file.c_str());
     FileTitle = Utf8(title.c_str());

@@ -17,6 +17,9 @@ public:
     unsigned MaxFileSize = 260;  // size of the file-name buffer in characters
     std::string DialogTitle;
     std::string FileTitle;  // out: the chosen file's name without its folder
+    // out: why the dialog failed (CommDlgExtendedError: FNERR_BUFFERTOOSMALL
+    // for a name longer than MaxFileSize, ...); 0 after a choice or Cancel.
+    unsigned long Error = 0;
 
     // Shows the modal Open dialog owned by `owner` and waits until it closes.
     void ShowOpen(HWND owner);

@@ -22,20 +22,39 @@ std::string Utf8(std::wstring_view wide) {
     return utf8;
 }
 
-bool ToOemCodePage(std::string_view utf8, std::string& oem) {
+namespace {
+
+// The flags WideCharToMultiByte takes for a code page. Best fit stays off
+// wherever it can be (a look-alike would name another folder); UTF-8 takes
+// only WC_ERR_INVALID_CHARS, which refuses a lone surrogate instead of
+// replacing it, and the code pages below take no flags at all. Windows
+// fails the call for any other flags, where Wine lets them pass.
+DWORD ConversionFlags(UINT codePage) {
+    if (codePage == CP_UTF8) return WC_ERR_INVALID_CHARS;
+    const bool noFlags = codePage == 42 || codePage == CP_UTF7 || (codePage >= 50220 && codePage <= 50229) ||
+                         (codePage >= 57002 && codePage <= 57011);
+    return noFlags ? 0 : WC_NO_BEST_FIT_CHARS;
+}
+
+}  // namespace
+
+bool ToOemCodePage(std::string_view utf8, std::string& oem, unsigned codePage) {
     oem.clear();
     if (utf8.empty()) return true;
     const std::wstring wide = Wide(utf8);
-    // No best-fit mapping: a character replaced by a look-alike would name
-    // another folder.
-    BOOL lossy = FALSE;
-    const int size = WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide.data(),
-                                         static_cast<int>(wide.size()), nullptr, 0, nullptr, &lossy);
-    if (size <= 0 || lossy) return false;
+    const int length = static_cast<int>(wide.size());
+    const DWORD flags = ConversionFlags(codePage);
+    const int size = WideCharToMultiByte(codePage, flags, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return false;
     oem.resize(static_cast<size_t>(size));
-    WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                        oem.data(), size, nullptr, &lossy);
-    return !lossy;
+    WideCharToMultiByte(codePage, flags, wide.data(), length, oem.data(), size, nullptr, nullptr);
+    // Exact only if the bytes read back as the same text: a character the
+    // code page lacks comes back as its default character or a look-alike.
+    // (The report of a used default is not given for every code page.)
+    const int back = MultiByteToWideChar(codePage, 0, oem.data(), size, nullptr, 0);
+    std::wstring readBack(static_cast<size_t>(back > 0 ? back : 0), L'\0');
+    MultiByteToWideChar(codePage, 0, oem.data(), size, readBack.data(), back);
+    return readBack == wide;
 }
 
 }  // namespace corvane

@@ -14,7 +14,8 @@ namespace corvane {
 std::wstring Wide(std::string_view utf8);
 std::string Utf8(std::wstring_view wide);
 
-// The text in the OEM code page; false when some character has no exact form there.
-bool ToOemCodePage(std::string_view utf8, std::string& oem);
+// The text in the console's (OEM) code page `codePage`, GetOEMCP() on this
+// system; false when some character has no exact form there.
+bool ToOemCodePage(std::string_view utf8, std::string& oem, unsigned codePage);
 
 }  // namespace corvane

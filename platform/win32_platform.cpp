@@ -75,7 +75,7 @@ std::string Win32Platform::CurrentFolder() {
 
 bool Win32Platform::ConsoleCanRead(const std::string& text) {
     std::string oem;
-    return ToOemCodePage(text, oem);
+    return ToOemCodePage(text, oem, GetOEMCP());
 }
 
 ScriptCreation Win32Platform::CreateScript(const std::string& path, const std::vector<std::string>& lines,
@@ -83,7 +83,7 @@ ScriptCreation Win32Platform::CreateScript(const std::string& path, const std::v
     std::string bytes;
     for (const std::string& line : lines) {
         std::string oem;
-        if (!ToOemCodePage(line, oem)) {
+        if (!ToOemCodePage(line, oem, GetOEMCP())) {
             error = "A line holds characters the command window cannot read: " + line;
             return ScriptCreation::Refused;
         }
@@ -134,17 +134,26 @@ ScriptCreation Win32Platform::CreateScript(const std::string& path, const std::v
 
 bool Win32Platform::StartScript(const std::string& path, const std::string& commandLine,
                                 const Environment& environment, std::string& error) {
+    // The console's title is the script's path, as when the script itself
+    // is started.
+    std::wstring title = Wide(path);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
+    startup.lpTitle = title.data();
     PROCESS_INFORMATION process{};
     std::wstring line = Wide(commandLine);
     std::wstring block = EnvironmentBlock(environment);
+    // The command line names cmd.exe; the system's own is the one started,
+    // never one placed beside the program.
+    std::wstring cmd(MAX_PATH, L'\0');
+    cmd.resize(GetSystemDirectoryW(cmd.data(), MAX_PATH));
+    cmd += L"\\cmd.exe";
     // Handles are inherited so that the console holds its script; the only
     // inheritable handle the program has is that hold.
     const BOOL started = CreateProcessW(
-        nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NEW_CONSOLE | CREATE_UNICODE_ENVIRONMENT,
+        cmd.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NEW_CONSOLE | CREATE_UNICODE_ENVIRONMENT,
         environment.empty() ? nullptr : block.data(), nullptr, &startup, &process);
     const DWORD code = GetLastError();
     held_.erase(path);  // the console has its own hold now

@@ -1,7 +1,10 @@
 #include "shell/main_window.h"
 
+#include <cderr.h>
 #include <commctrl.h>
 #include <commdlg.h>
+
+#include <cstdio>
 
 #include "check/check_job.h"
 #include "check/script_files.h"
@@ -19,6 +22,19 @@ constexpr char kDialogFileName[] = "*.sfv";
 constexpr char kDialogFilter[] = "SFV File (*.sfv)|*.sfv";
 constexpr unsigned kDialogMaxFileSize = 4096;
 constexpr char kDialogTitle[] = "Select a .sfv file";
+
+// Why the Open dialog failed, in the user's words.
+std::string DialogFailure(unsigned long error) {
+    char text[128];
+    if (error == FNERR_BUFFERTOOSMALL) {
+        std::snprintf(text, sizeof text, texts::kNameTooLong, kDialogMaxFileSize - 1);
+    } else if (error == FNERR_INVALIDFILENAME) {
+        std::snprintf(text, sizeof text, "%s", texts::kNameInvalid);
+    } else {
+        std::snprintf(text, sizeof text, texts::kDialogError, error);
+    }
+    return text;
+}
 
 // Twips to pixels at the system DPI: 15 twips a pixel at 96 DPI.
 int Pixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
@@ -185,6 +201,10 @@ void MainWindow::cmdFileOpen_Click() {
     CommonDialog1.MaxFileSize = kDialogMaxFileSize;
     CommonDialog1.DialogTitle = kDialogTitle;
     CommonDialog1.ShowOpen(hwnd_);
+    if (CommonDialog1.Error) {
+        ShowProblem(texts::kDialogFailed, DialogFailure(CommonDialog1.Error));
+        return;
+    }
 
     if (CommonDialog1.FileName.empty() || CommonDialog1.FileName == kDialogFileName) return;
 

@@ -45,6 +45,7 @@ void CommandLineScenario(const std::string& folder, const std::string& argument,
           }),
           "the check boxes and the Check button are greyed");
     Check(program.Enabled(cmdExit) && program.Enabled(txtURL), "Exit and the address stay usable");
+    CheckConsoleStart(AwaitConsole(program), script);
     CheckConsoleAndFinish(program, reportLine);
 
     if (closeBox) {
@@ -96,13 +97,15 @@ void CancelScenario(const std::string& folder, const std::string& listFolder) {
     Check(program.Ended(), "Exit ends the program");
 }
 
-// The text shows, nothing is written or started, and the window stays for
-// the next try.
-void MessageScenario(const std::string& folder, const std::string& argument, const std::string& text) {
-    Program program(folder, argument);
+namespace {
+
+// The program's message box says `text`; OK closes it, nothing is written or
+// started, and the window stays for the next try.
+void CheckMessage(const Program& program, const std::string& text) {
     HWND box = nullptr;
     WaitFor([&] { return (box = program.TopWindow(L"#32770", L"Corvane")) != nullptr; });
-    Check(box != nullptr, "a message box titled Corvane appears");
+    HWND other = box ? nullptr : program.TopWindow(L"#32770", nullptr);
+    Check(box != nullptr, "a message box titled Corvane appears", other ? "instead: " + TextOf(other) : "");
     if (!box) return;
     std::string shown;
     HWND ok = nullptr;
@@ -116,8 +119,39 @@ void MessageScenario(const std::string& folder, const std::string& argument, con
     program.Settle();
     Check(IsWindowVisible(program.window()) && program.Enabled(cmdFileOpen), "the window stays, interactive");
     Check(ChildProcesses(program.pid(), L"cmd.exe").empty(), "no script is started");
+}
+
+}  // namespace
+
+void MessageScenario(const std::string& folder, const std::string& argument, const std::string& text) {
+    Program program(folder, argument);
+    CheckMessage(program, text);
     program.Click(cmdExit);
     Check(program.Ended(), "Exit ends the program");
+}
+
+void CodePageScenario() {
+    // Windows refuses the flags of most code pages for UTF-8 (65001, the
+    // console's code page with "Use Unicode UTF-8" on), which Wine takes.
+    const std::string cjk = "C:\\\xE6\x97\xA5\xE6\x9C\xAC\\demo.sfv";  // C:\日本\demo.sfv
+    const std::string cafe = "C:\\caf\xC3\xA9\\demo.sfv";              // C:\café\demo.sfv
+    const struct {
+        unsigned codePage;
+        const std::string& path;
+        bool readable;
+        std::string bytes;
+    } cases[] = {
+        {437, cjk, false, ""},   {932, cjk, true, "C:\\\x93\xFA\x96\x7B\\demo.sfv"},
+        {65001, cjk, true, cjk}, {437, cafe, true, "C:\\caf\x82\\demo.sfv"},
+        {932, cafe, false, ""},  {65001, cafe, true, cafe},
+    };
+    for (const auto& c : cases) {
+        std::string bytes;
+        const bool readable = corvane::ToOemCodePage(c.path, bytes, c.codePage);
+        const std::string what = c.path + " in code page " + std::to_string(c.codePage);
+        Check(readable == c.readable, what + (c.readable ? " is written" : " is refused"));
+        if (c.readable) CheckText(bytes, c.bytes, what + ": its bytes");
+    }
 }
 
 // Opens the sample as the shell would, lays the window and the console side

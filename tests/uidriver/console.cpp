@@ -49,6 +49,14 @@ std::string ConsoleText(DWORD pid) {
     return corvane::Utf8(text);
 }
 
+std::string ConsoleTitle(DWORD pid) {
+    const AttachedConsole console(pid);
+    if (!console.attached()) return {};
+    std::wstring title(1024, L'\0');
+    title.resize(GetConsoleTitleW(title.data(), static_cast<DWORD>(title.size())));
+    return corvane::Utf8(title);
+}
+
 void PressKeyInConsole(DWORD pid) {
     const AttachedConsole console(pid);
     if (!console.attached()) return;

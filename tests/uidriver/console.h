@@ -11,6 +11,9 @@ namespace uidriver {
 // The text on the screen of the console that a process runs in.
 std::string ConsoleText(DWORD pid);
 
+// The title of the console that a process runs in.
+std::string ConsoleTitle(DWORD pid);
+
 // Presses Enter in the console of a process, which ends its pause.
 void PressKeyInConsole(DWORD pid);
 

@@ -15,6 +15,7 @@
 //   uidriver dialog   DIR (PATH OPTS SCRIPT TEXT)...   checks through the Open dialog
 //   uidriver cancel   DIR LISTDIR          the Open dialog lists LISTDIR's .sfv file; Cancel
 //   uidriver message  DIR ARG TEXT         a problem reported in a message box
+//   uidriver codepages -                   script bytes in the code pages 437, 932 and 65001
 //   uidriver demo     DIR ARG SHOTS        the demo's run, with screenshots into SHOTS
 //   uidriver picture  DIR BMP              the window as it opens, photographed into BMP
 //
@@ -37,7 +38,7 @@ int Usage() {
     std::fputs(
         "usage: uidriver "
         "window|missing|cmdline|closebox|twowindows|twochecks|exitfirst|progress|shellopen|dialog|cancel|"
-        "message|demo|"
+        "message|codepages|demo|"
         "picture "
         "DIR ...\n",
         stderr);
@@ -54,6 +55,10 @@ int wmain(int argc, wchar_t** argv) {
     const std::string& scenario = args[0];
     const std::string& folder = args[1];
     const size_t n = args.size();
+    if (scenario == "codepages") {
+        CodePageScenario();
+        return Summary();
+    }
     if (scenario == "shellopen" && n == 3) {
         ShellOpenScenario(args[1], args[2]);
         return Summary();

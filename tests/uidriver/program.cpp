@@ -4,6 +4,7 @@
 
 #include <shlobj.h>
 #include <tlhelp32.h>
+#include <winternl.h>
 
 #include "checks.h"
 #include "driver.h"
@@ -135,6 +136,28 @@ std::vector<DWORD> ChildProcesses(DWORD parent, const wchar_t* exe, bool anyPare
         }
     }
     return children;
+}
+
+std::string CommandLineOf(DWORD pid) {
+    // From the process's own parameters, which Wine keeps as Windows does.
+    const UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+    PROCESS_BASIC_INFORMATION basic{};
+    if (!process.valid() || NtQueryInformationProcess(process.get(), ProcessBasicInformation, &basic,
+                                                      sizeof basic, nullptr) != 0) {
+        return {};
+    }
+    auto read = [&](const void* at, void* into, SIZE_T size) {
+        return ReadProcessMemory(process.get(), at, into, size, nullptr) != FALSE;
+    };
+    PEB peb{};
+    RTL_USER_PROCESS_PARAMETERS parameters{};
+    if (!read(basic.PebBaseAddress, &peb, sizeof peb) ||
+        !read(peb.ProcessParameters, &parameters, sizeof parameters)) {
+        return {};
+    }
+    std::wstring line(parameters.CommandLine.Length / sizeof(wchar_t), L'\0');
+    if (!read(parameters.CommandLine.Buffer, line.data(), parameters.CommandLine.Length)) return {};
+    return corvane::Utf8(line);
 }
 
 std::string ScriptName(int n) { return n == 1 ? "~temp.bat" : "~temp" + std::to_string(n) + ".bat"; }

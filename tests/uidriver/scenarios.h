@@ -29,6 +29,8 @@ void DialogScenario(const std::string& folder, const std::vector<DialogCheck>& c
 void CancelScenario(const std::string& folder, const std::string& listFolder);
 // A problem reported in a message box of the program's own.
 void MessageScenario(const std::string& folder, const std::string& argument, const std::string& text);
+// The console's code page decides which paths the script can spell.
+void CodePageScenario();
 // Two consoles at once, from two windows or from one: each runs its own
 // script to the end, and no script is left once both have ended and both
 // windows are closed. The first check comes from `first` (an argument, or a

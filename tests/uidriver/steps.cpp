@@ -52,6 +52,28 @@ DWORD AwaitConsole(const Program& program, const std::vector<DWORD>& known) {
     return cmd;
 }
 
+void CheckConsoleStart(DWORD console, const std::string& script) {
+    const std::string line = CommandLineOf(console);
+    const std::string start = "cmd.exe /d /c \"\"", end = "\"\"";
+    const bool framed = line.size() > start.size() + end.size() && line.rfind(start, 0) == 0 &&
+                        line.compare(line.size() - end.size(), end.size(), end) == 0;
+    Check(framed, "the console runs cmd.exe /d /c \"\"<script>\"\"", line);
+    if (!framed) return;
+    // The program names its script by the short form of its folder where
+    // there is one.
+    const std::string named = line.substr(start.size(), line.size() - start.size() - end.size());
+    auto longForm = [](const std::string& path) {
+        std::wstring full(32768, L'\0');
+        full.resize(GetLongPathNameW(corvane::Wide(path).c_str(), full.data(), 32768));
+        return corvane::Utf8(full);
+    };
+    Check(SameText(longForm(named), script), "the command line names the script", named);
+    // The console takes a moment to be ready for another process to attach.
+    std::string title;
+    WaitFor([&] { return !(title = ConsoleTitle(console)).empty(); });
+    CheckText(title, named, "the console's title is the script's path");
+}
+
 void CheckConsoleShows(DWORD console, const std::string& reportLines) {
     std::string screen;
     WaitFor([&] { return (screen = ConsoleText(console)).find("Press any key") != std::string::npos; });

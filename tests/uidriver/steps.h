@@ -20,6 +20,9 @@ bool CanRewrite(const std::string& path);
 
 // The console the program started that is not among `known`; 0 when none comes.
 DWORD AwaitConsole(const Program& program, const std::vector<DWORD>& known = {});
+// The console runs the script through the system's cmd without AutoRun
+// (/d), and its title is the script's path, as for the script started itself.
+void CheckConsoleStart(DWORD console, const std::string& script);
 // Waits for the console's pause prompt and checks the report lines (one, or
 // several joined by "|") are on its screen.
 void CheckConsoleShows(DWORD console, const std::string& reportLines);

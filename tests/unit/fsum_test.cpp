@@ -12,6 +12,7 @@
 #include "crc.h"
 #include "hashing.h"
 #include "list_reader.h"
+#include "paths.h"
 #include "report.h"
 #include "sfv_list.h"
 #include "verify.h"
@@ -161,11 +162,21 @@ TEST(ListReader, BytesThatMakeNoSensibleTextMarkTheirLine) {
     EXPECT_TRUE(lines[0].decodable);
     EXPECT_EQ(lines[0].text, "ok 1");
     EXPECT_FALSE(lines[1].decodable);
-    EXPECT_EQ(lines[2].number, 3);
+    EXPECT_EQ(lines[2].number, 3u);
     EXPECT_FALSE(ReadAll(Utf16(u"a\xD800z", true))[0].decodable);   // a lone surrogate
     EXPECT_FALSE(ReadAll(Utf16(u"odd", true) + "!")[0].decodable);  // half a unit at the end
     EXPECT_FALSE(ReadAll(std::string(200000, 'x') + "\nnext 1")[0].decodable);
     EXPECT_EQ(ReadAll(std::string(200000, 'x') + "\nnext 1")[1].text, "next 1");
+    // Two lists joined: the second one's byte-order mark is no part of a name.
+    EXPECT_EQ(ReadAll("a 1\n\xEF\xBB\xBF"
+                      "b 2\n")[1]
+                  .text,
+              "b 2");
+    EXPECT_EQ(ReadAll(Utf16(u"a\n\xFEFF"
+                            "b",
+                            true))[1]
+                  .text,
+              "b");
 }
 
 class CheckListTest : public testing::Test {
@@ -323,6 +334,53 @@ TEST_F(CheckListTest, ListsThatCannotBeCheckedGetAMessage) {
         EXPECT_TRUE(out.empty()) << c.list;
         EXPECT_NE(err.find(c.says), std::string::npos) << c.list << ": " << err;
     }
+}
+
+// Wine opens paths past MAX_PATH without the prefix, so these rules are
+// checked here, where a path that lost it would show.
+TEST(WindowsPaths, LongPathsGainThePrefixAndDeviceNamesAreKnown) {
+    const std::string deep = "C:\\" + std::string(250, 'a') + "\\file.bin";  // 262 characters
+    const std::string share = "\\\\server\\share\\" + std::string(250, 'b');
+    const struct {
+        std::string path, longForm;
+    } forms[] = {
+        {"C:\\short\\file.bin", "C:\\short\\file.bin"},
+        {deep, "\\\\?\\" + deep},
+        {share, "\\\\?\\UNC\\" + share.substr(2)},
+        {"\\\\?\\" + deep, "\\\\?\\" + deep},
+        {"C:\\" + std::string(128, 'x') + "\\" + std::string(42, 'z') + "\\\xE6\x97\xA5.bin",
+         ""},  // under 260 units
+    };
+    for (const auto& f : forms) {
+        EXPECT_EQ(paths::WindowsLongForm(f.path), f.longForm.empty() ? f.path : f.longForm) << f.path;
+    }
+    for (const char* device :
+         {"NUL", "con", "C:\\dir\\COM1", "aux.txt", "LPT9 .log", "\\\\.\\PhysicalDrive0"}) {
+        EXPECT_TRUE(paths::IsWindowsDevice(device)) << device;
+    }
+    for (const char* file : {"CONSOLE.txt", "nul-list.sfv", "COM0", "COM10", "sub\\nul\\x.bin"}) {
+        EXPECT_FALSE(paths::IsWindowsDevice(file)) << file;
+    }
+    EXPECT_EQ(paths::WindowsEntryPath("C:\\lists", "sub/a.bin"), "C:\\lists\\sub\\a.bin");
+    EXPECT_EQ(paths::WindowsEntryPath("C:\\", "a.bin"), "C:\\a.bin");
+    EXPECT_EQ(paths::WindowsEntryPath("C:\\lists", "D:\\a.bin"), "D:\\a.bin");
+    EXPECT_EQ(paths::WindowsEntryPath("C:\\lists", "\\\\srv\\s\\a.bin"), "\\\\srv\\s\\a.bin");
+    EXPECT_EQ(paths::WindowsFolderOf("C:list.sfv"), "C:");
+    EXPECT_EQ(paths::WindowsFolderOf("C:\\list.sfv"), "C:\\");
+    EXPECT_EQ(paths::PosixEntryPath("/lists", "sub\\a.bin"), "/lists/sub/a.bin");
+}
+
+TEST(Report, NamesShowEveryControlCharacterAndFitTheLineByColumns) {
+    EXPECT_EQ(Visible("a\x1B[2Jb\x7F"), "a\\x1B[2Jb\\x7F");
+    EXPECT_EQ(Visible("csi\xC2\x9B"
+                      "1m \xC3\xA9"),
+              "csi\\u009B1m \xC3\xA9");
+    EXPECT_EQ(FitColumns("short", 10), "short");
+    // Cut between characters, never inside one; wide ones count twice.
+    const std::string cjk = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.bin";  // 3 wide + 4 = 10 columns
+    EXPECT_EQ(FitColumns(cjk, 10), cjk);
+    EXPECT_EQ(FitColumns(cjk, 9), "...\xE8\xAA\x9E.bin");
+    EXPECT_EQ(FitColumns("\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", 4), "...\xC3\xA9");
 }
 
 TEST(Report, TheProgressLineIsForAConsoleAndGivesWayToTheNextLine) {

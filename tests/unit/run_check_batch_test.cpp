@@ -44,7 +44,10 @@ TEST_F(RunCheckBatchTest, WritesTheScriptInTheShortProgramFolderAndStartsIt) {
               (std::vector<std::string>{"@echo off", "D:", "cd \"D:\\sfv sets\"",
                                         "\"C:\\Program Files\\Corvane\\fsum.exe\" -c -jf \"disc1.sfv\"",
                                         "echo .", "pause"}));
-    EXPECT_EQ(CommandLines(), std::vector<std::string>{job.sBatchFile});
+    // cmd without the user's AutoRun command; the outer quotes are the ones
+    // /c strips, so the script's own stay whatever its path holds.
+    EXPECT_EQ(CommandLines(),
+              std::vector<std::string>{"cmd.exe /d /c \"\"C:\\PROGRA~1\\CORVANE\\~temp.bat\"\""});
     EXPECT_TRUE(sys.started[0].environment.empty());
 }
 
@@ -52,13 +55,15 @@ TEST_F(RunCheckBatchTest, WithoutAShortFormUsesTheLongOneQuoted) {
     sys.shortNames.clear();
     ASSERT_TRUE(RunCheckBatch(job, sys).started);
     EXPECT_EQ(job.sBatchFile, "C:\\Program Files\\Corvane\\~temp.bat");
-    EXPECT_EQ(CommandLines(), std::vector<std::string>{"\"C:\\Program Files\\Corvane\\~temp.bat\""});
+    EXPECT_EQ(CommandLines(),
+              std::vector<std::string>{"cmd.exe /d /c \"\"C:\\Program Files\\Corvane\\~temp.bat\"\""});
 }
 
 TEST_F(RunCheckBatchTest, AVolumeWithoutShortNamesGetsTheScriptPathQuoted) {
     sys.shortNames[kLongTools] = kLongTools;
     ASSERT_TRUE(RunCheckBatch(job, sys).started);
-    EXPECT_EQ(CommandLines(), std::vector<std::string>{"\"C:\\Program Files\\Corvane\\~temp.bat\""});
+    EXPECT_EQ(CommandLines(),
+              std::vector<std::string>{"cmd.exe /d /c \"\"C:\\Program Files\\Corvane\\~temp.bat\"\""});
 }
 
 TEST_F(RunCheckBatchTest, AsksAgainWhenTheShortFormIsLongerThanTheBuffer) {

@@ -133,6 +133,7 @@ for letter in {g..z}; do ln -sfn "$top" "$WINEPREFIX/dosdevices/$letter:"; done
 scenario "no free drive letter" message "$P" '"\\nas\media\music\album.sfv"' 'Every drive letter from E: to Z: is in use'
 rm -f "$WINEPREFIX"/dosdevices/[e-z]:
 
+scenario "the console's code page decides what the script can spell" codepages -
 scenario "an argument that names no file" message "$P" "\"$D\\\"" 'This does not name a .sfv file'
 
 # Every console runs its own script to the end: a second check, from another

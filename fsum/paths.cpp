@@ -1,0 +1,65 @@
+#include "paths.h"
+
+#include <algorithm>
+
+namespace fsum::paths {
+namespace {
+
+constexpr std::size_t kMaxPath = 260;  // Windows' MAX_PATH, with its NUL
+
+bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+}  // namespace
+
+bool IsWindowsDevice(const std::string& path) {
+    if (StartsWith(path, "\\\\.\\")) return true;
+    std::string name = path.substr(path.find_last_of("\\/:") + 1);
+    name = name.substr(0, name.find('.'));
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    std::transform(name.begin(), name.end(), name.begin(), Upper);
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
+        if (name == device) return true;
+    }
+    return name.size() == 4 && (StartsWith(name, "COM") || StartsWith(name, "LPT")) && name[3] >= '1' &&
+           name[3] <= '9';
+}
+
+std::string WindowsLongForm(const std::string& fullPath) {
+    // MAX_PATH counts UTF-16 units: a UTF-8 sequence of four bytes is two
+    // units, every other sequence one per lead byte.
+    std::size_t units = 0;
+    for (unsigned char c : fullPath) units += (c & 0xC0) != 0x80 ? (c >= 0xF0 ? 2 : 1) : 0;
+    if (units < kMaxPath || StartsWith(fullPath, "\\\\?\\")) return fullPath;
+    if (StartsWith(fullPath, "\\\\")) return "\\\\?\\UNC\\" + fullPath.substr(2);
+    return "\\\\?\\" + fullPath;
+}
+
+std::string WindowsEntryPath(const std::string& listFolder, const std::string& name) {
+    std::string path = name;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    const bool absolute = path.front() == '\\' || (path.size() >= 2 && path[1] == ':');
+    if (absolute || listFolder.empty()) return path;
+    return listFolder + (listFolder.back() == '\\' ? "" : "\\") + path;
+}
+
+std::string PosixEntryPath(const std::string& listFolder, const std::string& name) {
+    std::string path = name;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    if (path.front() == '/' || listFolder.empty()) return path;
+    return listFolder + "/" + path;
+}
+
+std::string WindowsFolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of("\\/");
+    if (slash == std::string::npos) return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : "";
+    return path.substr(0, slash == 2 && path[1] == ':' ? 3 : slash);
+}
+
+std::string PosixFolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "" : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace fsum::paths

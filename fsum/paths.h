@@ -1,0 +1,29 @@
+// The rules by which the tool turns the names in a list into paths, kept free
+// of system calls so that both systems' rules can be tested anywhere. Paths
+// are UTF-8.
+#pragma once
+
+#include <string>
+
+namespace fsum::paths {
+
+// Windows: a name that opens a device, not a file, in every folder (NUL,
+// CON, COM1, ..., with any extension and in any case), or a path into the
+// device namespace (\\.\).
+bool IsWindowsDevice(const std::string& path);
+
+// Windows: a full path as the file functions take it at any length: behind
+// \\?\ (a share behind \\?\UNC\) once it reaches MAX_PATH, as it is below
+// that or when it already has the prefix.
+std::string WindowsLongForm(const std::string& fullPath);
+
+// The path of a list entry: a name relative to the list's folder lies in it;
+// an absolute or network path stands as it is; \ and / both separate folders.
+std::string WindowsEntryPath(const std::string& listFolder, const std::string& name);
+std::string PosixEntryPath(const std::string& listFolder, const std::string& name);
+
+// The folder part of the list's path, empty for a bare name.
+std::string WindowsFolderOf(const std::string& path);
+std::string PosixFolderOf(const std::string& path);
+
+}  // namespace fsum::paths
