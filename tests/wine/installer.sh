@@ -36,9 +36,10 @@ lists_corvane() { "$WINE" reg query "HKCU\\$classes\\.sfv\\OpenWithProgids" </de
 lists_no_corvane() { ! lists_corvane; }
 unix_path() { echo "$WINE_C/${1#C:\\}" | tr '\\' '/'; }
 run() { "$WINE" "$@" </dev/null >/dev/null 2>&1; }
-# The uninstaller copies itself away (Au_.exe in a temporary folder), starts
-# the copy and returns at once; the copy ending says it has finished.
-uninstaller_ended() { ! pgrep -f 'Au_\.exe' >/dev/null; }
+# The uninstaller copies itself away (~nsu*.tmp\Un.exe in the temporary
+# folder), starts the copy and returns at once; the copy ending says it has
+# finished.
+uninstaller_ended() { ! pgrep -f 'nsu[^ ]*\.tmp.Un\.exe' >/dev/null; }
 uninstall_from() {
   run "$1\\uninstall.exe" /S
   wait_until 600 uninstaller_ended || echo "  the uninstaller still runs after 600 s"
