@@ -1,11 +1,14 @@
 #include "hashing.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <system_error>
 #include <vector>
 
 #include "crc.h"
+#include "system.h"
 
 namespace fsum {
 namespace {
@@ -125,6 +128,136 @@ bool CrcOfFile(const ByteSource& file, unsigned threads, std::atomic<std::uint64
         }
     }
     return CrcToEnd(file, blocks * kBlock, done, crc, error);
+}
+
+namespace {
+
+// Hashers made once and lent to one file at a time, so a run makes no more
+// of them than it hashes files at once. The pool is never destroyed: no
+// hash object may be freed after the system's library has let go at exit.
+class HasherPool {
+public:
+    std::unique_ptr<Hasher> Take(Algorithm algorithm) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            auto& spare = spare_[static_cast<std::size_t>(algorithm)];
+            if (!spare.empty()) {
+                std::unique_ptr<Hasher> hasher = std::move(spare.back());
+                spare.pop_back();
+                return hasher;
+            }
+        }
+        return NewHasher(algorithm);
+    }
+    void Give(Algorithm algorithm, std::unique_ptr<Hasher> hasher) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        spare_[static_cast<std::size_t>(algorithm)].push_back(std::move(hasher));
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::unique_ptr<Hasher>> spare_[kAlgorithms];
+};
+
+HasherPool& Pool() {
+    static HasherPool* pool = new HasherPool;
+    return *pool;
+}
+
+// A digest read and hashed on this thread alone.
+bool HashAlone(const ByteSource& file, Hasher& hasher, std::atomic<std::uint64_t>& done, std::string& error) {
+    unsigned char* buffer = ThreadBuffer();
+    for (std::uint64_t offset = 0;;) {
+        const long long got = ReadBlock(file, offset, buffer, kPiece, error);
+        if (got < 0) return false;
+        hasher.Update(buffer, static_cast<std::size_t>(got));
+        offset += static_cast<std::uint64_t>(got);
+        done += static_cast<std::uint64_t>(got);
+        if (static_cast<std::size_t>(got) < kPiece) return true;
+    }
+}
+
+// A digest hashed on this thread while a helper reads ahead into a ring of
+// pieces: neither waits for the other while there is work for both.
+bool HashReadAhead(const ByteSource& file, Hasher& hasher, std::atomic<std::uint64_t>& done,
+                   std::string& error) {
+    constexpr std::size_t kSlots = 4;
+    struct Slot {
+        std::unique_ptr<unsigned char[]> bytes{new unsigned char[kPiece]};
+        std::size_t filled = 0;
+        bool full = false, last = false;
+    };
+    Slot slots[kSlots];
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool failed = false;
+    std::string readError;
+
+    std::thread reader;
+    try {
+        reader = StartHelperThread([&] {
+            std::uint64_t offset = 0;
+            for (std::size_t i = 0;; i = (i + 1) % kSlots) {
+                Slot& slot = slots[i];
+                {
+                    std::unique_lock<std::mutex> lock(mutex);
+                    changed.wait(lock, [&] { return !slot.full; });
+                }
+                std::string reason;
+                const long long got = ReadBlock(file, offset, slot.bytes.get(), kPiece, reason);
+                std::lock_guard<std::mutex> lock(mutex);
+                if (got < 0) {
+                    failed = true, readError = reason, slot.filled = 0;
+                } else {
+                    slot.filled = static_cast<std::size_t>(got);
+                    offset += slot.filled;
+                }
+                slot.last = got < static_cast<long long>(kPiece);
+                slot.full = true;
+                changed.notify_all();
+                if (slot.last) return;
+            }
+        });
+    } catch (const std::system_error&) {
+        return HashAlone(file, hasher, done, error);  // no helper: read and hash in turn
+    }
+
+    for (std::size_t i = 0;; i = (i + 1) % kSlots) {
+        Slot& slot = slots[i];
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            changed.wait(lock, [&] { return slot.full; });
+        }
+        hasher.Update(slot.bytes.get(), slot.filled);
+        done += slot.filled;
+        std::lock_guard<std::mutex> lock(mutex);
+        slot.full = false;
+        changed.notify_all();
+        if (slot.last) break;
+    }
+    reader.join();
+    if (failed) error = readError;
+    return !failed;
+}
+
+}  // namespace
+
+bool DigestOfFile(const ByteSource& file, Algorithm algorithm, unsigned threads,
+                  std::atomic<std::uint64_t>& done, Digest& digest, std::string& error) {
+    if (algorithm == Algorithm::Crc32) {
+        std::uint32_t crc = 0;
+        if (!CrcOfFile(file, threads, done, crc, error)) return false;
+        digest.size = 4;
+        for (std::size_t i = 0; i < 4; ++i) digest.bytes[i] = static_cast<unsigned char>(crc >> (24 - 8 * i));
+        return true;
+    }
+    std::unique_ptr<Hasher> hasher = Pool().Take(algorithm);
+    const bool ahead = threads >= 2 && file.Size() > 2 * kBlock;
+    const bool hashed =
+        ahead ? HashReadAhead(file, *hasher, done, error) : HashAlone(file, *hasher, done, error);
+    digest = hasher->Finish();  // and it starts over for the next file
+    Pool().Give(algorithm, std::move(hasher));
+    return hashed;
 }
 
 }  // namespace fsum

@@ -8,6 +8,8 @@
 #include <string>
 #include <thread>
 
+#include "digest.h"
+
 namespace fsum {
 
 // A file's bytes, read at offsets (from several threads at once).
@@ -43,5 +45,12 @@ void RunOnThreads(unsigned count, const std::function<void()>& work);
 // `done` counts the bytes hashed so far, for a progress line.
 bool CrcOfFile(const ByteSource& file, unsigned threads, std::atomic<std::uint64_t>& done, std::uint32_t& crc,
                std::string& error);
+
+// The file's digest with the algorithm, from its first byte to its end:
+// CRC-32 split across up to `threads` threads; an MD5 or SHA digest, which
+// cannot be split, read by a helper thread while this one hashes when
+// `threads` allows one and the file is large.
+bool DigestOfFile(const ByteSource& file, Algorithm algorithm, unsigned threads,
+                  std::atomic<std::uint64_t>& done, Digest& digest, std::string& error);
 
 }  // namespace fsum

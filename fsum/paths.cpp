@@ -44,9 +44,9 @@ std::string WindowsEntryPath(const std::string& listFolder, const std::string& n
     return listFolder + (listFolder.back() == '\\' ? "" : "\\") + path;
 }
 
-std::string PosixEntryPath(const std::string& listFolder, const std::string& name) {
+std::string PosixEntryPath(const std::string& listFolder, const std::string& name, bool backslashInName) {
     std::string path = name;
-    std::replace(path.begin(), path.end(), '\\', '/');
+    if (!backslashInName) std::replace(path.begin(), path.end(), '\\', '/');
     if (path.front() == '/' || listFolder.empty()) return path;
     return listFolder + "/" + path;
 }

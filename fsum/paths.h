@@ -20,7 +20,9 @@ std::string WindowsLongForm(const std::string& fullPath);
 // The path of a list entry: a name relative to the list's folder lies in it;
 // an absolute or network path stands as it is; \ and / both separate folders.
 std::string WindowsEntryPath(const std::string& listFolder, const std::string& name);
-std::string PosixEntryPath(const std::string& listFolder, const std::string& name);
+// On POSIX systems \ separates folders too, unless `backslashInName` (a name
+// from an escaped line, which holds it as a character).
+std::string PosixEntryPath(const std::string& listFolder, const std::string& name, bool backslashInName);
 
 // The folder part of the list's path, empty for a bare name.
 std::string WindowsFolderOf(const std::string& path);

@@ -4,9 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "digest.h"
 #include "hashing.h"
 
 #ifdef _WIN32
@@ -57,6 +59,20 @@ private:
     FileIdentity identity_;
 };
 
+// A running MD5 or SHA digest from the system's own library: CNG on
+// Windows, OpenSSL's libcrypto elsewhere. Finish gives the digest and starts
+// over, so one object serves every file a thread hashes.
+class Hasher {
+public:
+    virtual ~Hasher() = default;
+    virtual void Update(const void* data, std::size_t size) = 0;
+    virtual Digest Finish() = 0;
+};
+
+// A new hasher for the algorithm (not CRC-32); throws std::runtime_error
+// when the system cannot make one.
+std::unique_ptr<Hasher> NewHasher(Algorithm algorithm);
+
 // Writes report text to standard output or standard error: to a console as
 // the user would type every character, elsewhere as UTF-8. False when the
 // text could not be written.
@@ -70,7 +86,8 @@ std::string AnsiName();
 
 // The path of a list entry: a name relative to the list's folder lies in it;
 // an absolute or network path stands as it is; \ and / both separate folders.
-std::string EntryPath(const std::string& listFolder, const std::string& name);
+// `backslashInName`: the name came through the coreutils escape.
+std::string EntryPath(const std::string& listFolder, const std::string& name, bool backslashInName);
 
 // The folder part of the list's path, empty for a bare name.
 std::string FolderOf(const std::string& path);

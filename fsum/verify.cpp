@@ -9,16 +9,16 @@
 #include <system_error>
 #include <thread>
 
-#include "crc.h"
+#include "list_forms.h"
 #include "list_reader.h"
-#include "sfv_list.h"
 #include "system.h"
 
 namespace fsum {
 
 const char kUsage[] =
-    "Usage: fsum -c [-jf] [-w] \"list.sfv\"\n"
-    "  -c   check the files named in the .sfv list against their CRC-32\n"
+    "Usage: fsum -c [-jf] [-w] \"list\"\n"
+    "  -c   check the files named in the list against their checksums: an .sfv list\n"
+    "       (CRC-32), or MD5, SHA-1, SHA-256, SHA-384 or SHA-512 lines in GNU or BSD form\n"
     "  -jf  show only the files that failed\n"
     "  -w   warn about improperly formatted checksum lines\n";
 
@@ -30,12 +30,6 @@ constexpr std::size_t kBatch = 256;
 // A file that takes longer than this shows a progress line on a console.
 constexpr auto kQuietFor = std::chrono::seconds(1);
 
-std::string Hex(std::uint32_t crc) {
-    char text[9];
-    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(crc));
-    return text;
-}
-
 // Warnings held back until the entries before them are reported: past this
 // many the batch is checked early, so memory stays the same for any list.
 constexpr std::size_t kHeldWarnings = 4096;
@@ -44,7 +38,7 @@ constexpr std::size_t kHeldWarnings = 4096;
 // batch, opened again then: no more files are open at once than threads.
 struct Outcome {
     enum Kind { Verified, Mismatched, Missing, Unreadable, Skipped, Large } kind = Unreadable;
-    std::uint32_t crc = 0;
+    Digest found;
     std::string reason;
 };
 
@@ -83,12 +77,13 @@ private:
         ListReader& reader = *reader_;
         listFolder_ = FolderOf(listPath_);
 
-        std::vector<SfvEntry> batch;
+        const ListForm form = FormOfList(listPath_);
+        std::vector<Entry> batch;
         ListLine line;
         while (reader.Next(line) && !report_.failed()) {
-            SfvEntry entry;
+            Entry entry;
             entry.line = line.number;
-            const LineKind kind = line.decodable ? ParseLine(line.text, entry) : LineKind::Bad;
+            const LineKind kind = line.decodable ? ParseLine(line.text, form, entry) : LineKind::Bad;
             if (kind == LineKind::Bad) Badly(line.number, batch);
             if (kind != LineKind::Entry) continue;
             sawEntry_ = true;
@@ -131,7 +126,7 @@ private:
         started_ = true;
     }
 
-    void CheckBatch(std::vector<SfvEntry>& batch) {
+    void CheckBatch(std::vector<Entry>& batch) {
         if (batch.empty()) return;
         Start();
         report_.Flush();
@@ -151,12 +146,12 @@ private:
         batch.clear();
     }
 
-    Outcome Examine(const SfvEntry& entry) {
+    Outcome Examine(const Entry& entry) {
         Outcome outcome;
         try {
             auto file = std::make_unique<InputFile>();
             bool missing = false;
-            if (!file->Open(EntryPath(listFolder_, entry.name), missing, outcome.reason)) {
+            if (!file->Open(EntryPath(listFolder_, entry.name, entry.escaped), missing, outcome.reason)) {
                 outcome.kind = missing ? Outcome::Missing : Outcome::Unreadable;
             } else if (file->identity() == list_.identity()) {
                 outcome.kind = Outcome::Skipped;
@@ -164,8 +159,8 @@ private:
                 outcome.kind = Outcome::Large;
             } else {
                 std::atomic<std::uint64_t> done{0};
-                outcome.kind = CrcOfFile(*file, 1, done, outcome.crc, outcome.reason)
-                                   ? Judge(entry, outcome.crc)
+                outcome.kind = DigestOfFile(*file, entry.algorithm, 1, done, outcome.found, outcome.reason)
+                                   ? Judge(entry, outcome.found)
                                    : Outcome::Unreadable;
             }
         } catch (const std::exception& e) {
@@ -175,18 +170,18 @@ private:
         return outcome;
     }
 
-    static Outcome::Kind Judge(const SfvEntry& entry, std::uint32_t crc) {
-        return crc == entry.crc ? Outcome::Verified : Outcome::Mismatched;
+    static Outcome::Kind Judge(const Entry& entry, const Digest& found) {
+        return found == entry.expected ? Outcome::Verified : Outcome::Mismatched;
     }
 
     // A large file on every core; on a console, after a quiet second, with a
     // progress line of its name, its share done, the speed and where in the
     // list the check is.
-    void HashLarge(const SfvEntry& entry, Outcome& outcome) {
+    void HashLarge(const Entry& entry, Outcome& outcome) {
         report_.Flush();  // what came before shows while this file is hashed
         InputFile file;
         bool missing = false;
-        if (!file.Open(EntryPath(listFolder_, entry.name), missing, outcome.reason)) {
+        if (!file.Open(EntryPath(listFolder_, entry.name, entry.escaped), missing, outcome.reason)) {
             outcome.kind = missing ? Outcome::Missing : Outcome::Unreadable;
             return;
         }
@@ -195,7 +190,8 @@ private:
         bool hashed = false;
         auto hash = [&] {
             try {
-                hashed = CrcOfFile(file, CoreCount(), done, outcome.crc, outcome.reason);
+                hashed =
+                    DigestOfFile(file, entry.algorithm, CoreCount(), done, outcome.found, outcome.reason);
             } catch (const std::exception& e) {
                 outcome.reason = e.what();
             }
@@ -219,10 +215,10 @@ private:
             }
             worker.join();
         }
-        outcome.kind = hashed ? Judge(entry, outcome.crc) : Outcome::Unreadable;
+        outcome.kind = hashed ? Judge(entry, outcome.found) : Outcome::Unreadable;
     }
 
-    void ShowProgress(const SfvEntry& entry, const InputFile& file, std::uint64_t done,
+    void ShowProgress(const Entry& entry, const InputFile& file, std::uint64_t done,
                       std::chrono::steady_clock::duration elapsed) {
         const auto now = std::chrono::steady_clock::now();
         if (now - lastProgress_ < std::chrono::milliseconds(250)) return;
@@ -242,9 +238,13 @@ private:
 
     double listSize() const { return static_cast<double>(list_.Size()); }
 
-    void Tell(const SfvEntry& entry, const Outcome& outcome) {
+    void Tell(const Entry& entry, const Outcome& outcome) {
         WarnUpTo(entry.line);
         const std::string name = Visible(entry.name);
+        if (!used_[static_cast<std::size_t>(entry.algorithm)]) {
+            used_[static_cast<std::size_t>(entry.algorithm)] = true;
+            algorithms_.push_back(entry.algorithm);
+        }
         switch (outcome.kind) {
             case Outcome::Verified:
                 ++counts_.verified;
@@ -252,8 +252,8 @@ private:
                 break;
             case Outcome::Mismatched:
                 ++counts_.mismatched;
-                report_.Line("FAILED      " + name + "  (expected " + Hex(entry.crc) + ", found " +
-                                 Hex(outcome.crc) + ")",
+                report_.Line("FAILED      " + name + "  (expected " + ToHex(entry.expected, entry.algorithm) +
+                                 ", found " + ToHex(outcome.found, entry.algorithm) + ")",
                              true);
                 break;
             case Outcome::Missing:
@@ -273,7 +273,7 @@ private:
 
     // A badly formatted line: counted, and under -w held until the entries
     // before it are reported.
-    void Badly(std::uint64_t line, std::vector<SfvEntry>& batch) {
+    void Badly(std::uint64_t line, std::vector<Entry>& batch) {
         ++counts_.badlyFormatted;
         if (!options_.warnFormat) return;
         badLines_.push_back(line);
@@ -297,6 +297,13 @@ private:
                               std::to_string(counts_.unreadable) + " unreadable";
         if (options_.warnFormat)
             summary += ", " + std::to_string(counts_.badlyFormatted) + " badly formatted";
+        // The algorithms checked, unless .sfv lists' CRC-32 alone.
+        if (!algorithms_.empty() && algorithms_ != std::vector<Algorithm>{Algorithm::Crc32}) {
+            std::string names;
+            for (Algorithm algorithm : algorithms_)
+                names += (names.empty() ? "" : ", ") + std::string(DisplayName(algorithm));
+            summary += " (" + names + ")";
+        }
         const std::string encoding = reader_ ? reader_->EncodingName() : "";
         if (!encoding.empty()) summary += " (list read as " + encoding + ")";
         report_.Line(std::string(75, '-'));
@@ -317,6 +324,8 @@ private:
     std::unique_ptr<ListReader> reader_;
     std::string listFolder_;
     std::deque<std::uint64_t> badLines_;
+    std::vector<Algorithm> algorithms_;  // in the order the list first names them
+    bool used_[kAlgorithms] = {};
     Counts counts_;
     bool started_ = false;   // the report has begun
     bool sawEntry_ = false;  // the list has a checksum line

@@ -8,7 +8,7 @@ source "$root/scripts/host.sh"
 [[ $EUID -eq 0 ]] || SUDO=sudo
 
 packages=(
-  cmake g++ clang make pkg-config libgtest-dev zlib1g-dev dpkg-dev
+  cmake g++ clang make pkg-config libgtest-dev zlib1g-dev libssl-dev dpkg-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine64 fonts-wine xvfb xauth imagemagick rhash nsis zip
 )

@@ -130,5 +130,54 @@ check "a report that cannot be written ends with status 2" test $? -eq 2
 "$fsum" -c "$work/big.sfv" >"$work/out"
 check "no progress line when the report is redirected" test "$(grep -c $'\r' "$work/out")" -eq 0
 
+# MD5 and SHA lists as coreutils writes them, in GNU and BSD form, over
+# files around the digests' block sizes and names that need the escape.
+mkdir -p "$work/forms"
+(
+  cd "$work/forms" || exit
+  for size in 0 1 63 64 65 3000000; do head -c $size /dev/urandom >"size $size.bin"; done
+  printf 'x' >'back\slash'
+  printf 'y' >$'new\nline'
+  printf 'z' >' leading space'
+  files=(*)
+  md5sum -- "${files[@]}" >list.md5
+  sha1sum -b -- "${files[@]}" >SHA1SUMS
+  { echo '# made by sha256sum'; echo '; and a comment'; sha256sum -- "${files[@]}"; } >SHA256SUMS
+  sha384sum -- "${files[@]}" >list.sha384
+  sha512sum -- "${files[@]}" >list.sha512
+  { md5sum --tag -- "${files[@]}"; sha256sum --tag -- "${files[@]}"; sha512sum --tag -- "${files[@]}"; } >tags.txt
+  iconv -f UTF-8 -t UTF-16 <SHA256SUMS >utf16.sha256
+)
+count=$(ls "$work/forms" | grep -c '\.bin$\|slash\|line\|space')
+for row in "list.md5|$count|(MD5)" "SHA1SUMS|$count|(SHA-1)" "SHA256SUMS|$count|(SHA-256)" \
+  "list.sha384|$count|(SHA-384)" "list.sha512|$count|(SHA-512)" "tags.txt|$((3 * count))|(MD5, SHA-256, SHA-512)" \
+  "utf16.sha256|$count|(SHA-256) (list read as UTF-16 LE)"; do
+  IFS='|' read -r list n names <<<"$row"
+  "$fsum" -c "$work/forms/$list" >"$work/out" 2>&1
+  check "$list verifies with status 0" test $? -eq 0
+  check "$list: $n verified $names" grep -qF "$n verified, 0 mismatched, 0 missing, 0 unreadable $names" "$work/out"
+done
+printf 'z' >"$work/forms/size 1.bin"
+"$fsum" -c "$work/forms/list.sha512" >"$work/out" 2>&1
+check "a changed file fails its SHA-512 with status 1" test $? -eq 1
+check "the report gives the expected and the found digest" \
+  grep -qF "found $(sha512sum "$work/forms/size 1.bin" | cut -c1-128))" "$work/out"
+
+# Lines of no form are warnings under -w, never a check.
+md5=$(md5sum "$work/forms/size 0.bin" | cut -c1-32)
+printf '%s\n' "$md5  forms/size 0.bin" "${md5}0  forms/size 0.bin" "SHA224 (forms/size 0.bin) = $md5" \
+  "\\$md5  broken\\t" "MD5 () = $md5" "MD5 (forms/size 0.bin) = ${md5:0:30}" >"$work/bad.md5"
+"$fsum" -w -c "$work/bad.md5" >"$work/out" 2>&1
+check "a list with malformed lines still checks the good one" grep -q '^1 verified, 0 mismatched' "$work/out"
+check "every malformed line is a warning" test "$(grep -c '^WARNING     line [2-6] is an improperly' "$work/out")" -eq 5
+
+# A digest of a large file, against coreutils.
+truncate -s 5G "$work/five.bin"
+printf 'end' >>"$work/five.bin"
+(cd "$work" && sha256sum five.bin >five.sha256)
+"$fsum" -c "$work/five.sha256" >"$work/out" 2>&1
+check "a 5 GiB file's SHA-256 equals sha256sum's" test $? -eq 0
+rm "$work/five.bin"
+
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]

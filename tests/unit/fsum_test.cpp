@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -11,10 +12,10 @@
 
 #include "crc.h"
 #include "hashing.h"
+#include "list_forms.h"
 #include "list_reader.h"
 #include "paths.h"
 #include "report.h"
-#include "sfv_list.h"
 #include "verify.h"
 
 namespace fsum {
@@ -99,6 +100,47 @@ TEST(CrcOfFile, GoesOnWithTheThreadsItHasWhenNoMoreCanStart) {
     EXPECT_EQ(crc, Zlib(bytes));
 }
 
+TEST(DigestOfFile, GivesTheStandardTestVectors) {
+    const std::string million(1000000, 'a');
+    const struct {
+        Algorithm algorithm;
+        const std::string& input;
+        const char* hex;
+    } vectors[] = {
+        {Algorithm::Md5, "", "d41d8cd98f00b204e9800998ecf8427e"},
+        {Algorithm::Md5, "abc", "900150983cd24fb0d6963f7d28e17f72"},
+        {Algorithm::Md5, million, "7707d6ae4e027c70eea2a935c2296f21"},
+        {Algorithm::Sha1, "abc", "a9993e364706816aba3e25717850c26c9cd0d89d"},
+        {Algorithm::Sha1, million, "34aa973cd4c4daa4f61eeb2bdbad27316534016f"},
+        {Algorithm::Sha256, "", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {Algorithm::Sha256, million, "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+        {Algorithm::Sha384, "abc",
+         "cb00753f45a35e8bb5a03d699ac65007272c32ab0eded1631a8b605a43ff5bed8086072ba1e7cc2358baeca134c825a7"},
+        {Algorithm::Sha512, "abc",
+         "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a274fc1a836ba3c23a3feebbd"
+         "454d4423643ce80e2a9ac94fa54ca49f"},
+        {Algorithm::Crc32, "123456789", "CBF43926"},
+    };
+    for (const auto& v : vectors) {
+        // Whole on one thread, and read ahead by a helper when the input is large.
+        for (unsigned threads : {1u, 2u}) {
+            std::atomic<std::uint64_t> done{0};
+            Digest digest;
+            std::string error;
+            ASSERT_TRUE(DigestOfFile(MemoryFile(v.input), v.algorithm, threads, done, digest, error));
+            EXPECT_EQ(ToHex(digest, v.algorithm), v.hex) << DisplayName(v.algorithm);
+        }
+    }
+    // Large enough to be read ahead, and shrinking while it is read.
+    const std::string big = RandomBytes(3 * kBlock + 5);
+    Digest whole, ahead;
+    std::atomic<std::uint64_t> done{0};
+    std::string error;
+    ASSERT_TRUE(DigestOfFile(MemoryFile(big), Algorithm::Sha256, 1, done, whole, error));
+    ASSERT_TRUE(DigestOfFile(MemoryFile(big), Algorithm::Sha256, 2, done, ahead, error));
+    EXPECT_EQ(whole, ahead);
+}
+
 TEST(ParseLine, TheCrcIsTheLastWordAndTheRestIsTheName) {
     const struct {
         const char* line;
@@ -125,11 +167,56 @@ TEST(ParseLine, TheCrcIsTheLastWordAndTheRestIsTheName) {
         {"ctl\x01.bin 12345678", LineKind::Bad, "", 0},
     };
     for (const auto& c : cases) {
-        SfvEntry entry;
-        EXPECT_EQ(ParseLine(c.line, entry), c.kind) << c.line;
+        Entry entry;
+        EXPECT_EQ(ParseLine(c.line, FormOfList("x.sfv"), entry), c.kind) << c.line;
         if (c.kind != LineKind::Entry) continue;
         EXPECT_EQ(entry.name, c.name) << c.line;
-        EXPECT_EQ(entry.crc, c.crc) << c.line;
+        char crc[9];
+        std::snprintf(crc, sizeof crc, "%08X", static_cast<unsigned>(c.crc));
+        EXPECT_EQ(ToHex(entry.expected, Algorithm::Crc32), crc) << c.line;
+    }
+}
+
+TEST(ParseLine, GnuAndBsdLinesSayTheirAlgorithmAndName) {
+    const std::string md5(32, 'a'), sha1(40, 'B'), sha256(64, 'c'), sha512(128, 'd');
+    const struct {
+        std::string list, line;
+        LineKind kind;
+        std::string name;
+        Algorithm algorithm;
+    } cases[] = {
+        {"SUMS", md5 + "  plain.bin", LineKind::Entry, "plain.bin", Algorithm::Md5},
+        {"SUMS", sha256 + " *binary.bin", LineKind::Entry, "binary.bin", Algorithm::Sha256},
+        {"SUMS", sha512 + "   leading space", LineKind::Entry, " leading space", Algorithm::Sha512},
+        {"SUMS", "\\" + sha1 + "  a\\\\b\\nc\\r", LineKind::Entry, "a\\b\nc\r", Algorithm::Sha1},
+        {"SUMS", "SHA256 (x (1) = y) = " + sha256, LineKind::Entry, "x (1) = y", Algorithm::Sha256},
+        {"SUMS", "MD5 (m.bin) = " + md5, LineKind::Entry, "m.bin", Algorithm::Md5},
+        {"SUMS", "\\SHA1 (new\\nline) = " + sha1, LineKind::Entry, "new\nline", Algorithm::Sha1},
+        {"a.sha1", sha1 + "  by-extension", LineKind::Entry, "by-extension", Algorithm::Sha1},
+        {"SUMS", "name.bin 0123ABCD", LineKind::Entry, "name.bin", Algorithm::Crc32},
+        {"SUMS", "# comment", LineKind::Comment, "", Algorithm::Md5},
+        {"SUMS", "; comment", LineKind::Comment, "", Algorithm::Md5},
+        // Improperly formatted: each is a warning under -w, never a check.
+        {"a.md5", sha256 + "  wrong length for .md5", LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", std::string(30, 'a') + "  no algorithm is 30 digits", LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", "SHA224 (x) = " + std::string(56, 'e'), LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", "BLAKE2 (x) = " + md5, LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", "MD5 (x) = " + sha1, LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", "MD5 () = " + md5, LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", "\\" + md5 + "  broken\\t", LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", "\\" + md5 + "  ends\\", LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", md5 + "  ", LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", md5 + " one-space", LineKind::Bad, "", Algorithm::Md5},
+        {"a.sha256", "name.bin 0123ABCD", LineKind::Bad, "", Algorithm::Md5},
+        {"x.sfv", md5 + "  gnu in an sfv list", LineKind::Bad, "", Algorithm::Md5},
+        {"x.sfv", "# 12345678", LineKind::Entry, "#", Algorithm::Crc32},
+    };
+    for (const auto& c : cases) {
+        Entry entry;
+        EXPECT_EQ(ParseLine(c.line, FormOfList(c.list), entry), c.kind) << c.list << ": " << c.line;
+        if (c.kind != LineKind::Entry) continue;
+        EXPECT_EQ(entry.name, c.name) << c.line;
+        EXPECT_EQ(entry.algorithm, c.algorithm) << c.line;
     }
 }
 
@@ -367,7 +454,8 @@ TEST(WindowsPaths, LongPathsGainThePrefixAndDeviceNamesAreKnown) {
     EXPECT_EQ(paths::WindowsEntryPath("C:\\lists", "\\\\srv\\s\\a.bin"), "\\\\srv\\s\\a.bin");
     EXPECT_EQ(paths::WindowsFolderOf("C:list.sfv"), "C:");
     EXPECT_EQ(paths::WindowsFolderOf("C:\\list.sfv"), "C:\\");
-    EXPECT_EQ(paths::PosixEntryPath("/lists", "sub\\a.bin"), "/lists/sub/a.bin");
+    EXPECT_EQ(paths::PosixEntryPath("/lists", "sub\\a.bin", false), "/lists/sub/a.bin");
+    EXPECT_EQ(paths::PosixEntryPath("/lists", "back\\slash", true), "/lists/back\\slash");
 }
 
 TEST(Report, NamesShowEveryControlCharacterAndFitTheLineByColumns) {

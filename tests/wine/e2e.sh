@@ -115,6 +115,33 @@ scenario "an entry past MAX_PATH verifies" cmdline "$P" '"C:\Corvane Test\long\l
   "$(tool_script long long long.sfv)" '1 verified, 0 mismatched, 0 missing, 0 unreadable'
 scenario "a large file shows its progress" progress "$P" '"C:\Corvane Test\big\big.sfv"' big.bin
 
+# The lists users download, in GNU and BSD form, checked by the Windows
+# build, whose MD5 and SHA digests come from the system's CNG.
+forms="$top/forms"
+mkdir -p "$forms"
+(
+  cd "$forms" || exit
+  for size in 0 1 64 65 3000000; do head -c $size /dev/urandom >"size $size.bin"; done
+  printf 'café' >café.txt
+  files=(*)
+  md5sum -- "${files[@]}" >list.md5
+  sha1sum -b -- "${files[@]}" >SHA1SUMS
+  { echo '# made by sha256sum'; sha256sum -- "${files[@]}"; } >SHA256SUMS
+  sha384sum -- "${files[@]}" >list.sha384
+  sha512sum -- "${files[@]}" >list.sha512
+  { md5sum --tag -- "${files[@]}"; sha256sum --tag -- "${files[@]}"; } >tags.txt
+  iconv -f UTF-8 -t UTF-16 <SHA256SUMS >utf16.sha256
+)
+for row in "list.md5|6 verified, 0 mismatched, 0 missing, 0 unreadable (MD5)" "SHA1SUMS|6 verified, 0 mismatched, 0 missing, 0 unreadable (SHA-1)" \
+  "SHA256SUMS|6 verified, 0 mismatched, 0 missing, 0 unreadable (SHA-256)" "list.sha384|6 verified, 0 mismatched, 0 missing, 0 unreadable (SHA-384)" \
+  "list.sha512|6 verified, 0 mismatched, 0 missing, 0 unreadable (SHA-512)" "tags.txt|12 verified, 0 mismatched, 0 missing, 0 unreadable (MD5, SHA-256)" \
+  "utf16.sha256|6 verified, 0 mismatched, 0 missing, 0 unreadable (SHA-256) (list read as UTF-16 LE)"; do
+  IFS='|' read -r list summary <<<"$row"
+  "$WINE" "$prog/fsum.exe" -c "C:\\Corvane Test\\forms\\$list" </dev/null >"$top/fsum.log" 2>&1
+  check "fsum.exe checks $list with status 0" test $? -eq 0
+  check "fsum.exe: $list: $summary" grep -qF "$summary" "$top/fsum.log"
+done
+
 # A bare name lies in the current folder, which the driver sets to the Windows folder.
 bare=$(expect bare '@echo off' 'C:' 'cd "C:\windows"' "$tool -c \"nothere.sfv\"" 'echo .' 'pause')
 scenario "a bare file name" cmdline "$P" 'nothere.sfv' "$bare" 'cannot read the checksum list'

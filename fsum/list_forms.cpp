@@ -1,0 +1,141 @@
+#include "list_forms.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "check/texts.h"
+
+namespace fsum {
+namespace {
+
+using corvane::texts::IsBlank;
+
+bool HasControl(std::string_view name) {
+    return std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
+// "name CRC": the CRC is the last blank-separated word; leading spaces, runs
+// of spaces, ';' and hex-looking words inside a name are the name's own.
+LineKind ParseSfv(std::string_view line, Entry& entry) {
+    const std::size_t lastBlank = line.find_last_of(" \t");
+    if (lastBlank == std::string_view::npos || line.size() - lastBlank - 1 != 8) return LineKind::Bad;
+    const std::optional<Digest> crc = FromHex(line.substr(lastBlank + 1));
+    if (!crc) return LineKind::Bad;
+    std::string_view name = line.substr(0, lastBlank);
+    while (!name.empty() && IsBlank(name.back())) name.remove_suffix(1);
+    if (name.find_first_not_of(' ') == std::string_view::npos || HasControl(name)) return LineKind::Bad;
+    entry.name = std::string(name);
+    entry.escaped = false;
+    entry.algorithm = Algorithm::Crc32;
+    entry.expected = *crc;
+    return LineKind::Entry;
+}
+
+// The coreutils escape of a name that holds \ or a line end; nothing when
+// it is broken.
+std::optional<std::string> Unescape(std::string_view name) {
+    std::string plain;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (name[i] != '\\') {
+            plain += name[i];
+            continue;
+        }
+        if (++i == name.size()) return std::nullopt;
+        switch (name[i]) {
+            case '\\':
+                plain += '\\';
+                break;
+            case 'n':
+                plain += '\n';
+                break;
+            case 'r':
+                plain += '\r';
+                break;
+            default:
+                return std::nullopt;
+        }
+    }
+    return plain;
+}
+
+// The name of a GNU or BSD line, unescaped when the line began with \.
+LineKind TakeName(std::string_view name, bool escaped, Entry& entry) {
+    std::optional<std::string> plain = escaped ? Unescape(name) : std::string(name);
+    if (!plain || plain->empty() || (!escaped && HasControl(*plain))) return LineKind::Bad;
+    entry.name = std::move(*plain);
+    entry.escaped = escaped;
+    return LineKind::Entry;
+}
+
+// "ALGO (name) = digest"; nothing when the line is not of that shape.
+std::optional<LineKind> ParseBsd(std::string_view line, bool escaped, Entry& entry) {
+    const std::size_t open = line.find(" (");
+    const std::size_t close = line.rfind(") = ");
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open + 2)
+        return std::nullopt;
+    const std::string_view tag = line.substr(0, open);
+    if (tag.empty() || tag.find_first_of(" \t") != std::string_view::npos) return std::nullopt;
+    const std::optional<Algorithm> algorithm = FromTag(tag);
+    const std::optional<Digest> digest = FromHex(line.substr(close + 4));
+    if (!algorithm || !digest || digest->size != DigestSize(*algorithm)) return LineKind::Bad;
+    entry.algorithm = *algorithm;
+    entry.expected = *digest;
+    return TakeName(line.substr(open + 2, close - open - 2), escaped, entry);
+}
+
+// "digest  name" or "digest *name"; nothing when the line does not begin
+// with hexadecimal digits and the separator.
+std::optional<LineKind> ParseGnu(std::string_view line, bool escaped, const ListForm& form, Entry& entry) {
+    const std::size_t digits = std::min(line.find_first_not_of("0123456789abcdefABCDEF"), line.size());
+    if (digits == 0 || line.size() < digits + 3 || line[digits] != ' ' ||
+        (line[digits + 1] != ' ' && line[digits + 1] != '*')) {
+        return std::nullopt;
+    }
+    const std::optional<Algorithm> algorithm = form.algorithm ? form.algorithm : FromHexLength(digits);
+    const std::optional<Digest> digest = FromHex(line.substr(0, digits));
+    if (!algorithm || !digest || digest->size != DigestSize(*algorithm)) return LineKind::Bad;
+    entry.algorithm = *algorithm;
+    entry.expected = *digest;
+    return TakeName(line.substr(digits + 2), escaped, entry);
+}
+
+bool EndsWith(const std::string& text, std::string_view end) {
+    if (text.size() < end.size()) return false;
+    return std::equal(end.rbegin(), end.rend(), text.rbegin(),
+                      [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+}
+
+}  // namespace
+
+ListForm FormOfList(const std::string& listPath) {
+    if (EndsWith(listPath, ".sfv")) return {true, Algorithm::Crc32};
+    const std::pair<const char*, Algorithm> extensions[] = {{".md5", Algorithm::Md5},
+                                                            {".sha1", Algorithm::Sha1},
+                                                            {".sha256", Algorithm::Sha256},
+                                                            {".sha384", Algorithm::Sha384},
+                                                            {".sha512", Algorithm::Sha512}};
+    for (const auto& [extension, algorithm] : extensions) {
+        if (EndsWith(listPath, extension)) return {false, algorithm};
+    }
+    return {};
+}
+
+LineKind ParseLine(std::string_view line, const ListForm& form, Entry& entry) {
+    // Trailing blanks end an .sfv line; in the other forms they may end a name.
+    while (!line.empty() && (line.back() == '\r' || (form.sfv && IsBlank(line.back()))))
+        line.remove_suffix(1);
+    if (line.find_first_not_of(" \t") == std::string_view::npos) return LineKind::Blank;
+    if (line.front() == ';' || (!form.sfv && line.front() == '#')) return LineKind::Comment;
+    if (form.sfv) return ParseSfv(line, entry);
+
+    const bool escaped = line.front() == '\\';
+    const std::string_view rest = escaped ? line.substr(1) : line;
+    if (const std::optional<LineKind> kind = ParseBsd(rest, escaped, entry)) return *kind;
+    if (const std::optional<LineKind> kind = ParseGnu(rest, escaped, form, entry)) return *kind;
+    // A list whose name says nothing may still hold .sfv lines.
+    if (form.algorithm || escaped) return LineKind::Bad;
+    while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
+    return ParseSfv(line, entry);
+}
+
+}  // namespace fsum

@@ -1,0 +1,44 @@
+// The forms of a checksum line, one at a time:
+// - .sfv: "name CRC", the CRC the last blank-separated word of eight
+//   hexadecimal digits, the name all before it less the blanks between;
+// - GNU coreutils: "<hex digest> <space or *><name>"; a line that begins with
+//   \ has its name escaped (\\, \n, \r);
+// - BSD tag: "ALGO (name) = <hex digest>", ALGO one of MD5, SHA1, SHA256,
+//   SHA384, SHA512 (so, like an unknown one, SHA224 is no line of a list).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "digest.h"
+
+namespace fsum {
+
+struct Entry {
+    std::string name;  // as written in the list, with \ or / between folders
+    // The name came through the coreutils escape, which lists made on a
+    // system whose names may hold \ use: there \ is part of a name.
+    bool escaped = false;
+    Algorithm algorithm = Algorithm::Crc32;
+    Digest expected;
+    std::uint64_t line = 0;
+};
+
+enum class LineKind { Blank, Comment, Entry, Bad };
+
+// What a list's name says of its lines: an .sfv list holds .sfv lines only;
+// .md5, .sha1, .sha256, .sha384 and .sha512 fix the algorithm of its GNU
+// lines; any other list's GNU lines say theirs by the digest's length.
+struct ListForm {
+    bool sfv = false;
+    std::optional<Algorithm> algorithm;
+};
+ListForm FormOfList(const std::string& listPath);
+
+// A line without its line end. In an .sfv list only ';' in the first column
+// makes a comment, elsewhere ';' or '#'; a line of no form is Bad.
+LineKind ParseLine(std::string_view line, const ListForm& form, Entry& entry);
+
+}  // namespace fsum
