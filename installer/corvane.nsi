@@ -1,5 +1,6 @@
-; Corvane's installer: Corvane.exe and fsum.exe, the .sfv association, and
-; an uninstaller, for the current user (no administrator rights needed) or,
+; Corvane's installer: Corvane.exe and fsum.exe, the associations of the
+; checksum lists (.sfv, .md5, .sha1, .sha256, .sha512), a Send To entry for
+; lists with any other name, and an uninstaller, for the current user (no administrator rights needed) or,
 ; with /AllUsers, for every user of the machine.
 ;
 ;   makensis -DBIN=<folder with Corvane.exe and fsum.exe> -DOUT=<setup.exe> [-DX64] corvane.nsi
@@ -23,7 +24,41 @@ Unicode true
 !include x64.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
-!define PROGID "${PRODUCT}.sfv"
+!define SENDTO_LINK "$SENDTO\${PRODUCT}.lnk"
+
+; A ProgID whose open verb hands Corvane the list's quoted path, listed among
+; the programs that open the extension, and its default only where no other
+; program is.
+!macro Associate EXT DESCRIPTION
+  WriteRegStr SHCTX "${CLASSES}\${PRODUCT}.${EXT}" "" "${DESCRIPTION}"
+  WriteRegStr SHCTX "${CLASSES}\${PRODUCT}.${EXT}\DefaultIcon" "" "$INSTDIR\Corvane.exe,0"
+  WriteRegStr SHCTX "${CLASSES}\${PRODUCT}.${EXT}\shell\open\command" "" '"$INSTDIR\Corvane.exe" "%1"'
+  WriteRegStr SHCTX "${CLASSES}\.${EXT}\OpenWithProgids" "${PRODUCT}.${EXT}" ""
+  ReadRegStr $0 HKCU "${CLASSES}\.${EXT}" ""
+  ReadRegStr $1 HKLM "${CLASSES}\.${EXT}" ""
+  ${If} $0 == ""
+  ${OrIf} $0 == "${PRODUCT}.${EXT}"
+    ${If} $1 == ""
+    ${OrIf} $1 == "${PRODUCT}.${EXT}"
+      WriteRegStr SHCTX "${CLASSES}\.${EXT}" "" "${PRODUCT}.${EXT}"
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; The association, as far as it is still this installation's.
+!macro Dissociate EXT
+  ReadRegStr $0 SHCTX "${CLASSES}\${PRODUCT}.${EXT}\shell\open\command" ""
+  ${If} $0 == '"$INSTDIR\Corvane.exe" "%1"'
+    DeleteRegKey SHCTX "${CLASSES}\${PRODUCT}.${EXT}"
+    DeleteRegValue SHCTX "${CLASSES}\.${EXT}\OpenWithProgids" "${PRODUCT}.${EXT}"
+    DeleteRegKey /ifempty SHCTX "${CLASSES}\.${EXT}\OpenWithProgids"
+    ReadRegStr $0 SHCTX "${CLASSES}\.${EXT}" ""
+    ${If} $0 == "${PRODUCT}.${EXT}"
+      DeleteRegValue SHCTX "${CLASSES}\.${EXT}" ""
+    ${EndIf}
+    DeleteRegKey /ifempty SHCTX "${CLASSES}\.${EXT}"
+  ${EndIf}
+!macroend
 !define CLASSES "Software\Classes"
 
 Name "${PRODUCT} ${VERSION}"
@@ -122,22 +157,13 @@ Section "Install"
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" "$0"
 
-  ; The association: a ProgID whose open verb hands Corvane the list's quoted
-  ; path, listed among the programs that open .sfv files, and the default
-  ; only where no other program is.
-  WriteRegStr SHCTX "${CLASSES}\${PROGID}" "" "SFV checksum list"
-  WriteRegStr SHCTX "${CLASSES}\${PROGID}\DefaultIcon" "" "$INSTDIR\Corvane.exe,0"
-  WriteRegStr SHCTX "${CLASSES}\${PROGID}\shell\open\command" "" '"$INSTDIR\Corvane.exe" "%1"'
-  WriteRegStr SHCTX "${CLASSES}\.sfv\OpenWithProgids" "${PROGID}" ""
-  ReadRegStr $0 HKCU "${CLASSES}\.sfv" ""
-  ReadRegStr $1 HKLM "${CLASSES}\.sfv" ""
-  ${If} $0 == ""
-  ${OrIf} $0 == "${PROGID}"
-    ${If} $1 == ""
-    ${OrIf} $1 == "${PROGID}"
-      WriteRegStr SHCTX "${CLASSES}\.sfv" "" "${PROGID}"
-    ${EndIf}
-  ${EndIf}
+  !insertmacro Associate sfv "SFV checksum list"
+  !insertmacro Associate md5 "MD5 checksum list"
+  !insertmacro Associate sha1 "SHA-1 checksum list"
+  !insertmacro Associate sha256 "SHA-256 checksum list"
+  !insertmacro Associate sha512 "SHA-512 checksum list"
+  ; Lists whose name says nothing (SHA256SUMS, CHECKSUMS.txt) go by Send To.
+  CreateShortcut "${SENDTO_LINK}" "$INSTDIR\Corvane.exe" "" "$INSTDIR\Corvane.exe" 0
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'  ; SHCNE_ASSOCCHANGED
 SectionEnd
 
@@ -162,17 +188,11 @@ Section "Uninstall"
   RMDir "$INSTDIR"  ; only when nothing else is left in it
 
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
-  ; The association, as far as it is still this installation's.
-  ReadRegStr $0 SHCTX "${CLASSES}\${PROGID}\shell\open\command" ""
-  ${If} $0 == '"$INSTDIR\Corvane.exe" "%1"'
-    DeleteRegKey SHCTX "${CLASSES}\${PROGID}"
-    DeleteRegValue SHCTX "${CLASSES}\.sfv\OpenWithProgids" "${PROGID}"
-    DeleteRegKey /ifempty SHCTX "${CLASSES}\.sfv\OpenWithProgids"
-    ReadRegStr $0 SHCTX "${CLASSES}\.sfv" ""
-    ${If} $0 == "${PROGID}"
-      DeleteRegValue SHCTX "${CLASSES}\.sfv" ""
-    ${EndIf}
-    DeleteRegKey /ifempty SHCTX "${CLASSES}\.sfv"
-  ${EndIf}
+  !insertmacro Dissociate sfv
+  !insertmacro Dissociate md5
+  !insertmacro Dissociate sha1
+  !insertmacro Dissociate sha256
+  !insertmacro Dissociate sha512
+  Delete "${SENDTO_LINK}"
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd

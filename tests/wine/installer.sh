@@ -67,6 +67,13 @@ check "the ProgID has the program's icon" \
   is "$(reg_value "HKCU\\$classes\\Corvane.sfv\\DefaultIcon" "")" "$per_user\\Corvane.exe,0"
 check "the ProgID is listed among those that open .sfv files" lists_corvane
 check "with no other program, Corvane is the default" is "$(reg_value "HKCU\\$classes\\.sfv" "")" Corvane.sfv
+for ext in md5 sha1 sha256 sha512; do
+  check ".$ext files open in Corvane" \
+    is "$(reg_value "HKCU\\$classes\\Corvane.$ext\\shell\\open\\command" "")" "\"$per_user\\Corvane.exe\" \"%1\""
+  check ".$ext: with no other program, Corvane is the default" is "$(reg_value "HKCU\\$classes\\.$ext" "")" "Corvane.$ext"
+done
+sendto="$(unix_path "C:\\users\\$user\\AppData\\Roaming\\Microsoft\\Windows\\SendTo")/Corvane.lnk"
+check "the Send To entry starts the installed Corvane" grep -qaF "$per_user\\Corvane.exe" "$sendto"
 
 run "$setup" /S
 check "installing again succeeds" test $? -eq 0
@@ -80,12 +87,19 @@ check "the uninstall removes the folder, check scripts and all" test ! -e "$(uni
 check "the uninstall entry is gone" lacks_key "HKCU\\$uninstall"
 check "the ProgID is gone" test -z "$(reg_value "HKCU\\$classes\\Corvane.sfv\\shell\\open\\command" "")"
 check "the default is gone" test -z "$(reg_value "HKCU\\$classes\\.sfv" "")"
+for ext in md5 sha1 sha256 sha512; do
+  check ".$ext: the ProgID and the default are gone" \
+    test -z "$(reg_value "HKCU\\$classes\\Corvane.$ext\\shell\\open\\command" "")$(reg_value "HKCU\\$classes\\.$ext" "")"
+done
+check "the Send To entry is gone" test ! -e "$sendto"
 
 echo "== installer ($bits-bit): another program owns .sfv"
 run reg add "HKCU\\$classes\\.sfv" /ve /d Other.sfv /f
 run reg add "HKCU\\$classes\\Other.sfv\\shell\\open\\command" /ve /d 'other.exe "%1"' /f
+run reg add "HKCU\\$classes\\.sha256" /ve /d Other.sha256 /f
 run "$setup" /S
 check "the other program stays the default" is "$(reg_value "HKCU\\$classes\\.sfv" "")" Other.sfv
+check "and of .sha256 files" is "$(reg_value "HKCU\\$classes\\.sha256" "")" Other.sha256
 check "Corvane is among the programs that open .sfv files" lists_corvane
 uninstall_from "$per_user"
 check "after the uninstall the other program is still the default" \
@@ -93,6 +107,9 @@ check "after the uninstall the other program is still the default" \
 check "and its ProgID is untouched" \
   is "$(reg_value "HKCU\\$classes\\Other.sfv\\shell\\open\\command" "")" 'other.exe "%1"'
 check "Corvane is no longer listed" lists_no_corvane
+check "the other program is still the default of .sha256 files" \
+  is "$(reg_value "HKCU\\$classes\\.sha256" "")" Other.sha256
+run reg delete "HKCU\\$classes\\.sha256" /f
 run reg delete "HKCU\\$classes\\.sfv" /f
 run reg delete "HKCU\\$classes\\Other.sfv" /f
 
