@@ -61,7 +61,7 @@ private:
 
 // A running MD5 or SHA digest from the system's own library: CNG on
 // Windows, OpenSSL's libcrypto elsewhere. Finish gives the digest and starts
-// over, so one object serves every file a thread hashes.
+// over, so one object serves file after file.
 class Hasher {
 public:
     virtual ~Hasher() = default;

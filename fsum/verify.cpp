@@ -1,5 +1,6 @@
 #include "verify.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -34,7 +35,7 @@ constexpr auto kQuietFor = std::chrono::seconds(1);
 // many the batch is checked early, so memory stays the same for any list.
 constexpr std::size_t kHeldWarnings = 4096;
 
-// What became of one entry. A Large file is hashed on every core after the
+// What became of one entry. A Large file is hashed by itself after the
 // batch, opened again then: no more files are open at once than threads.
 struct Outcome {
     enum Kind { Verified, Mismatched, Missing, Unreadable, Skipped, Large } kind = Unreadable;
@@ -146,20 +147,27 @@ private:
         batch.clear();
     }
 
+    // Opens the entry's file; when it cannot, the outcome says why.
+    bool OpenEntry(const Entry& entry, InputFile& file, Outcome& outcome) const {
+        bool missing = false;
+        if (file.Open(EntryPath(listFolder_, entry.name, entry.escaped), missing, outcome.reason))
+            return true;
+        outcome.kind = missing ? Outcome::Missing : Outcome::Unreadable;
+        return false;
+    }
+
     Outcome Examine(const Entry& entry) {
         Outcome outcome;
         try {
-            auto file = std::make_unique<InputFile>();
-            bool missing = false;
-            if (!file->Open(EntryPath(listFolder_, entry.name, entry.escaped), missing, outcome.reason)) {
-                outcome.kind = missing ? Outcome::Missing : Outcome::Unreadable;
-            } else if (file->identity() == list_.identity()) {
+            InputFile file;
+            if (!OpenEntry(entry, file, outcome)) return outcome;
+            if (file.identity() == list_.identity()) {
                 outcome.kind = Outcome::Skipped;
-            } else if (file->Size() > 2 * kBlock) {
+            } else if (file.Size() > 2 * kBlock) {
                 outcome.kind = Outcome::Large;
             } else {
                 std::atomic<std::uint64_t> done{0};
-                outcome.kind = DigestOfFile(*file, entry.algorithm, 1, done, outcome.found, outcome.reason)
+                outcome.kind = DigestOfFile(file, entry.algorithm, 1, done, outcome.found, outcome.reason)
                                    ? Judge(entry, outcome.found)
                                    : Outcome::Unreadable;
             }
@@ -180,11 +188,7 @@ private:
     void HashLarge(const Entry& entry, Outcome& outcome) {
         report_.Flush();  // what came before shows while this file is hashed
         InputFile file;
-        bool missing = false;
-        if (!file.Open(EntryPath(listFolder_, entry.name, entry.escaped), missing, outcome.reason)) {
-            outcome.kind = missing ? Outcome::Missing : Outcome::Unreadable;
-            return;
-        }
+        if (!OpenEntry(entry, file, outcome)) return;
         std::atomic<std::uint64_t> done{0};
         std::atomic<bool> finished{false};
         bool hashed = false;
@@ -241,8 +245,7 @@ private:
     void Tell(const Entry& entry, const Outcome& outcome) {
         WarnUpTo(entry.line);
         const std::string name = Visible(entry.name);
-        if (!used_[static_cast<std::size_t>(entry.algorithm)]) {
-            used_[static_cast<std::size_t>(entry.algorithm)] = true;
+        if (std::find(algorithms_.begin(), algorithms_.end(), entry.algorithm) == algorithms_.end()) {
             algorithms_.push_back(entry.algorithm);
         }
         switch (outcome.kind) {
@@ -325,7 +328,6 @@ private:
     std::string listFolder_;
     std::deque<std::uint64_t> badLines_;
     std::vector<Algorithm> algorithms_;  // in the order the list first names them
-    bool used_[kAlgorithms] = {};
     Counts counts_;
     bool started_ = false;   // the report has begun
     bool sawEntry_ = false;  // the list has a checksum line

@@ -37,6 +37,11 @@ std::wstring EnvironmentBlock(const Environment& environment) {
     return block;
 }
 
+// The text as the console reads a script: in this system's OEM code page.
+bool ToConsoleCodePage(const std::string& text, std::string& oem) {
+    return ToOemCodePage(text, oem, GetOEMCP());
+}
+
 }  // namespace
 
 unsigned Win32Platform::DriveType(const std::string& root) { return GetDriveTypeW(Wide(root).c_str()); }
@@ -75,7 +80,7 @@ std::string Win32Platform::CurrentFolder() {
 
 bool Win32Platform::ConsoleCanRead(const std::string& text) {
     std::string oem;
-    return ToOemCodePage(text, oem, GetOEMCP());
+    return ToConsoleCodePage(text, oem);
 }
 
 ScriptCreation Win32Platform::CreateScript(const std::string& path, const std::vector<std::string>& lines,
@@ -83,7 +88,7 @@ ScriptCreation Win32Platform::CreateScript(const std::string& path, const std::v
     std::string bytes;
     for (const std::string& line : lines) {
         std::string oem;
-        if (!ToOemCodePage(line, oem, GetOEMCP())) {
+        if (!ToConsoleCodePage(line, oem)) {
             error = "A line holds characters the command window cannot read: " + line;
             return ScriptCreation::Refused;
         }

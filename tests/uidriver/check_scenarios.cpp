@@ -45,8 +45,12 @@ void CommandLineScenario(const std::string& folder, const std::string& argument,
           }),
           "the check boxes and the Check button are greyed");
     Check(program.Enabled(cmdExit) && program.Enabled(txtURL), "Exit and the address stay usable");
-    CheckConsoleStart(AwaitConsole(program), script);
-    CheckConsoleAndFinish(program, reportLine);
+    const DWORD console = AwaitConsole(program);
+    if (console) {
+        CheckConsoleStart(console, script);
+        CheckConsoleShows(console, reportLine);
+        FinishConsole(console);
+    }
 
     if (closeBox) {
         PostMessageW(program.window(), WM_SYSCOMMAND, SC_CLOSE, 0);
