@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
 # The native checksum tool against the tools a user would pick instead and
-# against the read limit, in three cases: one 2 GiB file, 2,000 files of
-# 512 KiB and 50,000 files of 4 KiB. Every round runs every command once, side
-# by side, warm cache; the ratios are of the median times. Asserts nothing.
-#   bench/bench.sh [rounds, default 5]
-# BASELINE=/path/to/another/fsum adds that build as a column (an older one,
-# to measure a change).
+# against the read and hash limits, in three cases: one 2 GiB file, 2,000
+# files of 512 KiB and 50,000 files of 4 KiB; .sfv lists (CRC-32), SHA-256
+# and MD5 lists. Every round runs every command once, side by side; the ratios
+# are of the median times. Asserts nothing.
+#   bench/bench.sh [--cold] [rounds, default 5]
+# Warm cache unless --cold, which empties the page cache before every command
+# (root only). BASELINE=/path/to/another/fsum adds that build as a column (an
+# older one, to measure a change).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+cold=0
+[[ ${1:-} == --cold ]] && cold=1 && shift
 rounds=${1:-5}
 
 bash "$root/scripts/setup.sh"
-for tool in rhash cksfv; do
+for tool in rhash cksfv bc; do
   command -v "$tool" >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$tool" >/dev/null
 done
 cmake -S "$root" -B "$root/build/native" -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -29,6 +33,8 @@ make_case() {  # name, count, bytes per file
     head -c $(($2 * $3)) /dev/urandom | split -a 5 -d -b "$3" - f
     ls f* >files.txt
     rhash --sfv --crc32 $(cat files.txt) >list.sfv 2>/dev/null
+    sha256sum $(cat files.txt) >list.sha256
+    md5sum $(cat files.txt) >list.md5
   )
 }
 make_case big 1 $((2 << 30))
@@ -36,39 +42,59 @@ make_case medium 2000 $((512 << 10))
 make_case small 50000 4096
 
 seconds() {  # the wall time of one run of a command, in the case's folder
+  if ((cold)); then sync && echo 3 >/proc/sys/vm/drop_caches; fi
   local start=$EPOCHREALTIME
   "$@" >/dev/null 2>&1 || true
   echo "$EPOCHREALTIME - $start" | bc -l
 }
 median() { sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
-printf '%s, %s cores, median of %s rounds; fsum built with libdeflate %s\n' \
+# The commands of each kind of list, by the name the table gives them; the
+# first is fsum, the ratios are of the others' times to its time.
+declare -A commands=(
+  [sfv:fsum]='$fsum -c list.sfv'
+  [sfv:baseline]='$BASELINE -c list.sfv'
+  [sfv:rhash]='rhash -c list.sfv'
+  [sfv:cksfv]='cksfv -q -f list.sfv'
+  [sfv:cat]='sh -c "cat \$(cat files.txt)"'
+  [sfv:reader]='sh -c "$reader <files.txt"'
+  [sha256:fsum]='$fsum -c list.sha256'
+  [sha256:baseline]='$BASELINE -c list.sha256'
+  [sha256:sha256sum]='sha256sum -c list.sha256'
+  [sha256:rhash]='rhash -c list.sha256'
+  [sha256:openssl]='sh -c "openssl dgst -sha256 \$(cat files.txt)"'
+  [md5:fsum]='$fsum -c list.md5'
+  [md5:md5sum]='md5sum -c list.md5'
+  [md5:rhash]='rhash -c list.md5'
+)
+order=(fsum baseline rhash cksfv sha256sum md5sum openssl cat reader)
+
+printf '%s, %s cores, median of %s rounds, %s cache; fsum built with libdeflate %s\n' \
   "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)" "$(nproc)" "$rounds" \
-  "$(cat "$root/build/native/libdeflate-version.txt")"
+  "$( ((cold)) && echo cold || echo warm)" "$(cat "$root/build/native/libdeflate-version.txt")"
 for case in big medium small; do
   cd "$data/$case"
-  cat $(cat files.txt) >/dev/null  # warm the cache
-  declare -A times=()
-  for _ in $(seq "$rounds"); do
-    times[fsum]+="$(seconds "$fsum" -c list.sfv) "
-    [[ -n "${BASELINE:-}" ]] && times[baseline]+="$(seconds "$BASELINE" -c list.sfv) "
-    times[rhash]+="$(seconds rhash -c list.sfv) "
-    times[cksfv]+="$(seconds cksfv -q -f list.sfv) "
-    times[cat]+="$(seconds sh -c 'cat $(cat files.txt)') "
-    times[reader]+="$(seconds sh -c "$reader <files.txt") "
-  done
-  declare -A med=()
-  for tool in "${!times[@]}"; do med[$tool]=$(echo "${times[$tool]}" | tr ' ' '\n' | grep . | median); done
   bytes=$(du -cb $(cat files.txt) | tail -n1 | cut -f1)
-  printf '\n%s: %s files, %s bytes\n' "$case" "$(wc -l <files.txt)" "$bytes"
-  for tool in fsum baseline rhash cksfv cat reader; do
-    [[ -n "${med[$tool]:-}" ]] || continue
-    printf '  %-8s %7.3f s  %6.2f GB/s\n' "$tool" "${med[$tool]}" "$(echo "$bytes / ${med[$tool]} / 1000000000" | bc -l)"
+  ((cold)) || cat $(cat files.txt) >/dev/null  # warm the cache
+  for kind in sfv sha256 md5; do
+    declare -A times=()
+    for _ in $(seq "$rounds"); do
+      for tool in "${order[@]}"; do
+        [[ -n "${commands[$kind:$tool]:-}" ]] || continue
+        [[ $tool == baseline && -z "${BASELINE:-}" ]] && continue
+        times[$tool]+="$(eval "seconds ${commands[$kind:$tool]}") "
+      done
+    done
+    printf '\n%s, %s list: %s files, %s bytes\n' "$case" "$kind" "$(wc -l <files.txt)" "$bytes"
+    ratios=""
+    for tool in "${order[@]}"; do
+      [[ -n "${times[$tool]:-}" ]] || continue
+      med=$(echo "${times[$tool]}" | tr ' ' '\n' | grep . | median)
+      [[ $tool == fsum ]] && fsum_time=$med
+      printf '  %-9s %7.3f s  %6.2f GB/s\n' "$tool" "$med" "$(echo "$bytes / $med / 1000000000" | bc -l)"
+      [[ $tool == fsum ]] || ratios+=$(printf ', %s %.2f' "$tool" "$(echo "$med / $fsum_time" | bc -l)")
+    done
+    echo "  fsum's speed over each other's:${ratios#,}"
+    unset times
   done
-  ratio() { echo "${med[$1]} / ${med[$2]}" | bc -l; }
-  printf '  fsum vs rhash -c %.2fx, vs cksfv -f %.2fx; fsum reads at %.2f of cat, %.2f of the 2-thread reader' \
-    "$(ratio rhash fsum)" "$(ratio cksfv fsum)" "$(ratio cat fsum)" "$(ratio reader fsum)"
-  [[ -n "${med[baseline]:-}" ]] && printf '; %.2fx the baseline' "$(ratio baseline fsum)"
-  echo
-  unset times med
 done

@@ -4,7 +4,6 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <system_error>
 #include <vector>
 
 #include "crc.h"
@@ -47,7 +46,8 @@ unsigned char* ThreadBuffer() {
 // Hashes up to `length` bytes from `offset` on this thread, onto `crc`; the
 // number hashed, fewer at the end of the file, or -1.
 long long HashRange(const ByteSource& file, std::uint64_t offset, std::uint64_t length,
-                    std::atomic<std::uint64_t>& done, std::uint32_t& crc, std::string& error) {
+                    std::atomic<std::uint64_t>& done, const std::function<void()>& tick, std::uint32_t& crc,
+                    std::string& error) {
     unsigned char* buffer = ThreadBuffer();
     std::uint64_t hashed = 0;
     while (hashed < length) {
@@ -57,60 +57,42 @@ long long HashRange(const ByteSource& file, std::uint64_t offset, std::uint64_t 
         crc = Crc32Update(crc, buffer, static_cast<std::size_t>(got));
         hashed += static_cast<std::uint64_t>(got);
         done += static_cast<std::uint64_t>(got);
+        if (tick) tick();
         if (static_cast<std::size_t>(got) < want) break;
     }
     return static_cast<long long>(hashed);
 }
 
 // Hashes from `offset` to the end of the file on this thread.
-bool CrcToEnd(const ByteSource& file, std::uint64_t offset, std::atomic<std::uint64_t>& done,
-              std::uint32_t& crc, std::string& error) {
-    return HashRange(file, offset, ~std::uint64_t{0} - offset, done, crc, error) >= 0;
+bool CrcToEnd(const ByteSource& file, std::uint64_t offset, HashContext& context, std::uint32_t& crc,
+              std::string& error) {
+    return HashRange(file, offset, ~std::uint64_t{0} - offset, context.done, context.tick, crc, error) >= 0;
 }
 
 }  // namespace
 
-std::function<std::thread(std::function<void()>)> StartHelperThread = [](std::function<void()> work) {
-    return std::thread(std::move(work));
-};
-
-unsigned CoreCount() {
-    static const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    return cores;
-}
-
-void RunOnThreads(unsigned count, const std::function<void()>& work) {
-    std::vector<std::thread> helpers;
-    for (unsigned i = 1; i < count; ++i) {
-        try {
-            helpers.push_back(StartHelperThread(work));
-        } catch (const std::system_error&) {
-            break;  // the threads there are share the work
-        }
-    }
-    work();
-    for (std::thread& helper : helpers) helper.join();
-}
-
-bool CrcOfFile(const ByteSource& file, unsigned threads, std::atomic<std::uint64_t>& done, std::uint32_t& crc,
-               std::string& error) {
+bool CrcOfFile(const ByteSource& file, HashContext& context, std::uint32_t& crc, std::string& error) {
     const std::uint64_t size = file.Size();
     const std::uint64_t blocks = size / kBlock;  // whole blocks; the rest is read to the end below
     crc = 0;
-    if (blocks < 2 || threads < 2) return CrcToEnd(file, 0, done, crc, error);
+    if (blocks < 2 || !context.workers || context.workers->size() < 2)
+        return CrcToEnd(file, 0, context, crc, error);
 
     std::vector<std::uint32_t> crcs(static_cast<std::size_t>(std::min(blocks, kBlocksPerRound)));
     for (std::uint64_t first = 0; first < blocks; first += crcs.size()) {
         const std::uint64_t round = std::min<std::uint64_t>(crcs.size(), blocks - first);
         std::atomic<std::uint64_t> next{0};
         std::atomic<bool> failed{false};
-        RunOnThreads(static_cast<unsigned>(std::min<std::uint64_t>(threads, round)), [&] {
+        const auto threads = static_cast<unsigned>(std::min<std::uint64_t>(context.workers->size(), round));
+        context.workers->Run(threads, [&](unsigned thread) {
+            const std::function<void()> none;
+            const std::function<void()>& tick = thread == 0 ? context.tick : none;  // this thread's only
             std::string reason;
             try {
                 for (std::uint64_t i = next++; i < round && !failed; i = next++) {
                     std::uint32_t blockCrc = 0;
                     const long long got =
-                        HashRange(file, (first + i) * kBlock, kBlock, done, blockCrc, reason);
+                        HashRange(file, (first + i) * kBlock, kBlock, context.done, tick, blockCrc, reason);
                     if (got != static_cast<long long>(kBlock)) {
                         if (got >= 0) reason = kShrank;
                         break;
@@ -127,7 +109,7 @@ bool CrcOfFile(const ByteSource& file, unsigned threads, std::atomic<std::uint64
             crc = first + i == 0 ? crcs[0] : Crc32Combine(crc, crcs[static_cast<std::size_t>(i)], kBlock);
         }
     }
-    return CrcToEnd(file, blocks * kBlock, done, crc, error);
+    return CrcToEnd(file, blocks * kBlock, context, crc, error);
 }
 
 namespace {
@@ -165,22 +147,22 @@ HasherPool& Pool() {
 }
 
 // A digest read and hashed on this thread alone.
-bool HashAlone(const ByteSource& file, Hasher& hasher, std::atomic<std::uint64_t>& done, std::string& error) {
+bool HashAlone(const ByteSource& file, Hasher& hasher, HashContext& context, std::string& error) {
     unsigned char* buffer = ThreadBuffer();
     for (std::uint64_t offset = 0;;) {
         const long long got = ReadBlock(file, offset, buffer, kPiece, error);
         if (got < 0) return false;
         hasher.Update(buffer, static_cast<std::size_t>(got));
         offset += static_cast<std::uint64_t>(got);
-        done += static_cast<std::uint64_t>(got);
+        context.done += static_cast<std::uint64_t>(got);
+        if (context.tick) context.tick();
         if (static_cast<std::size_t>(got) < kPiece) return true;
     }
 }
 
 // A digest hashed on this thread while a helper reads ahead into a ring of
 // pieces: neither waits for the other while there is work for both.
-bool HashReadAhead(const ByteSource& file, Hasher& hasher, std::atomic<std::uint64_t>& done,
-                   std::string& error) {
+bool HashReadAhead(const ByteSource& file, Hasher& hasher, HashContext& context, std::string& error) {
     constexpr std::size_t kSlots = 4;
     struct Slot {
         std::unique_ptr<unsigned char[]> bytes{new unsigned char[kPiece]};
@@ -193,68 +175,67 @@ bool HashReadAhead(const ByteSource& file, Hasher& hasher, std::atomic<std::uint
     bool failed = false;
     std::string readError;
 
-    std::thread reader;
-    try {
-        reader = StartHelperThread([&] {
-            std::uint64_t offset = 0;
-            for (std::size_t i = 0;; i = (i + 1) % kSlots) {
-                Slot& slot = slots[i];
-                {
-                    std::unique_lock<std::mutex> lock(mutex);
-                    changed.wait(lock, [&] { return !slot.full; });
-                }
-                std::string reason;
-                const long long got = ReadBlock(file, offset, slot.bytes.get(), kPiece, reason);
-                std::lock_guard<std::mutex> lock(mutex);
-                if (got < 0) {
-                    failed = true, readError = reason, slot.filled = 0;
-                } else {
-                    slot.filled = static_cast<std::size_t>(got);
-                    offset += slot.filled;
-                }
-                slot.last = got < static_cast<long long>(kPiece);
-                slot.full = true;
-                changed.notify_all();
-                if (slot.last) return;
+    const auto read = [&] {
+        std::uint64_t offset = 0;
+        for (std::size_t i = 0;; i = (i + 1) % kSlots) {
+            Slot& slot = slots[i];
+            {
+                std::unique_lock<std::mutex> lock(mutex);
+                changed.wait(lock, [&] { return !slot.full; });
             }
-        });
-    } catch (const std::system_error&) {
-        return HashAlone(file, hasher, done, error);  // no helper: read and hash in turn
-    }
-
-    for (std::size_t i = 0;; i = (i + 1) % kSlots) {
-        Slot& slot = slots[i];
-        {
-            std::unique_lock<std::mutex> lock(mutex);
-            changed.wait(lock, [&] { return slot.full; });
+            std::string reason;
+            const long long got = ReadBlock(file, offset, slot.bytes.get(), kPiece, reason);
+            std::lock_guard<std::mutex> lock(mutex);
+            if (got < 0) {
+                failed = true, readError = reason, slot.filled = 0;
+            } else {
+                slot.filled = static_cast<std::size_t>(got);
+                offset += slot.filled;
+            }
+            slot.last = got < static_cast<long long>(kPiece);
+            slot.full = true;
+            changed.notify_all();
+            if (slot.last) return;
         }
-        hasher.Update(slot.bytes.get(), slot.filled);
-        done += slot.filled;
-        std::lock_guard<std::mutex> lock(mutex);
-        slot.full = false;
-        changed.notify_all();
-        if (slot.last) break;
-    }
-    reader.join();
+    };
+    const auto hash = [&] {
+        for (std::size_t i = 0;; i = (i + 1) % kSlots) {
+            Slot& slot = slots[i];
+            {
+                std::unique_lock<std::mutex> lock(mutex);
+                changed.wait(lock, [&] { return slot.full; });
+            }
+            hasher.Update(slot.bytes.get(), slot.filled);
+            context.done += slot.filled;
+            if (context.tick) context.tick();
+            std::lock_guard<std::mutex> lock(mutex);
+            slot.full = false;
+            changed.notify_all();
+            if (slot.last) return;
+        }
+    };
+    context.workers->Run(2, [&](unsigned thread) { thread == 0 ? hash() : read(); });
     if (failed) error = readError;
     return !failed;
 }
 
 }  // namespace
 
-bool DigestOfFile(const ByteSource& file, Algorithm algorithm, unsigned threads,
-                  std::atomic<std::uint64_t>& done, Digest& digest, std::string& error) {
+bool DigestOfFile(const ByteSource& file, Algorithm algorithm, HashContext& context, Digest& digest,
+                  std::string& error) {
     if (algorithm == Algorithm::Crc32) {
         std::uint32_t crc = 0;
-        if (!CrcOfFile(file, threads, done, crc, error)) return false;
+        if (!CrcOfFile(file, context, crc, error)) return false;
         digest.size = 4;
         for (std::size_t i = 0; i < 4; ++i) digest.bytes[i] = static_cast<unsigned char>(crc >> (24 - 8 * i));
         return true;
     }
     std::unique_ptr<Hasher> hasher = Pool().Take(algorithm);
-    const bool ahead = threads >= 2 && file.Size() > 2 * kBlock;
+    // Only with a helper to read: the hashing thread must never wait for a
+    // reader that is not there.
+    const bool ahead = context.workers && context.workers->size() >= 2 && file.Size() > 2 * kBlock;
     const bool hashed =
-        ahead ? HashReadAhead(file, *hasher, done, error) : HashAlone(file, *hasher, done, error);
+        ahead ? HashReadAhead(file, *hasher, context, error) : HashAlone(file, *hasher, context, error);
     digest = hasher->Finish();  // and it starts over for the next file
     Pool().Give(algorithm, std::move(hasher));
     return hashed;

@@ -1,4 +1,4 @@
-// Hashing a file's bytes to their CRC-32, on several threads where it helps.
+// Hashing a file's bytes to their digest, on several threads where it helps.
 #pragma once
 
 #include <atomic>
@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <thread>
 
 #include "digest.h"
+#include "workers.h"
 
 namespace fsum {
 
@@ -29,28 +29,24 @@ public:
 // one thread, a larger one a block per thread.
 inline constexpr std::size_t kBlock = std::size_t{4} << 20;
 
-// Starts a helper thread. Tests put a refusing one in its place to see the
-// tool go on with the threads it has.
-extern std::function<std::thread(std::function<void()>)> StartHelperThread;
-
-// The processors there are to hash on, counted once.
-unsigned CoreCount();
-
-// Runs `work` on this thread and up to count - 1 helpers, as many as the
-// system will start; returns when every one has finished.
-void RunOnThreads(unsigned count, const std::function<void()>& work);
+// What hashing one file takes besides the file: the threads to share it
+// (none: this thread alone), the bytes done so far for a progress line, and
+// a call made on this thread between pieces, to show that line.
+struct HashContext {
+    Workers* workers = nullptr;
+    std::atomic<std::uint64_t> done{0};
+    std::function<void()> tick;
+};
 
 // The CRC of the file from its first byte to its end, wherever the end turns
-// out to be. Memory stays a few blocks a thread whatever the file's size.
-// `done` counts the bytes hashed so far, for a progress line.
-bool CrcOfFile(const ByteSource& file, unsigned threads, std::atomic<std::uint64_t>& done, std::uint32_t& crc,
-               std::string& error);
+// out to be, split across the context's threads. Memory stays a few blocks a
+// thread whatever the file's size.
+bool CrcOfFile(const ByteSource& file, HashContext& context, std::uint32_t& crc, std::string& error);
 
 // The file's digest with the algorithm, from its first byte to its end:
-// CRC-32 split across up to `threads` threads; an MD5 or SHA digest, which
-// cannot be split, read by a helper thread while this one hashes when
-// `threads` allows one and the file is large.
-bool DigestOfFile(const ByteSource& file, Algorithm algorithm, unsigned threads,
-                  std::atomic<std::uint64_t>& done, Digest& digest, std::string& error);
+// CRC-32 as above; an MD5 or SHA digest, which cannot be split, read by a
+// helper while this thread hashes when there is one and the file is large.
+bool DigestOfFile(const ByteSource& file, Algorithm algorithm, HashContext& context, Digest& digest,
+                  std::string& error);
 
 }  // namespace fsum

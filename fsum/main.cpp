@@ -16,7 +16,8 @@ int Run(const std::vector<std::string>& args) {
         return fsum::kCannotCheck;
     }
     const fsum::Terminal terminal{fsum::WriteOut, fsum::WriteError, fsum::OutputIsConsole()};
-    return fsum::CheckList(listPath, options, terminal);
+    fsum::Workers workers(fsum::CoreCount(), fsum::SystemThread);
+    return fsum::CheckList(listPath, options, terminal, workers);
 }
 
 }  // namespace

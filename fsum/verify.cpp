@@ -10,6 +10,7 @@
 #include <system_error>
 #include <thread>
 
+#include "batch.h"
 #include "list_forms.h"
 #include "list_reader.h"
 #include "system.h"
@@ -28,27 +29,18 @@ namespace {
 // Entries looked at together: small files are hashed side by side, while the
 // report still comes out in the list's order.
 constexpr std::size_t kBatch = 256;
-// A file that takes longer than this shows a progress line on a console.
-constexpr auto kQuietFor = std::chrono::seconds(1);
 
 // Warnings held back until the entries before them are reported: past this
 // many the batch is checked early, so memory stays the same for any list.
 constexpr std::size_t kHeldWarnings = 4096;
 
-// What became of one entry. A Large file is hashed by itself after the
-// batch, opened again then: no more files are open at once than threads.
-struct Outcome {
-    enum Kind { Verified, Mismatched, Missing, Unreadable, Skipped, Large } kind = Unreadable;
-    Digest found;
-    std::string reason;
-};
-
-class Checker {
+class Checker : private BatchObserver {
 public:
-    Checker(const std::string& listPath, const Options& options, const Terminal& terminal)
+    Checker(const std::string& listPath, const Options& options, const Terminal& terminal, Workers& workers)
         : listPath_(listPath),
           options_(options),
           terminal_(terminal),
+          workers_(workers),
           report_(terminal.out, terminal.console) {}
 
     int Run() {
@@ -131,143 +123,68 @@ private:
         if (batch.empty()) return;
         Start();
         report_.Flush();
-
-        // Small files on every core at once, each whole on one; a large one
-        // is only opened here and hashed below on every core by itself.
-        std::vector<Outcome> outcomes(batch.size());
-        std::atomic<std::size_t> next{0};
-        RunOnThreads(CoreCount(), [&] {
-            for (std::size_t i = next++; i < batch.size(); i = next++) outcomes[i] = Examine(batch[i]);
-        });
-        for (std::size_t i = 0; i < batch.size(); ++i) {
-            ++position_;
-            if (outcomes[i].kind == Outcome::Large) HashLarge(batch[i], outcomes[i]);
-            Tell(batch[i], outcomes[i]);
-        }
+        std::vector<FileJob> jobs;
+        jobs.reserve(batch.size());
+        for (const Entry& entry : batch)
+            jobs.push_back({EntryPath(listFolder_, entry.name, entry.escaped), entry.algorithm});
+        batch_ = &batch;
+        BatchHasher(workers_, list_.identity()).Hash(jobs, *this);
         batch.clear();
     }
 
-    // Opens the entry's file; when it cannot, the outcome says why.
-    bool OpenEntry(const Entry& entry, InputFile& file, Outcome& outcome) const {
-        bool missing = false;
-        if (file.Open(EntryPath(listFolder_, entry.name, entry.escaped), missing, outcome.reason))
-            return true;
-        outcome.kind = missing ? Outcome::Missing : Outcome::Unreadable;
-        return false;
+    void Told(std::size_t index, const Hashed& hashed) override {
+        ++position_;
+        Tell((*batch_)[index], hashed);
     }
 
-    Outcome Examine(const Entry& entry) {
-        Outcome outcome;
-        try {
-            InputFile file;
-            if (!OpenEntry(entry, file, outcome)) return outcome;
-            if (file.identity() == list_.identity()) {
-                outcome.kind = Outcome::Skipped;
-            } else if (file.Size() > 2 * kBlock) {
-                outcome.kind = Outcome::Large;
-            } else {
-                std::atomic<std::uint64_t> done{0};
-                outcome.kind = DigestOfFile(file, entry.algorithm, 1, done, outcome.found, outcome.reason)
-                                   ? Judge(entry, outcome.found)
-                                   : Outcome::Unreadable;
-            }
-        } catch (const std::exception& e) {
-            outcome.kind = Outcome::Unreadable;
-            outcome.reason = e.what();
-        }
-        return outcome;
-    }
+    // What came before shows while a large file is hashed.
+    void LargeNext(std::size_t) override { report_.Flush(); }
 
-    static Outcome::Kind Judge(const Entry& entry, const Digest& found) {
-        return found == entry.expected ? Outcome::Verified : Outcome::Mismatched;
-    }
-
-    // A large file on every core; on a console, after a quiet second, with a
-    // progress line of its name, its share done, the speed and where in the
-    // list the check is.
-    void HashLarge(const Entry& entry, Outcome& outcome) {
-        report_.Flush();  // what came before shows while this file is hashed
-        InputFile file;
-        if (!OpenEntry(entry, file, outcome)) return;
-        std::atomic<std::uint64_t> done{0};
-        std::atomic<bool> finished{false};
-        bool hashed = false;
-        auto hash = [&] {
-            try {
-                hashed =
-                    DigestOfFile(file, entry.algorithm, CoreCount(), done, outcome.found, outcome.reason);
-            } catch (const std::exception& e) {
-                outcome.reason = e.what();
-            }
-            finished = true;
-        };
-        std::thread worker;
-        if (report_.console()) {
-            try {
-                worker = StartHelperThread(hash);
-            } catch (const std::system_error&) {
-            }
-        }
-        if (!worker.joinable()) {
-            hash();
-        } else {
-            const auto start = std::chrono::steady_clock::now();
-            while (!finished) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-                const auto elapsed = std::chrono::steady_clock::now() - start;
-                if (elapsed > kQuietFor && !finished) ShowProgress(entry, file, done, elapsed);
-            }
-            worker.join();
-        }
-        outcome.kind = hashed ? Judge(entry, outcome.found) : Outcome::Unreadable;
-    }
-
-    void ShowProgress(const Entry& entry, const InputFile& file, std::uint64_t done,
-                      std::chrono::steady_clock::duration elapsed) {
-        const auto now = std::chrono::steady_clock::now();
-        if (now - lastProgress_ < std::chrono::milliseconds(250)) return;
-        lastProgress_ = now;
-        const double seconds = std::chrono::duration<double>(elapsed).count();
-        const std::uint64_t size = std::max<std::uint64_t>(file.Size(), 1);
+    // On a console: the file's name, its share done, the speed and where in
+    // the list the check is.
+    void Progress(std::size_t index, std::uint64_t size, std::uint64_t done, double seconds) override {
+        if (!report_.console()) return;
         const double listShare =
             100.0 * static_cast<double>(reader_->consumed()) / std::max<double>(1, listSize());
         char numbers[96];
-        std::snprintf(numbers, sizeof numbers, "  %3d%%  %.0f MB/s  (entry %llu, list %.0f%%)",
-                      static_cast<int>(std::min<std::uint64_t>(100, done * 100 / size)),
-                      static_cast<double>(done) / seconds / 1e6, static_cast<unsigned long long>(position_),
-                      listShare);
+        std::snprintf(
+            numbers, sizeof numbers, "  %3d%%  %.0f MB/s  (entry %llu, list %.0f%%)",
+            static_cast<int>(std::min<std::uint64_t>(100, done * 100 / std::max<std::uint64_t>(size, 1))),
+            static_cast<double>(done) / seconds / 1e6, static_cast<unsigned long long>(position_ + 1),
+            listShare);
         // The name gives way, from its start, so that the line fits 79 columns.
-        report_.Progress(FitColumns(Visible(entry.name), 79 - std::string(numbers).size()) + numbers);
+        report_.Progress(FitColumns(Visible((*batch_)[index].name), 79 - std::string(numbers).size()) +
+                         numbers);
     }
 
     double listSize() const { return static_cast<double>(list_.Size()); }
 
-    void Tell(const Entry& entry, const Outcome& outcome) {
+    void Tell(const Entry& entry, const Hashed& outcome) {
         WarnUpTo(entry.line);
         const std::string name = Visible(entry.name);
         if (std::find(algorithms_.begin(), algorithms_.end(), entry.algorithm) == algorithms_.end()) {
             algorithms_.push_back(entry.algorithm);
         }
         switch (outcome.kind) {
-            case Outcome::Verified:
-                ++counts_.verified;
-                if (!options_.onlyFailed) report_.Line("OK          " + name);
-                break;
-            case Outcome::Mismatched:
+            case Hashed::Done:
+                if (outcome.digest == entry.expected) {
+                    ++counts_.verified;
+                    if (!options_.onlyFailed) report_.Line("OK          " + name);
+                    break;
+                }
                 ++counts_.mismatched;
                 report_.Line("FAILED      " + name + "  (expected " + ToHex(entry.expected, entry.algorithm) +
-                                 ", found " + ToHex(outcome.found, entry.algorithm) + ")",
+                                 ", found " + ToHex(outcome.digest, entry.algorithm) + ")",
                              true);
                 break;
-            case Outcome::Missing:
+            case Hashed::Missing:
                 ++counts_.missing;
                 report_.Line("MISSING     " + name, true);
                 break;
-            case Outcome::Skipped:
+            case Hashed::Skipped:
                 report_.Line("SKIPPED     " + name + "  (this is the checksum list itself)");
                 break;
-            case Outcome::Unreadable:
-            case Outcome::Large:
+            case Hashed::Unreadable:
                 ++counts_.unreadable;
                 report_.Line("UNREADABLE  " + name + "  (" + outcome.reason + ")", true);
                 break;
@@ -321,6 +238,7 @@ private:
     const std::string& listPath_;
     const Options& options_;
     const Terminal& terminal_;
+    Workers& workers_;
     Report report_;
     InputFile list_;
     std::uint64_t listOffset_ = 0;
@@ -329,10 +247,10 @@ private:
     std::deque<std::uint64_t> badLines_;
     std::vector<Algorithm> algorithms_;  // in the order the list first names them
     Counts counts_;
-    bool started_ = false;   // the report has begun
-    bool sawEntry_ = false;  // the list has a checksum line
-    std::uint64_t position_ = 0;
-    std::chrono::steady_clock::time_point lastProgress_;
+    bool started_ = false;                       // the report has begun
+    bool sawEntry_ = false;                      // the list has a checksum line
+    std::uint64_t position_ = 0;                 // entries told so far
+    const std::vector<Entry>* batch_ = nullptr;  // the batch being hashed
 };
 
 }  // namespace
@@ -358,8 +276,9 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options, std:
     return false;
 }
 
-int CheckList(const std::string& listPath, const Options& options, const Terminal& terminal) {
-    return Checker(listPath, options, terminal).Run();
+int CheckList(const std::string& listPath, const Options& options, const Terminal& terminal,
+              Workers& workers) {
+    return Checker(listPath, options, terminal, workers).Run();
 }
 
 }  // namespace fsum

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "report.h"
+#include "workers.h"
 
 namespace fsum {
 
@@ -28,7 +29,8 @@ struct Terminal {
 
 // Checks every file the list names and returns the exit status. A run that
 // meets a failure it cannot go past still ends with the summary so far.
-int CheckList(const std::string& listPath, const Options& options, const Terminal& terminal);
+int CheckList(const std::string& listPath, const Options& options, const Terminal& terminal,
+              Workers& workers);
 
 extern const char kUsage[];
 

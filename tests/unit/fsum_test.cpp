@@ -51,6 +51,15 @@ std::string RandomBytes(std::size_t size) {
     return bytes;
 }
 
+// A context that shares the hashing among `threads` threads.
+struct Threads {
+    explicit Threads(unsigned threads, const ThreadStarter& start = SystemThread) : workers(threads, start) {
+        context.workers = &workers;
+    }
+    Workers workers;
+    HashContext context;
+};
+
 std::uint32_t Zlib(const std::string& bytes) {
     return static_cast<std::uint32_t>(
         crc32_z(0, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()));
@@ -61,12 +70,12 @@ TEST(CrcOfFile, EqualsZlibOnAndAroundBlockEdgesWithAnyNumberOfThreads) {
          {std::size_t{0}, std::size_t{1}, kBlock - 1, kBlock, kBlock + 1, 3 * kBlock + 7}) {
         const std::string bytes = RandomBytes(size);
         for (unsigned threads : {1u, 2u, 5u}) {
-            std::atomic<std::uint64_t> done{0};
+            Threads t(threads);
             std::uint32_t crc = 1;
             std::string error;
-            ASSERT_TRUE(CrcOfFile(MemoryFile(bytes), threads, done, crc, error)) << size;
+            ASSERT_TRUE(CrcOfFile(MemoryFile(bytes), t.context, crc, error)) << size;
             EXPECT_EQ(crc, Zlib(bytes)) << size << " bytes on " << threads << " threads";
-            EXPECT_EQ(done, size);
+            EXPECT_EQ(t.context.done, size);
         }
     }
     EXPECT_EQ(Crc32("123456789"), 0xCBF43926u);
@@ -74,30 +83,28 @@ TEST(CrcOfFile, EqualsZlibOnAndAroundBlockEdgesWithAnyNumberOfThreads) {
 
 TEST(CrcOfFile, ReadsToTheEndAndNoticesAFileThatShrank) {
     const std::string bytes = RandomBytes(3 * kBlock);
-    std::atomic<std::uint64_t> done{0};
+    Threads t(2);
     std::uint32_t crc = 0;
     std::string error;
     // Says 0 bytes and holds text, as files in /proc do.
-    ASSERT_TRUE(CrcOfFile(MemoryFile(bytes, 0), 2, done, crc, error));
+    ASSERT_TRUE(CrcOfFile(MemoryFile(bytes, 0), t.context, crc, error));
     EXPECT_EQ(crc, Zlib(bytes));
     // Cut short while it is read.
-    EXPECT_FALSE(CrcOfFile(MemoryFile(bytes, bytes.size(), kBlock + 5), 2, done, crc, error));
+    EXPECT_FALSE(CrcOfFile(MemoryFile(bytes, bytes.size(), kBlock + 5), t.context, crc, error));
     EXPECT_EQ(error, "The file became shorter while it was read.");
 }
 
 TEST(CrcOfFile, GoesOnWithTheThreadsItHasWhenNoMoreCanStart) {
-    auto start = StartHelperThread;
-    StartHelperThread = [](std::function<void()>) -> std::thread {
+    Threads t(4, [](std::function<void()>) -> std::thread {
         throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-    };
+    });
     const std::string bytes = RandomBytes(5 * kBlock + 3);
-    std::atomic<std::uint64_t> done{0};
     std::uint32_t crc = 0;
     std::string error;
-    const bool hashed = CrcOfFile(MemoryFile(bytes), 4, done, crc, error);
-    StartHelperThread = start;
-    ASSERT_TRUE(hashed);
+    ASSERT_TRUE(CrcOfFile(MemoryFile(bytes), t.context, crc, error));
     EXPECT_EQ(crc, Zlib(bytes));
+    Digest digest;
+    ASSERT_TRUE(DigestOfFile(MemoryFile(bytes), Algorithm::Sha1, t.context, digest, error));
 }
 
 TEST(DigestOfFile, GivesTheStandardTestVectors) {
@@ -124,20 +131,20 @@ TEST(DigestOfFile, GivesTheStandardTestVectors) {
     for (const auto& v : vectors) {
         // Whole on one thread, and read ahead by a helper when the input is large.
         for (unsigned threads : {1u, 2u}) {
-            std::atomic<std::uint64_t> done{0};
+            Threads t(threads);
             Digest digest;
             std::string error;
-            ASSERT_TRUE(DigestOfFile(MemoryFile(v.input), v.algorithm, threads, done, digest, error));
+            ASSERT_TRUE(DigestOfFile(MemoryFile(v.input), v.algorithm, t.context, digest, error));
             EXPECT_EQ(ToHex(digest, v.algorithm), v.hex) << DisplayName(v.algorithm);
         }
     }
     // Large enough to be read ahead, and shrinking while it is read.
     const std::string big = RandomBytes(3 * kBlock + 5);
     Digest whole, ahead;
-    std::atomic<std::uint64_t> done{0};
     std::string error;
-    ASSERT_TRUE(DigestOfFile(MemoryFile(big), Algorithm::Sha256, 1, done, whole, error));
-    ASSERT_TRUE(DigestOfFile(MemoryFile(big), Algorithm::Sha256, 2, done, ahead, error));
+    Threads one(1), two(2);
+    ASSERT_TRUE(DigestOfFile(MemoryFile(big), Algorithm::Sha256, one.context, whole, error));
+    ASSERT_TRUE(DigestOfFile(MemoryFile(big), Algorithm::Sha256, two.context, ahead, error));
     EXPECT_EQ(whole, ahead);
 }
 
@@ -296,7 +303,8 @@ protected:
                                     return true;
                                 },
                                 false};
-        return CheckList((dir / list).string(), options, terminal);
+        Workers workers(2, SystemThread);
+        return CheckList((dir / list).string(), options, terminal, workers);
     }
 
     bool Says(const std::string& text) const { return out.find(text) != std::string::npos; }

@@ -1,0 +1,90 @@
+#include "batch.h"
+
+#include <atomic>
+#include <exception>
+
+#include "hashing.h"
+
+namespace fsum {
+namespace {
+
+// A file that takes longer than this shows a progress line.
+constexpr auto kQuietFor = std::chrono::seconds(1);
+constexpr auto kProgressEvery = std::chrono::milliseconds(250);
+
+}  // namespace
+
+bool BatchHasher::Open(const FileJob& job, InputFile& file, Hashed& hashed) const {
+    bool missing = false;
+    if (file.Open(job.path, missing, hashed.reason)) return true;
+    hashed.kind = missing ? Hashed::Missing : Hashed::Unreadable;
+    return false;
+}
+
+Hashed BatchHasher::Small(const FileJob& job, bool& large) const {
+    Hashed hashed;
+    try {
+        InputFile file;
+        if (!Open(job, file, hashed)) return hashed;
+        if (file.identity() == self_) {
+            hashed.kind = Hashed::Skipped;
+        } else if (file.Size() > 2 * kBlock) {
+            large = true;
+        } else {
+            HashContext alone;
+            hashed.kind = DigestOfFile(file, job.algorithm, alone, hashed.digest, hashed.reason)
+                              ? Hashed::Done
+                              : Hashed::Unreadable;
+        }
+    } catch (const std::exception& e) {
+        hashed.kind = Hashed::Unreadable;
+        hashed.reason = e.what();
+    }
+    return hashed;
+}
+
+Hashed BatchHasher::Large(std::size_t index, const FileJob& job, BatchObserver& observer) {
+    observer.LargeNext(index);
+    Hashed hashed;
+    InputFile file;
+    if (!Open(job, file, hashed)) return hashed;
+    const auto start = std::chrono::steady_clock::now();
+    auto next = start + kQuietFor;
+    HashContext context;
+    context.workers = &workers_;
+    context.tick = [&] {
+        const auto now = std::chrono::steady_clock::now();
+        if (now < next) return;
+        next = now + kProgressEvery;
+        observer.Progress(index, file.Size(), context.done,
+                          std::chrono::duration<double>(now - start).count());
+    };
+    try {
+        hashed.kind = DigestOfFile(file, job.algorithm, context, hashed.digest, hashed.reason)
+                          ? Hashed::Done
+                          : Hashed::Unreadable;
+    } catch (const std::exception& e) {
+        hashed.kind = Hashed::Unreadable;
+        hashed.reason = e.what();
+    }
+    return hashed;
+}
+
+void BatchHasher::Hash(const std::vector<FileJob>& jobs, BatchObserver& observer) {
+    std::vector<Hashed> outcomes(jobs.size());
+    std::vector<char> large(jobs.size(), 0);
+    std::atomic<std::size_t> next{0};
+    workers_.Run(workers_.size(), [&](unsigned) {
+        for (std::size_t i = next++; i < jobs.size(); i = next++) {
+            bool isLarge = false;
+            outcomes[i] = Small(jobs[i], isLarge);
+            large[i] = isLarge;
+        }
+    });
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        if (large[i]) outcomes[i] = Large(i, jobs[i], observer);
+        observer.Told(i, outcomes[i]);
+    }
+}
+
+}  // namespace fsum

@@ -1,0 +1,57 @@
+// Hashing the files of a batch: small ones side by side, each whole on one
+// thread, and each large one after them on every thread by itself (opened
+// only then, so no more files are open at once than threads). Outcomes are
+// told in the batch's order.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "digest.h"
+#include "system.h"
+#include "workers.h"
+
+namespace fsum {
+
+struct FileJob {
+    std::string path;
+    Algorithm algorithm = Algorithm::Crc32;
+};
+
+struct Hashed {
+    enum Kind { Done, Missing, Unreadable, Skipped } kind = Unreadable;
+    Digest digest;
+    std::string reason;  // why a file is missing or unreadable
+};
+
+class BatchObserver {
+public:
+    virtual ~BatchObserver() = default;
+    // The outcome of jobs[index], in order.
+    virtual void Told(std::size_t index, const Hashed& hashed) = 0;
+    // jobs[index] is large and is about to be hashed.
+    virtual void LargeNext(std::size_t index) = 0;
+    // While it is, after a quiet second and then four times a second.
+    virtual void Progress(std::size_t index, std::uint64_t size, std::uint64_t done, double seconds) = 0;
+};
+
+class BatchHasher {
+public:
+    // `self` is the file the tool is reading or writing itself: a job that
+    // names it is Skipped.
+    BatchHasher(Workers& workers, const FileIdentity& self) : workers_(workers), self_(self) {}
+    void Hash(const std::vector<FileJob>& jobs, BatchObserver& observer);
+
+private:
+    Hashed Small(const FileJob& job, bool& large) const;
+    Hashed Large(std::size_t index, const FileJob& job, BatchObserver& observer);
+    bool Open(const FileJob& job, InputFile& file, Hashed& hashed) const;
+
+    Workers& workers_;
+    const FileIdentity self_;
+};
+
+}  // namespace fsum
