@@ -138,4 +138,33 @@ LineKind ParseLine(std::string_view line, const ListForm& form, Entry& entry) {
     return ParseSfv(line, entry);
 }
 
+std::optional<std::string> FormatLine(const std::string& name, Algorithm algorithm, const Digest& digest,
+                                      bool bsd, bool escape) {
+    // Line ends only through the escape; no other control character at all,
+    // since the reader refuses names that hold one.
+    const bool lineEnd = name.find_first_of("\r\n") != std::string::npos;
+    std::string rest = name;
+    rest.erase(std::remove_if(rest.begin(), rest.end(), [](char c) { return c == '\r' || c == '\n'; }),
+               rest.end());
+    if (name.empty() || (lineEnd && !escape) || HasControl(rest)) return std::nullopt;
+    const std::string hex = ToHex(digest, algorithm);
+    if (algorithm == Algorithm::Crc32) {
+        // The reader takes a ; at the start for a comment and blanks at the
+        // end for the space before the CRC; there is no escape.
+        if (lineEnd || name.front() == ';' || IsBlank(name.back()) ||
+            (escape && name.find('\\') != std::string::npos))
+            return std::nullopt;
+        return name + " " + hex;
+    }
+    std::string written = name, mark;
+    if (escape && (lineEnd || name.find('\\') != std::string::npos)) {
+        written.clear();
+        for (const char c : name)
+            written += c == '\\' ? "\\\\" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
+        mark = "\\";
+    }
+    if (bsd) return mark + TagName(algorithm) + " (" + written + ") = " + hex;
+    return mark + hex + "  " + written;
+}
+
 }  // namespace fsum

@@ -41,4 +41,13 @@ ListForm FormOfList(const std::string& listPath);
 // makes a comment, elsewhere ';' or '#'; a line of no form is Bad.
 LineKind ParseLine(std::string_view line, const ListForm& form, Entry& entry);
 
+// A line of a list the tool makes, without its line end: "name CRC" for
+// CRC-32 (an .sfv list), otherwise a GNU line "<hex>  name", or with `bsd` a
+// tag line "ALGO (name) = <hex>". With `escape` (lists made where \ is a
+// character of names) a GNU or BSD name that holds \ or a line end takes the
+// coreutils escape. Nothing for a name no line of that form can hold (an
+// .sfv line has no escape: there every \ separates folders).
+std::optional<std::string> FormatLine(const std::string& name, Algorithm algorithm, const Digest& digest,
+                                      bool bsd, bool escape);
+
 }  // namespace fsum

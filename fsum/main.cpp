@@ -1,23 +1,35 @@
-// fsum: checks the files named in an .sfv list against their CRC-32 values.
-// Command line: fsum -c [-jf] [-w] "list.sfv"
+// fsum: checks the files named in a checksum list, or makes one.
+// Command lines: fsum -c [-jf] [-w] "list"
+//                fsum [-crc32|-md5|-sha1|-sha256|-sha384|-sha512] [-r] [-d<folder>] [-bsd] mask...
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "make_list.h"
 #include "system.h"
 #include "verify.h"
 
 namespace {
 
+int Usage() {
+    fsum::WriteError(fsum::kUsage);
+    return fsum::kCannotCheck;
+}
+
 int Run(const std::vector<std::string>& args) {
-    fsum::Options options;
-    std::string listPath;
-    if (!fsum::ParseArguments(args, options, listPath)) {
-        fsum::WriteError(fsum::kUsage);
-        return fsum::kCannotCheck;
+    const fsum::Terminal terminal{fsum::WriteOut, fsum::WriteError, fsum::OutputIsConsole(),
+                                  fsum::ErrorIsConsole()};
+    if (std::find(args.begin(), args.end(), "-c") != args.end()) {
+        fsum::Options options;
+        std::string listPath;
+        if (!fsum::ParseArguments(args, options, listPath)) return Usage();
+        fsum::Workers workers(fsum::CoreCount(), fsum::SystemThread);
+        return fsum::CheckList(listPath, options, terminal, workers);
     }
-    const fsum::Terminal terminal{fsum::WriteOut, fsum::WriteError, fsum::OutputIsConsole()};
+    fsum::MakeOptions options;
+    if (!fsum::ParseMakeArguments(args, options)) return Usage();
     fsum::Workers workers(fsum::CoreCount(), fsum::SystemThread);
-    return fsum::CheckList(listPath, options, terminal, workers);
+    return fsum::MakeList(options, terminal, workers, fsum::OutputIdentity());
 }
 
 }  // namespace

@@ -62,4 +62,44 @@ std::string PosixFolderOf(const std::string& path) {
     return slash == std::string::npos ? "" : slash == 0 ? "/" : path.substr(0, slash);
 }
 
+namespace {
+
+// The length of the UTF-8 character at the start of the text.
+std::size_t CharLength(std::string_view text) {
+    std::size_t length = 1;
+    while (length < text.size() && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) ++length;
+    return length;
+}
+
+}  // namespace
+
+bool Matches(std::string_view mask, std::string_view name) {
+    if (mask == "*.*") mask = "*";
+    // Greedy, going back to the last * on a mismatch: linear in practice,
+    // never exponential.
+    std::size_t m = 0, n = 0, starMask = std::string_view::npos, starName = 0;
+    while (n < name.size()) {
+        const std::size_t length = CharLength(name.substr(n));
+        if (m < mask.size() && mask[m] == '*') {
+            starMask = m++;
+            starName = n;
+        } else if (m < mask.size() && mask[m] == '?') {
+            ++m;
+            n += length;
+        } else if (m < mask.size() && mask.substr(m, length) == name.substr(n, length)) {
+            m += length;
+            n += length;
+        } else if (starMask != std::string_view::npos) {
+            m = starMask + 1;
+            n = starName += CharLength(name.substr(starName));
+        } else {
+            return false;
+        }
+    }
+    while (m < mask.size() && mask[m] == '*') ++m;
+    return m == mask.size();
+}
+
+bool HasWildcards(std::string_view mask) { return mask.find_first_of("*?") != std::string_view::npos; }
+
 }  // namespace fsum::paths

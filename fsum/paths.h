@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace fsum::paths {
 
@@ -27,5 +28,11 @@ std::string PosixEntryPath(const std::string& listFolder, const std::string& nam
 // The folder part of the list's path, empty for a bare name.
 std::string WindowsFolderOf(const std::string& path);
 std::string PosixFolderOf(const std::string& path);
+
+// Whether the name fits the mask, where * stands for any run of characters
+// and ? for one (a character, not a byte, of UTF-8 text); as on Windows,
+// *.* fits every name, dotted or not. Case is the caller's to fold.
+bool Matches(std::string_view mask, std::string_view name);
+bool HasWildcards(std::string_view mask);
 
 }  // namespace fsum::paths

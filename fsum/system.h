@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "digest.h"
 #include "hashing.h"
@@ -79,6 +80,38 @@ std::unique_ptr<Hasher> NewHasher(Algorithm algorithm);
 bool WriteOut(std::string_view text);
 bool WriteError(std::string_view text);
 bool OutputIsConsole();
+bool ErrorIsConsole();
+
+// The file standard output writes to, when it is one: a list being made
+// must not list itself.
+FileIdentity OutputIdentity();
+
+// One entry of a folder: a file to hash, a folder to walk, or neither (a
+// device, a pipe, or a link to a folder, which could lead round in a circle).
+struct FolderEntry {
+    enum Kind { File, Folder, Other } kind = Other;
+    std::string name;
+};
+bool ReadFolder(const std::string& folder, std::vector<FolderEntry>& entries, std::string& error);
+// What the path names; Other also when nothing is there.
+FolderEntry::Kind KindOf(const std::string& path);
+
+// A name as the system compares names: Windows ignores case, POSIX systems
+// do not.
+std::string FoldCase(std::string_view name);
+
+// The name in the folder (an absolute name stands as it is).
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// What separates folders in the names of a list the tool makes, and what
+// separates them in the masks it is given.
+#ifdef _WIN32
+inline constexpr char kSeparator = '\\';
+inline constexpr char kSeparators[] = "\\/";
+#else
+inline constexpr char kSeparator = '/';
+inline constexpr char kSeparators[] = "/";
+#endif
 
 // Text in the ANSI code page (Latin-1 where there is none) as UTF-8, and its name.
 std::string AnsiToUtf8(std::string_view bytes);

@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <openssl/evp.h>
 #include <sys/stat.h>
@@ -128,6 +129,56 @@ long long InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t coun
 bool WriteOut(std::string_view text) { return WriteAll(STDOUT_FILENO, text); }
 bool WriteError(std::string_view text) { return WriteAll(STDERR_FILENO, text); }
 bool OutputIsConsole() { return isatty(STDOUT_FILENO) == 1; }
+bool ErrorIsConsole() { return isatty(STDERR_FILENO) == 1; }
+
+FileIdentity OutputIdentity() {
+    struct stat info {};
+    if (fstat(STDOUT_FILENO, &info) != 0 || !S_ISREG(info.st_mode)) return {};
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), true};
+}
+
+FolderEntry::Kind KindOf(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) return FolderEntry::Other;
+    return S_ISREG(info.st_mode)   ? FolderEntry::File
+           : S_ISDIR(info.st_mode) ? FolderEntry::Folder
+                                   : FolderEntry::Other;
+}
+
+bool ReadFolder(const std::string& folder, std::vector<FolderEntry>& entries, std::string& error) {
+    const std::string path = folder.empty() ? "." : folder;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path.c_str()), closedir);
+    if (!dir) {
+        error = std::strerror(errno);
+        return false;
+    }
+    for (errno = 0; const dirent* entry = readdir(dir.get()); errno = 0) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        FolderEntry::Kind kind = entry->d_type == DT_REG   ? FolderEntry::File
+                                 : entry->d_type == DT_DIR ? FolderEntry::Folder
+                                                           : FolderEntry::Other;
+        if (entry->d_type == DT_UNKNOWN) {
+            kind = KindOf(JoinPath(folder, name));
+        } else if (entry->d_type == DT_LNK) {
+            // A link to a file is that file; a link to a folder is not walked.
+            kind =
+                KindOf(JoinPath(folder, name)) == FolderEntry::File ? FolderEntry::File : FolderEntry::Other;
+        }
+        entries.push_back({kind, name});
+    }
+    if (errno != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+std::string FoldCase(std::string_view name) { return std::string(name); }
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    return paths::PosixEntryPath(folder, name, true);
+}
 
 std::string AnsiToUtf8(std::string_view bytes) {
     // Latin-1: every byte is the code point of its value.

@@ -187,6 +187,72 @@ bool OutputIsConsole() {
     return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != FALSE;
 }
 
+bool ErrorIsConsole() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != FALSE;
+}
+
+FileIdentity OutputIdentity() {
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileType(out) != FILE_TYPE_DISK || !GetFileInformationByHandle(out, &info)) return {};
+    return {info.dwVolumeSerialNumber, std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow, true};
+}
+
+namespace {
+
+FolderEntry::Kind KindOfAttributes(DWORD attributes) {
+    if (attributes & FILE_ATTRIBUTE_DEVICE) return FolderEntry::Other;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return FolderEntry::File;
+    // A junction or a link to a folder is not walked: it may lead round in a circle.
+    return attributes & FILE_ATTRIBUTE_REPARSE_POINT ? FolderEntry::Other : FolderEntry::Folder;
+}
+
+}  // namespace
+
+FolderEntry::Kind KindOf(const std::string& path) {
+    if (paths::IsWindowsDevice(path)) return FolderEntry::Other;
+    const DWORD attributes = GetFileAttributesW(LongPathForm(Wide(path)).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return FolderEntry::Other;
+    return KindOfAttributes(attributes);
+}
+
+bool ReadFolder(const std::string& folder, std::vector<FolderEntry>& entries, std::string& error) {
+    const std::wstring pattern = LongPathForm(Wide(JoinPath(folder.empty() ? "." : folder, "*")));
+    WIN32_FIND_DATAW found{};
+    const corvane::ScopedFind search(FindFirstFileExW(
+        pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!search.valid()) {
+        error = SystemMessage(GetLastError());
+        return false;
+    }
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..")
+            entries.push_back({KindOfAttributes(found.dwFileAttributes), Utf8(name)});
+    } while (FindNextFileW(search.get(), &found));
+    const DWORD code = GetLastError();
+    if (code != ERROR_NO_MORE_FILES) {
+        error = SystemMessage(code);
+        return false;
+    }
+    return true;
+}
+
+std::string FoldCase(std::string_view name) {
+    const std::wstring wide = Wide(name);
+    if (wide.empty()) return {};
+    std::wstring upper(wide.size(), L'\0');
+    const int size =
+        LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), static_cast<int>(wide.size()),
+                      upper.data(), static_cast<int>(upper.size()), nullptr, nullptr, 0);
+    return size > 0 ? Utf8(upper.substr(0, static_cast<std::size_t>(size))) : std::string(name);
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    return paths::WindowsEntryPath(folder, name);
+}
+
 std::string AnsiToUtf8(std::string_view bytes) {
     if (bytes.empty()) return {};
     const int size = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);

@@ -22,7 +22,12 @@ const char kUsage[] =
     "  -c   check the files named in the list against their checksums: an .sfv list\n"
     "       (CRC-32), or MD5, SHA-1, SHA-256, SHA-384 or SHA-512 lines in GNU or BSD form\n"
     "  -jf  show only the files that failed\n"
-    "  -w   warn about improperly formatted checksum lines\n";
+    "  -w   warn about improperly formatted checksum lines\n"
+    "   or: fsum [-crc32|-md5|-sha1|-sha256|-sha384|-sha512] [-r] [-d<folder>] [-bsd] mask...\n"
+    "  writes a list of the files the masks (* and ? as wildcards) name to standard\n"
+    "  output: an .sfv list (-crc32, the default) or GNU lines, BSD tag lines with -bsd\n"
+    "  -r   take the masks in every subfolder too\n"
+    "  -d   take the masks in the folder, and name the files from there\n";
 
 namespace {
 

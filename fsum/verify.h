@@ -22,9 +22,10 @@ struct Options {
 bool ParseArguments(const std::vector<std::string>& args, Options& options, std::string& listPath);
 
 struct Terminal {
-    Sink out;              // the report
-    Sink err;              // why a list cannot be checked
-    bool console = false;  // the report goes to a console: show progress there
+    Sink out;                   // the report
+    Sink err;                   // why a list cannot be checked
+    bool console = false;       // the report goes to a console: show progress there
+    bool errorConsole = false;  // so does terminal.err
 };
 
 // Checks every file the list names and returns the exit status. A run that

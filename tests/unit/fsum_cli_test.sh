@@ -179,5 +179,43 @@ printf 'end' >>"$work/five.bin"
 check "a 5 GiB file's SHA-256 equals sha256sum's" test $? -eq 0
 rm "$work/five.bin"
 
+# Lists made by the tool, read by the tools a user would check them with.
+mkdir -p "$work/make/sub/deeper" && cd "$work/make" || exit
+printf 'one' >a.bin && printf 'two' >B.txt && printf 'three' >sub/c.bin && printf 'four' >'sub/deeper/back\slash.bin'
+mkfifo sub/pipe
+for row in "-sha256|sha256sum -c" "-md5|md5sum -c" "-sha1 -bsd|sha1sum -c" "-sha512 -bsd|sha512sum -c"; do
+  IFS='|' read -r switches checker <<<"$row"
+  "$fsum" $switches -r '*' >list.txt 2>"$work/err"
+  check "fsum $switches -r makes a list with status 0" test $? -eq 0
+  check "fsum $switches: $checker verifies it" $checker list.txt
+  check "fsum $switches: the list does not name itself" test "$(grep -c list.txt list.txt)" -eq 0
+done
+check "the list names no FIFO" test "$(grep -c pipe list.txt)" -eq 0
+# An .sfv line has no escape: a POSIX name with \ in it is left out.
+"$fsum" -r '*' >list.txt 2>"$work/err"
+check "an .sfv name that cannot be written exits with 1" test $? -eq 1
+check "and is named" grep -qF '"sub/deeper/back\slash.bin" has a name' "$work/err"
+check "rhash verifies the rest" rhash --crc32 -c list.txt
+rm list.txt
+check "two runs give the same lines" cmp -s <("$fsum" -sha1 -r '*') <("$fsum" -sha1 -r '*')
+check "names are in byte order, subfolders where they fall" \
+  test "$("$fsum" -md5 -r '*' | sed 's/^[^ ]*  //' | tr '\n' ' ')" = 'B.txt a.bin sub/c.bin sub/deeper/back\\slash.bin '
+check "a folder named outright is walked" test "$("$fsum" -md5 sub | wc -l)" -eq 2
+check "-d names files from that folder" grep -q '  c.bin$' <("$fsum" -sha1 -d"$work/make/sub" '*.bin')
+"$fsum" -md5 '*.zip' '*.bin' >"$work/out" 2>"$work/err"
+check "a mask that matches nothing exits with 2" test $? -eq 2
+check "and says so" grep -qF 'nothing matches "*.zip"' "$work/err"
+check "the other masks are still listed" grep -q 'a.bin$' "$work/out"
+"$fsum" -d/proc/self mem >"$work/out" 2>"$work/err"
+check "a file that cannot be read exits with 1" test $? -eq 1
+check "and is named with the reason" grep -q '"mem" could not be read: ' "$work/err"
+"$fsum" -sha256 '*' >/dev/full 2>/dev/null
+check "a list that cannot be written exits with 2" test $? -eq 2
+"$fsum" -bsd '*' >/dev/null 2>&1
+check "-bsd with CRC-32 is a usage error" test $? -eq 2
+mkdir many && (cd many && seq 20000 | xargs touch)
+check "a list of 20,000 files takes under 16 MB" test "$(peak_kb "$fsum" -sha1 -dmany '*')" -lt 16384
+cd "$work" || exit
+
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]

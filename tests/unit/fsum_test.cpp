@@ -466,6 +466,58 @@ TEST(WindowsPaths, LongPathsGainThePrefixAndDeviceNamesAreKnown) {
     EXPECT_EQ(paths::PosixEntryPath("/lists", "back\\slash", true), "/lists/back\\slash");
 }
 
+TEST(Masks, StarAndQuestionMarkStandForWholeCharacters) {
+    const struct {
+        const char* mask;
+        const char* name;
+        bool matches;
+    } cases[] = {
+        {"*", "anything.bin", true},
+        {"*.bin", "a.bin", true},
+        {"*.bin", "a.bin.txt", false},
+        {"*.*", "README", true},
+        {"a?c", "abc", true},
+        {"a?c", "ac", false},
+        {"?.txt", "\xC3\xA9.txt", true},
+        {"*a*a*a*b", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaac", false},
+        {"d*e?f", "dxxexf", true},
+        {"A.BIN", "a.bin", false},  // case is folded by the system
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(paths::Matches(c.mask, c.name), c.matches) << c.mask << " " << c.name;
+}
+
+TEST(FormatLine, WritesEachFormAsItsReaderReadsIt) {
+    const Digest crc = *FromHex("CBF43926");
+    const Digest md5 = *FromHex("900150983cd24fb0d6963f7d28e17f72");
+    const struct {
+        std::string name;
+        Algorithm algorithm;
+        bool bsd, escape;
+        std::optional<std::string> line;
+    } cases[] = {
+        {"sub\\a b.bin", Algorithm::Crc32, false, false, "sub\\a b.bin CBF43926"},
+        {"sub/a\\b", Algorithm::Crc32, false, true, std::nullopt},  // no escape in .sfv
+        {";a", Algorithm::Crc32, false, false, std::nullopt},
+        {"a ", Algorithm::Crc32, false, false, std::nullopt},
+        {"sub\\a", Algorithm::Md5, false, false, "900150983cd24fb0d6963f7d28e17f72  sub\\a"},
+        {"a\\b\nc", Algorithm::Md5, false, true, "\\900150983cd24fb0d6963f7d28e17f72  a\\\\b\\nc"},
+        {"a\\b", Algorithm::Md5, true, true, "\\MD5 (a\\\\b) = 900150983cd24fb0d6963f7d28e17f72"},
+        {"a\tb", Algorithm::Md5, false, true, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const std::optional<std::string> line =
+            FormatLine(c.name, c.algorithm, c.algorithm == Algorithm::Crc32 ? crc : md5, c.bsd, c.escape);
+        EXPECT_EQ(line, c.line) << c.name;
+        if (!line) continue;
+        // And the reader gives back the name and digest.
+        Entry entry;
+        ASSERT_EQ(ParseLine(*line, ListForm{c.algorithm == Algorithm::Crc32, c.algorithm}, entry),
+                  LineKind::Entry);
+        EXPECT_EQ(entry.name, c.name);
+    }
+}
+
 TEST(Report, NamesShowEveryControlCharacterAndFitTheLineByColumns) {
     EXPECT_EQ(Visible("a\x1B[2Jb\x7F"), "a\\x1B[2Jb\\x7F");
     EXPECT_EQ(Visible("csi\xC2\x9B"

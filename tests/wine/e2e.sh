@@ -150,6 +150,22 @@ for row in "list.md5|6 verified, 0 mismatched, 0 missing, 0 unreadable (MD5)" "S
   check "fsum.exe: $list: $summary" grep -qF "$summary" "$top/fsum.log"
 done
 
+# Lists made by the Windows build: masks that ignore case, \ between folders,
+# and never the list being written; read back by the tool and by coreutils.
+mkdir -p "$forms/sub" && printf 'deep' >"$forms/sub/Deep.BIN"
+(cd "$forms" && "$WINE" "$prog/fsum.exe" -sha256 -r '*.bin' </dev/null >made.sha256 2>"$top/fsum.log")
+check "fsum.exe -sha256 -r *.bin makes a list with status 0" test $? -eq 0
+check "*.bin matches sub\\Deep.BIN" grep -qF '  sub\Deep.BIN' "$forms/made.sha256"
+check "sha256sum verifies the list, / for \\" sh -c "cd '$forms' && tr '\\\\' / <made.sha256 | sha256sum -c --quiet -"
+"$WINE" "$prog/fsum.exe" -c "C:\\Corvane Test\\forms\\made.sha256" </dev/null >"$top/fsum.log" 2>&1
+check "fsum.exe verifies the list it made" grep -qF '6 verified, 0 mismatched, 0 missing, 0 unreadable (SHA-256)' "$top/fsum.log"
+# Redirected by cmd, as a user would: Wine knows no volume for a handle a
+# Unix shell passes in, so there the list could not know its own file.
+(cd "$prog" && "$WINE" cmd /c 'fsum.exe -md5 -d"C:\Corvane Test\forms" * >"C:\Corvane Test\forms\made.md5"' \
+  </dev/null >/dev/null 2>&1)
+check "a list made into the folder does not name itself" \
+  sh -c "grep -q 'size 0.bin' '$forms/made.md5' && ! grep -q made.md5 '$forms/made.md5'"
+
 # A bare name lies in the current folder, which the driver sets to the Windows folder.
 bare=$(expect bare '@echo off' 'C:' 'cd "C:\windows"' "$tool -c \"nothere.sfv\"" 'echo .' 'pause')
 scenario "a bare file name" cmdline "$P" 'nothere.sfv' "$bare" 'cannot read the checksum list'

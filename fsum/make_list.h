@@ -1,0 +1,33 @@
+// Making a checksum list of the files that masks name, on standard output.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "digest.h"
+#include "system.h"
+#include "verify.h"
+#include "workers.h"
+
+namespace fsum {
+
+struct MakeOptions {
+    Algorithm algorithm = Algorithm::Crc32;
+    bool bsd = false;      // -bsd: BSD tag lines rather than GNU ones
+    bool recurse = false;  // -r: masks apply in every subfolder too
+    std::string folder;    // -d: where the masks are taken and names start
+    std::vector<std::string> masks;
+};
+
+// Parses "[-crc32|-md5|-sha1|-sha256|-sha384|-sha512] [-r] [-d<folder>]
+// [-bsd] mask..." with the options in any order before the masks.
+bool ParseMakeArguments(const std::vector<std::string>& args, MakeOptions& options);
+
+// Writes the list to terminal.out and says on terminal.err which files could
+// not be read and why; `self` is the file the list is written to, left out.
+// The exit status: 0, 1 when a file could not be read, 2 when a mask matched
+// nothing or the list could not be written.
+int MakeList(const MakeOptions& options, const Terminal& terminal, Workers& workers,
+             const FileIdentity& self);
+
+}  // namespace fsum
