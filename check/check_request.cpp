@@ -41,6 +41,14 @@ std::string ToolTail(std::string_view options, std::string_view title) {
 
 }  // namespace
 
+ToolArguments SplitToolArguments(std::string_view fsumArgs) {
+    // The name is the last quoted text: no name a request takes holds a quote.
+    if (!fsumArgs.empty() && fsumArgs.back() == kQuote) fsumArgs.remove_suffix(1);
+    const std::size_t open = fsumArgs.rfind(kQuote);
+    if (open == std::string_view::npos) return {std::string(fsumArgs), {}};
+    return {std::string(fsumArgs.substr(0, open + 1)), std::string(fsumArgs.substr(open + 1))};
+}
+
 std::string CommandLineTail(std::string_view commandLine) {
     size_t pos = 0;
     if (!commandLine.empty() && commandLine[0] == kQuote) {

@@ -21,6 +21,14 @@ std::string CommandLineTail(std::string_view commandLine);
 // a full path is completed from currentFolder.
 std::string ArgumentPath(std::string_view argument, std::string_view currentFolder);
 
+// The tool's arguments as sFsumArgs holds them, split before the list's
+// name: `fsum.exe" -c -jf "` and `x.sfv`, the closing quote left off.
+struct ToolArguments {
+    std::string before;
+    std::string list;
+};
+ToolArguments SplitToolArguments(std::string_view fsumArgs);
+
 // Fills sFolder, sTitle, sFsumArgs and sDrive from the command-line argument;
 // the two option fields are neither used nor changed.
 RequestResult RequestFromCommandLine(CheckState& job, std::string_view argument,

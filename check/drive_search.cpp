@@ -5,8 +5,7 @@ namespace corvane {
 std::string NextAvailableDrive(Platform& sys) {
     // A to D are left alone: floppies, the system drive and the usual optical drive.
     for (char letter = 'E'; letter <= 'Z'; ++letter) {
-        const std::string drive{letter, ':'};
-        if (sys.DriveType(drive + "\\") == kDriveNoRootDir) return drive;
+        if (!sys.DriveInUse(letter)) return std::string{letter, ':'};
     }
     return {};
 }

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "check/check_request.h"
 #include "check/check_script.h"
 #include "check/drive_search.h"
 #include "check/script_files.h"
@@ -11,19 +12,15 @@
 namespace corvane {
 namespace {
 
+// The record's drive for a folder on a network share, until a letter is mapped.
 const char kNetworkDrive[] = "\\\\";
 
 CheckOutcome Problem(const char* what, const std::string& detail) { return {false, what, detail}; }
 
 // How the script names each path: as it is when the console's code page
 // holds every character, else by its short form when that one fits, else
-// through a variable of the console's own environment (cmd keeps variables in
-// UTF-16, so any path arrives whole).
-//
-// A variable is safe against cmd's parsing: cmd expands %NAME% once, so a
-// percent sign in the value stays as it is, and every reference stands
-// between double quotes, inside which & | < > ^ ( ) are plain text; a Windows
-// path never holds a double quote that could end them.
+// through a variable of the console's own environment. cmd expands %NAME%
+// once, so a percent sign in the value stays as it is.
 class ScriptPaths {
 public:
     explicit ScriptPaths(Platform& sys) : sys_(sys) {}
@@ -36,36 +33,19 @@ public:
         return !shortForm.empty() && sys_.ConsoleCanRead(shortForm) ? shortForm : std::string();
     }
 
-    // A reference to a variable that holds `value`; `quote` encloses it in
-    // double quotes where the line itself does not. It is written as a
-    // stand-in that no path holds (control characters) and that the line
-    // writer passes untouched; Finish makes it a reference.
-    std::string Variable(const std::string& value, const char* name, bool quote = false) {
+    ScriptPath Variable(const std::string& value, const char* name) {
         environment_.emplace_back(name, value);
-        const std::string standIn = kOpen + std::string(name) + kClose;
-        return quote ? texts::kQuote + standIn + texts::kQuote : standIn;
+        return ScriptPath::Variable(name);
     }
 
-    std::string Of(const std::string& path, const char* variable, bool quote = false) {
+    ScriptPath Of(const std::string& path, const char* variable) {
         const std::string readable = Readable(path);
-        return readable.empty() ? Variable(path, variable, quote) : readable;
-    }
-
-    std::vector<std::string> Finish(std::vector<std::string> lines) const {
-        for (std::string& line : lines) {
-            for (size_t open; (open = line.find(kOpen)) != std::string::npos;) {
-                line[open] = '%';
-                line[line.find(kClose, open)] = '%';
-            }
-        }
-        return lines;
+        return readable.empty() ? Variable(path, variable) : ScriptPath::Text(readable);
     }
 
     const Environment& environment() const { return environment_; }
 
 private:
-    static constexpr char kOpen = '\x01';
-    static constexpr char kClose = '\x02';
     Platform& sys_;
     Environment environment_;
 };
@@ -76,16 +56,14 @@ std::string FileNameOf(const std::string& path) { return path.substr(path.rfind(
 
 CheckOutcome RunCheckBatch(CheckState& job, Platform& sys) {
     ScriptPaths paths(sys);
-    const std::string toolFolder = paths.Of(sys.ProgramFolder(), texts::kToolVariable);
-
-    // The tail ends in the quoted file name, which may need a form of its own.
-    std::string fsumArgs = job.sFsumArgs;
-    if (!sys.ConsoleCanRead(job.sTitle)) {
-        const std::string shortFile = paths.Readable(job.sFolder + "\\" + job.sTitle);
-        fsumArgs.resize(fsumArgs.size() - job.sTitle.size() - 1);
-        fsumArgs +=
-            shortFile.empty() ? paths.Variable(job.sTitle, texts::kListVariable) : FileNameOf(shortFile);
-        fsumArgs += texts::kQuote;
+    const ToolArguments arguments = SplitToolArguments(job.sFsumArgs);
+    ToolCall tool{paths.Of(sys.ProgramFolder(), texts::kToolVariable), arguments.before,
+                  ScriptPath::Text(arguments.list)};
+    // The list's name may need a form of its own.
+    if (!sys.ConsoleCanRead(arguments.list)) {
+        const std::string shortFile = paths.Readable(job.sFolder + "\\" + arguments.list);
+        tool.list = shortFile.empty() ? paths.Variable(arguments.list, texts::kListVariable)
+                                      : ScriptPath::Text(FileNameOf(shortFile));
     }
 
     std::vector<std::string> lines;
@@ -94,17 +72,17 @@ CheckOutcome RunCheckBatch(CheckState& job, Platform& sys) {
         if (drive.empty()) return Problem(texts::kNoFreeDrive, job.sFolder);
         job.sDrive = drive;
         const std::string folder = paths.Readable(job.sFolder);
-        ShareSplit where = SplitNetworkFolder(folder.empty() ? job.sFolder : folder);
+        const ShareSplit split = SplitNetworkFolder(folder.empty() ? job.sFolder : folder);
+        ShareFolder where{ScriptPath::Text(split.share), ScriptPath::Text(split.rest), split.rest.empty()};
         if (folder.empty()) {
             // One variable cannot be split: the share and the rest get their own.
-            where.share = paths.Of(where.share, texts::kShareVariable, true);
-            if (!where.rest.empty()) where.rest = paths.Of(where.rest, texts::kRestVariable);
+            where.share = paths.Of(split.share, texts::kShareVariable);
+            if (!where.root) where.rest = paths.Of(split.rest, texts::kRestVariable);
         }
-        lines = NetworkScript(where, drive, toolFolder, fsumArgs);
+        lines = NetworkScript(where, drive, tool);
     } else {
-        lines = LocalScript(job.sDrive, paths.Of(job.sFolder, texts::kFolderVariable), toolFolder, fsumArgs);
+        lines = LocalScript(job.sDrive, paths.Of(job.sFolder, texts::kFolderVariable), tool);
     }
-    lines = paths.Finish(std::move(lines));
 
     const PlacedScript placed = PlaceScript(sys, lines);
     if (placed.path.empty()) return Problem(placed.what, placed.detail);

@@ -13,9 +13,6 @@
 
 namespace corvane {
 
-// Drive type value meaning that no volume answers at a root path.
-inline constexpr unsigned kDriveNoRootDir = 1;
-
 enum class ScriptCreation { Created, Taken, Refused };
 
 // Variables given to a process on top of the ones it inherits: name, value.
@@ -25,14 +22,12 @@ class Platform {
 public:
     virtual ~Platform() = default;
 
-    // Type of the drive at a root path such as "E:\".
-    virtual unsigned DriveType(const std::string& root) = 0;
+    // Whether a volume answers at the root of the drive letter, such as E.
+    virtual bool DriveInUse(char letter) = 0;
 
-    // Short (8.3) form of a path, with the system's contract: on success the
-    // result's length in the system's units; 0 on failure; a number above
-    // bufferSize (the size needed) when the buffer would be too small.
-    virtual unsigned ShortPathName(const std::string& longPath, std::string& shortPath,
-                                   unsigned bufferSize) = 0;
+    // The short (8.3) form of a path; nothing when the system has none (a
+    // volume without 8.3 names, or no such path).
+    virtual std::optional<std::string> ShortPath(const std::string& longPath) = 0;
 
     // Folder of the running executable in long form, without a trailing backslash.
     virtual std::string ProgramFolder() = 0;

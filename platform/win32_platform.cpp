@@ -44,17 +44,23 @@ bool ToConsoleCodePage(const std::string& text, std::string& oem) {
 
 }  // namespace
 
-unsigned Win32Platform::DriveType(const std::string& root) { return GetDriveTypeW(Wide(root).c_str()); }
+bool Win32Platform::DriveInUse(char letter) {
+    const wchar_t root[] = {static_cast<wchar_t>(letter), L':', L'\\', L'\0'};
+    return GetDriveTypeW(root) != DRIVE_NO_ROOT_DIR;
+}
 
-unsigned Win32Platform::ShortPathName(const std::string& longPath, std::string& shortPath,
-                                      unsigned bufferSize) {
-    // Wine makes up a short name for every long one; its tests set this to
-    // see the program on a volume without 8.3 names, as most are today.
-    if (GetEnvironmentVariableW(L"CORVANE_TEST_NO_SHORT_NAMES", nullptr, 0) > 0) return 0;
-    std::wstring buffer(bufferSize, L' ');
-    const DWORD n = GetShortPathNameW(Wide(longPath).c_str(), buffer.data(), bufferSize);
-    if (n > 0 && n <= bufferSize) shortPath = Utf8(std::wstring_view(buffer.data(), n));
-    return n;
+std::optional<std::string> Win32Platform::ShortPath(const std::string& longPath) {
+    if (!shortNames_) return std::nullopt;
+    // A 300-character buffer first; a larger result says the size it needs.
+    const std::wstring path = Wide(longPath);
+    std::wstring buffer(300, L' ');
+    DWORD n = GetShortPathNameW(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n > buffer.size()) {
+        buffer.resize(n);
+        n = GetShortPathNameW(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    }
+    if (n == 0 || n > buffer.size()) return std::nullopt;
+    return Utf8(std::wstring_view(buffer.data(), n));
 }
 
 std::string Win32Platform::ProgramFolder() {

@@ -12,8 +12,11 @@ namespace corvane {
 // The platform seam over the Windows API.
 class Win32Platform : public Platform {
 public:
-    unsigned DriveType(const std::string& root) override;
-    unsigned ShortPathName(const std::string& longPath, std::string& shortPath, unsigned bufferSize) override;
+    // `shortNames`: whether to ask the system for 8.3 names at all.
+    explicit Win32Platform(bool shortNames) : shortNames_(shortNames) {}
+
+    bool DriveInUse(char letter) override;
+    std::optional<std::string> ShortPath(const std::string& longPath) override;
     std::string ProgramFolder() override;
     std::string CurrentFolder() override;
     bool ConsoleCanRead(const std::string& text) override;
@@ -27,6 +30,7 @@ public:
     bool RemoveScript(const std::string& path) override;
 
 private:
+    const bool shortNames_;
     // Scripts created and not yet started, each held open until its console
     // takes the hold over.
     std::map<std::string, UniqueHandle> held_;

@@ -12,7 +12,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    corvane::MainWindow frmMain;
+    // Wine makes up a short name for every long one; its tests set this to
+    // see the program on a volume without 8.3 names, as most are today.
+    const bool shortNames = GetEnvironmentVariableW(L"CORVANE_TEST_NO_SHORT_NAMES", nullptr, 0) == 0;
+    corvane::MainWindow frmMain(shortNames);
     if (!frmMain.Create(instance)) return 1;
     frmMain.Form_Load(corvane::CommandLineTail(corvane::Utf8(GetCommandLineW())));
 

@@ -117,7 +117,6 @@ bool MainWindow::Create(HINSTANCE instance) {
 
     font_.reset(MakeFont(dpi_, FW_NORMAL));
     boldFont_.reset(MakeFont(dpi_, FW_BOLD));
-    faceBrush_.reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
 
     // The controls are made at WM_CREATE; the window is there when this returns.
     return CreateWindowExW(0, kClassName, Wide(layout::kCaption).c_str(), style, x, y, width, height, nullptr,
@@ -269,7 +268,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
             }
             SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            return reinterpret_cast<LRESULT>(faceBrush_.get());
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         }
         case WM_ACTIVATE:
             // Give the focus back to the control that had it when the window

@@ -15,7 +15,8 @@ namespace corvane {
 
 class MainWindow {
 public:
-    MainWindow() = default;
+    // `shortNames`: whether the program asks the system for 8.3 names.
+    explicit MainWindow(bool shortNames) : sys_(shortNames) {}
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
     ~MainWindow();
@@ -52,7 +53,6 @@ private:
     int dpi_ = 96;         // the DPI the window was sized for
     ScopedGdiObj<HFONT> font_;
     ScopedGdiObj<HFONT> boldFont_;
-    ScopedGdiObj<HBRUSH> faceBrush_;
     HWND lastFocus_ = nullptr;
 
     Win32Platform sys_;

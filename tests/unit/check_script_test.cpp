@@ -8,25 +8,31 @@ namespace {
 using Lines = std::vector<std::string>;
 const std::string kRule = "echo " + std::string(75, '-');
 
+ScriptPath T(const char* text) { return ScriptPath::Text(text); }
+ToolCall Tool(const char* folder, const char* arguments, const char* list) {
+    return {T(folder), arguments, T(list)};
+}
+
 TEST(LocalScript, SpellsTheDocumentedExample) {
-    EXPECT_EQ(LocalScript("C:", "C:\\data", "C:\\Tools", "fsum.exe\" -c -jf -w \"x.sfv\""),
+    EXPECT_EQ(LocalScript("C:", T("C:\\data"), Tool("C:\\Tools", "fsum.exe\" -c -jf -w \"", "x.sfv")),
               (Lines{"@echo off", "C:", "cd \"C:\\data\"", "\"C:\\Tools\\fsum.exe\" -c -jf -w \"x.sfv\"",
                      "echo .", "pause"}));
 }
 
 TEST(LocalScript, QuotesAProgramFolderWithSpaces) {
-    const Lines lines =
-        LocalScript("D:", "D:\\sfv sets", "C:\\Program Files\\Corvane", "fsum.exe\" -c \"disc 1.sfv\"");
+    const Lines lines = LocalScript("D:", T("D:\\sfv sets"),
+                                    Tool("C:\\Program Files\\Corvane", "fsum.exe\" -c \"", "disc 1.sfv"));
     EXPECT_EQ(lines[2], "cd \"D:\\sfv sets\"");
     EXPECT_EQ(lines[3], "\"C:\\Program Files\\Corvane\\fsum.exe\" -c \"disc 1.sfv\"");
 }
 
 TEST(LocalScript, ChangesToTheRootOfADrive) {
-    EXPECT_EQ(LocalScript("C:", "C:", "C:\\Tools", "fsum.exe\" -c \"x.sfv\"")[2], "cd \"C:\\\"");
+    EXPECT_EQ(LocalScript("C:", T("C:"), Tool("C:\\Tools", "fsum.exe\" -c \"", "x.sfv"))[2], "cd \"C:\\\"");
 }
 
 TEST(LocalScript, DoublesPercentSignsSoCmdExpandsNothing) {
-    const Lines lines = LocalScript("C:", "C:\\100% done\\%PATH%", "C:\\50%", "fsum.exe\" -c \"%x%.sfv\"");
+    const Lines lines =
+        LocalScript("C:", T("C:\\100% done\\%PATH%"), Tool("C:\\50%", "fsum.exe\" -c \"", "%x%.sfv"));
     EXPECT_EQ(lines[2], "cd \"C:\\100%% done\\%%PATH%%\"");
     EXPECT_EQ(lines[3], "\"C:\\50%%\\fsum.exe\" -c \"%%x%%.sfv\"");
 }
@@ -50,8 +56,8 @@ TEST(SplitNetworkFolder, CutsAtTheFourthBackslash) {
 }
 
 TEST(NetworkScript, SpellsEveryLine) {
-    const Lines lines =
-        NetworkScript({"\\\\nas\\media", "music"}, "E:", "C:\\Tools", "fsum.exe\" -c \"album.sfv\"");
+    const Lines lines = NetworkScript({T("\\\\nas\\media"), T("music")},
+                                      "E:", Tool("C:\\Tools", "fsum.exe\" -c \"", "album.sfv"));
     EXPECT_EQ(lines, (Lines{"@echo off", "echo Creating mapped network folder E: to \\\\nas\\media",
                             "net use E: \\\\nas\\media", "E:", "cd \"music\"",
                             "\"C:\\Tools\\fsum.exe\" -c \"album.sfv\"",
@@ -62,20 +68,21 @@ TEST(NetworkScript, SpellsEveryLine) {
 }
 
 TEST(NetworkScript, RunsInTheRootOfAMappedShare) {
-    EXPECT_EQ(NetworkScript({"\\\\server\\share", ""}, "G:", "C:\\Tools", "fsum.exe\" -c \"x.sfv\"")[4],
+    EXPECT_EQ(NetworkScript({T("\\\\server\\share"), T(""), true},
+                            "G:", Tool("C:\\Tools", "fsum.exe\" -c \"", "x.sfv"))[4],
               "cd \"\\\"");
 }
 
 TEST(NetworkScript, NothingInTheShareNameCanRunACommand) {
-    const Lines lines =
-        NetworkScript({"\\\\srv\\a&b|c<d>e^f(1)%", "x"}, "E:", "C:\\Tools", "fsum.exe\" -c \"x.sfv\"");
+    const Lines lines = NetworkScript({T("\\\\srv\\a&b|c<d>e^f(1)%"), T("x")},
+                                      "E:", Tool("C:\\Tools", "fsum.exe\" -c \"", "x.sfv"));
     EXPECT_EQ(lines[1], "echo Creating mapped network folder E: to \\\\srv\\a^&b^|c^<d^>e^^f^(1^)%%");
     EXPECT_EQ(lines[2], "net use E: \\\\srv\\a^&b^|c^<d^>e^^f^(1^)%%");
 }
 
 TEST(NetworkScript, QuotesAShareNameWithSpaces) {
     const Lines lines =
-        NetworkScript({"\\\\srv\\my share", "x"}, "E:", "C:\\Tools", "fsum.exe\" -c \"x.sfv\"");
+        NetworkScript({T("\\\\srv\\my share"), T("x")}, "E:", Tool("C:\\Tools", "fsum.exe\" -c \"", "x.sfv"));
     EXPECT_EQ(lines[1], "echo Creating mapped network folder E: to \\\\srv\\my share");
     EXPECT_EQ(lines[2], "net use E: \"\\\\srv\\my share\"");
 }

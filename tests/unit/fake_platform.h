@@ -15,10 +15,9 @@ class FakePlatform : public Platform {
 public:
     std::string programFolder = "C:\\Tools";
     std::string currentFolder = "C:\\Users\\me";
-    std::set<char> takenDrives;                      // letters with a volume
-    std::map<std::string, std::string> shortNames;   // long -> short; absent: failure
-    std::map<std::string, unsigned> shortNameNeeds;  // long -> size needed when larger than asked
-    std::string unreadableByConsole;                 // characters the console code page lacks
+    std::set<char> takenDrives;                     // letters with a volume
+    std::map<std::string, std::string> shortNames;  // long -> short; absent: none
+    std::string unreadableByConsole;                // characters the console code page lacks
     std::vector<std::string> userFolders = {"C:\\Users\\me\\AppData\\Local\\Corvane"};
     std::set<std::string> refusingFolders;  // folders that cannot take a file
     std::set<std::string> runningScripts;   // scripts whose console still holds them
@@ -30,21 +29,13 @@ public:
     };
     std::map<std::string, std::vector<std::string>> files;
     std::vector<Started> started;
-    std::vector<unsigned> shortNameBufferSizes;
 
-    unsigned DriveType(const std::string& root) override {
-        return takenDrives.count(root[0]) ? 3u : kDriveNoRootDir;
-    }
+    bool DriveInUse(char letter) override { return takenDrives.count(letter) > 0; }
 
-    unsigned ShortPathName(const std::string& longPath, std::string& shortPath,
-                           unsigned bufferSize) override {
-        shortNameBufferSizes.push_back(bufferSize);
-        auto need = shortNameNeeds.find(longPath);
-        if (need != shortNameNeeds.end() && need->second > bufferSize) return need->second;
-        auto found = shortNames.find(longPath);
-        if (found == shortNames.end()) return 0;
-        shortPath = found->second;
-        return static_cast<unsigned>(shortPath.size());
+    std::optional<std::string> ShortPath(const std::string& longPath) override {
+        const auto found = shortNames.find(longPath);
+        if (found == shortNames.end()) return std::nullopt;
+        return found->second;
     }
 
     std::string ProgramFolder() override { return programFolder; }

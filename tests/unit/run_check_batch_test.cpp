@@ -66,13 +66,6 @@ TEST_F(RunCheckBatchTest, AVolumeWithoutShortNamesGetsTheScriptPathQuoted) {
               std::vector<std::string>{"cmd.exe /d /c \"\"C:\\Program Files\\Corvane\\~temp.bat\"\""});
 }
 
-TEST_F(RunCheckBatchTest, AsksAgainWhenTheShortFormIsLongerThanTheBuffer) {
-    sys.shortNameNeeds[kLongTools] = 420;
-    ASSERT_TRUE(RunCheckBatch(job, sys).started);
-    EXPECT_EQ(job.sBatchFile, std::string(kShortTools) + "\\~temp.bat");
-    EXPECT_EQ(sys.shortNameBufferSizes, (std::vector<unsigned>{300, 420}));
-}
-
 TEST_F(RunCheckBatchTest, NetworkFolderMapsTheFirstFreeLetter) {
     sys.takenDrives = {'E', 'F'};
     job.sFolder = "\\\\server\\share\\dir\\sub";

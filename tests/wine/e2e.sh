@@ -161,8 +161,7 @@ check "sha256sum verifies the list, / for \\" sh -c "cd '$forms' && tr '\\\\' / 
 check "fsum.exe verifies the list it made" grep -qF '6 verified, 0 mismatched, 0 missing, 0 unreadable (SHA-256)' "$top/fsum.log"
 # Redirected by cmd, as a user would: Wine knows no volume for a handle a
 # Unix shell passes in, so there the list could not know its own file.
-(cd "$prog" && "$WINE" cmd /c 'fsum.exe -md5 -d"C:\Corvane Test\forms" * >"C:\Corvane Test\forms\made.md5"' \
-  </dev/null >/dev/null 2>&1)
+(cd "$forms" && WINEPATH="$P" "$WINE" cmd /c 'fsum.exe -md5 * >made.md5' </dev/null >/dev/null 2>&1)
 check "a list made into the folder does not name itself" \
   sh -c "grep -q 'size 0.bin' '$forms/made.md5' && ! grep -q made.md5 '$forms/made.md5'"
 
