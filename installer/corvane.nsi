@@ -3,7 +3,12 @@
 ; lists with any other name, and an uninstaller, for the current user (no administrator rights needed) or,
 ; with /AllUsers, for every user of the machine.
 ;
-;   makensis -DBIN=<folder with Corvane.exe and fsum.exe> -DOUT=<setup.exe> [-DX64] corvane.nsi
+;   makensis -DBIN=<folder with Corvane.exe and fsum.exe> -DOUT=<setup.exe>
+;            -DVERSION=<1.41> -DVERSION_NUMBERS=<1.4.0.1> [-DX64] [-DSIGN=<command>] corvane.nsi
+;
+; scripts/package.sh gives the version as res/version.h makes it, and with a
+; certificate a SIGN command that signs the file it is given, which signs
+; the uninstaller before it is packed and the installer once it is made.
 ;
 ; Command line of the result: /S silent, /D=<folder> where to install,
 ; /AllUsers every user (as administrator).
@@ -13,11 +18,17 @@ Unicode true
   Target amd64-unicode
 !endif
 
-; The name, maker and version come from the one place that holds them.
+; The name and maker come from the one place that holds them, as does the
+; version, which the packaging script passes in.
 !searchparse /file "..\res\version.h" `#define CORVANE_PRODUCT "` PRODUCT `"`
 !searchparse /file "..\res\version.h" `#define CORVANE_PUBLISHER "` PUBLISHER `"`
-!searchparse /file "..\res\version.h" `#define CORVANE_VERSION_SHORT "` VERSION `"`
-!searchparse /file "..\res\version.h" `#define CORVANE_VERSION_NUMBERS ` V1 `, ` V2 `, ` V3 `, ` V4
+!ifndef VERSION
+  !error "VERSION and VERSION_NUMBERS are given by scripts/package.sh"
+!endif
+!ifdef SIGN
+  !uninstfinalize '${SIGN} "%1"' = 0
+  !finalize '${SIGN} "%1"' = 0
+!endif
 
 !include FileFunc.nsh
 !include LogicLib.nsh
@@ -69,11 +80,16 @@ InstallDir ""
 ShowInstDetails show
 ShowUninstDetails show
 
-VIProductVersion "${V1}.${V2}.${V3}.${V4}"
+Icon "..\res\corvane.ico"
+UninstallIcon "..\res\corvane.ico"
+BrandingText "${PRODUCT} ${VERSION}"
+
+VIProductVersion "${VERSION_NUMBERS}"
 VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
 VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} ${VERSION} setup"
 VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
 
 Page directory

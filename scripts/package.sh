@@ -1,25 +1,43 @@
 #!/usr/bin/env bash
-# Packages each Windows release build into build/packages: an installer made
-# with NSIS and a portable zip (the two programs and a short README.txt).
+# Packages each Windows release build into build/packages (or the folder
+# CORVANE_PACKAGES names): an installer made with NSIS and a portable zip (the
+# two programs and a short README.txt), and SHA256SUMS of them all.
 #   Corvane-<version>-setup.exe, Corvane-<version>-portable.zip       32-bit
 #   Corvane-<version>-x64-setup.exe, Corvane-<version>-x64-portable.zip  64-bit
-# Expects the builds in build/win32 and build/win64 (scripts/build.sh).
+# Expects the builds in build/win32 and build/win64, and the native tool in
+# build/native (scripts/build.sh). The same commit packages to the same bytes:
+# every file's time is the commit's (SOURCE_DATE_EPOCH when given), in UTC.
+# With CORVANE_SIGN_PFX and CORVANE_SIGN_PASSWORD_FILE (scripts/sign.sh), the
+# programs, the uninstallers and the installers are signed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-version=$(sed -n 's/^#define CORVANE_VERSION_SHORT "\(.*\)"$/\1/p' "$root/res/version.h")
-out="$root/build/packages"
+version=$(bash "$root/scripts/version.sh" SHORT)
+numbers=$(bash "$root/scripts/version.sh" NUMBERS)
+out=${CORVANE_PACKAGES:-$root/build/packages}
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct)}
+export TZ=UTC
 rm -rf "$out"
 mkdir -p "$out"
 
+sign=()
+if [[ -n "${CORVANE_SIGN_PFX:-}" ]]; then
+  sign=(bash "$root/scripts/sign.sh")
+else
+  echo "package: unsigned (CORVANE_SIGN_PFX names no certificate)"
+fi
+
 for bits in 32 64; do
   suffix=$([[ $bits == 64 ]] && echo -x64 || true)
-  bin="$root/build/win$bits/bin"
-  makensis -V2 -DBIN="$bin" -DOUT="$out/Corvane-$version$suffix-setup.exe" $([[ $bits == 64 ]] && echo -DX64) \
-    "$root/installer/corvane.nsi"
-  portable=$(mktemp -d)
-  cp "$bin/Corvane.exe" "$bin/fsum.exe" "$portable/"
-  sed 's/$/\r/' "$root/installer/README.txt" >"$portable/README.txt"
-  (cd "$portable" && zip -q -X "$out/Corvane-$version$suffix-portable.zip" Corvane.exe fsum.exe README.txt)
-  rm -rf "$portable"
+  stage=$(mktemp -d)
+  cp "$root/build/win$bits/bin/Corvane.exe" "$root/build/win$bits/bin/fsum.exe" "$stage/"
+  sed 's/$/\r/' "$root/installer/README.txt" >"$stage/README.txt"
+  ((${#sign[@]} == 0)) || "${sign[@]}" "$stage/Corvane.exe" "$stage/fsum.exe"
+  touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*
+  makensis -V2 -DBIN="$stage" -DOUT="$out/Corvane-$version$suffix-setup.exe" -DVERSION="$version" \
+    -DVERSION_NUMBERS="$numbers" $([[ $bits == 64 ]] && echo -DX64) \
+    ${sign:+"-DSIGN=${sign[*]}"} "$root/installer/corvane.nsi"
+  (cd "$stage" && zip -q -X "$out/Corvane-$version$suffix-portable.zip" Corvane.exe fsum.exe README.txt)
+  rm -rf "$stage"
 done
+(cd "$out" && touch -d "@$SOURCE_DATE_EPOCH" * && "$root/build/native/bin/fsum" -sha256 '*.exe' '*.zip' >SHA256SUMS)
 echo "package: $(cd "$out" && echo *)"
