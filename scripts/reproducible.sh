@@ -30,14 +30,16 @@ build() {  # the folder to build in
 build "$work/one"
 build "$work/a second folder"
 
-differ=0
+same=0 differ=0
 for file in win32/bin/Corvane.exe win32/bin/fsum.exe win64/bin/Corvane.exe win64/bin/fsum.exe \
   $(cd "$work/one/build" && ls packages/*); do
   if cmp -s "$work/one/build/$file" "$work/a second folder/build/$file"; then
     echo "PASS $file is the same in both builds"
+    same=$((same + 1))
   else
     echo "FAIL $file differs between the builds"
     differ=$((differ + 1))
   fi
 done
+echo "$same passed, $differ failed"
 ((differ == 0))

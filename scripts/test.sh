@@ -2,8 +2,9 @@
 # Every test: the native unit tests and the checksum tool's command line
 # (CTest), then, for each Windows build this host can run (the 64-bit build
 # always, the 32-bit build where the kernel runs 32-bit programs), the Wine
-# end-to-end suite and the installer's. Closes with one "N passed, M failed"
-# line over everything.
+# end-to-end suite and the installer's; then the release: two builds compared,
+# signing, SHA256SUMS. Closes with one "N passed, M failed" line over
+# everything.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/build.sh" || exit 1
@@ -46,6 +47,9 @@ for bits in 32 64; do
     timed "$suite ($bits-bit)" bash "$root/tests/wine/$suite.sh" $bits
   done
 done
+
+# The release's promises, with the Wine build this host runs best.
+timed "release" bash "$root/tests/release.sh" "$([[ $HOST_RUNS_I386 == 1 ]] && echo 32 || echo 64)"
 
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]

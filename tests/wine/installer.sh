@@ -15,7 +15,7 @@ source "$root/tests/wine/wine_env.sh"
 wine_use "$bits"
 source "$root/tests/summary.sh"
 
-version=$(sed -n 's/^#define CORVANE_VERSION_SHORT "\(.*\)"$/\1/p' "$root/res/version.h")
+version=$(bash "$root/scripts/version.sh" SHORT)
 setup="$root/build/packages/Corvane-$version$([[ $bits == 64 ]] && echo -x64)-setup.exe"
 user=$(whoami)
 per_user='C:\users\'"$user"'\AppData\Local\Programs\Corvane'

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# What a release promises: one commit builds twice to the same bytes; with a
+# certificate every program, uninstaller and installer is signed and still
+# runs (a throwaway self-signed certificate made here); SHA256SUMS checks out.
+#   tests/release.sh 32|64   (after scripts/build.sh and scripts/package.sh;
+#                             the Wine build to run the signed programs with)
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bits=${1:?usage: release.sh 32|64}
+source "$root/tests/summary.sh"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+echo "== one commit, two builds"
+bash "$root/scripts/reproducible.sh" >"$work/reproducible.log" 2>&1
+grep -v '^PASS' "$work/reproducible.log"
+add_summary "the two builds" "$work/reproducible.log"
+
+echo "== signed with a throwaway certificate"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/cert.pem" -days 2 \
+  -subj "/CN=Corvane test signing" -addext extendedKeyUsage=codeSigning 2>/dev/null
+echo "a throwaway password" >"$work/password"
+openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/cert.pfx" \
+  -passout "file:$work/password"
+signed="$work/signed"
+CORVANE_SIGN_PFX="$work/cert.pfx" CORVANE_SIGN_PASSWORD_FILE="$work/password" CORVANE_PACKAGES="$signed" \
+  bash "$root/scripts/package.sh" >/dev/null
+verifies() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >/dev/null 2>&1; }
+for zip in "$signed"/*.zip; do
+  unzip -q -o "$zip" -d "$work/${zip##*/}.d"
+  for program in Corvane.exe fsum.exe; do
+    check "${zip##*/}: $program is signed" verifies "$work/${zip##*/}.d/$program"
+  done
+done
+for setup in "$signed"/*.exe; do check "${setup##*/} is signed" verifies "$setup"; done
+
+# The uninstaller is only seen once installed; the signed programs still run.
+export CORVANE_WINEPREFIX="$root/build/wineprefix-release$bits"
+rm -rf "$CORVANE_WINEPREFIX"
+source "$root/tests/wine/wine_env.sh"
+wine_use "$bits"
+setup=$(ls "$signed"/*$([[ $bits == 64 ]] && echo -x64 || echo [0-9])-setup.exe)
+"$WINE" "$setup" /S '/D=C:\Signed' </dev/null >/dev/null 2>&1
+check "the signed installer installs" test -f "$WINE_C/Signed/Corvane.exe"
+check "the uninstaller it wrote is signed" verifies "$WINE_C/Signed/uninstall.exe"
+mkdir -p "$WINE_C/Sample lists"
+cp "$root"/samples/demo/* "$WINE_C/Sample lists/"
+cp "$root/build/win$bits/bin/uidriver.exe" "$WINE_C/"
+"$WINE" "$WINE_C/uidriver.exe" exitfirst 'C:\Signed' '"C:\Sample lists\demo.sfv"' 'FAILED      damaged.txt' \
+  </dev/null >"$work/driver.log" 2>&1
+sed -i 's/\r$//' "$work/driver.log"
+grep -v '^ok  ' "$work/driver.log"
+add_summary "the signed Corvane.exe and fsum.exe under Wine" "$work/driver.log"
+rm -rf "$CORVANE_WINEPREFIX"
+
+echo "== SHA256SUMS"
+cd "$root/build/packages" || exit
+check "SHA256SUMS names every package" test "$(wc -l <SHA256SUMS)" -eq "$(ls ./*.exe ./*.zip | wc -l)"
+check "sha256sum -c SHA256SUMS" sha256sum --quiet -c SHA256SUMS
+check "fsum -c SHA256SUMS" "$root/build/native/bin/fsum" -c SHA256SUMS >/dev/null
+
+echo "$passed passed, $failed failed"
+[[ $failed -eq 0 ]]
