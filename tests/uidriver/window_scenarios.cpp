@@ -182,9 +182,11 @@ void CheckKeyboard(const Program& program) {
     for (const auto& [letter, id] : {std::pair{L's', chkOnlyErrors}, std::pair{L'w', chkBadFormat}}) {
         const std::string name = std::string("Alt+") + static_cast<char>(letter);
         program.PressAccessKey(letter);
-        Check(WaitFor([&] { return program.IsChecked(id); }), name + " ticks its box");
+        // A lambda of C++17 cannot capture a structured binding; a copy it can.
+        const int box = id;
+        Check(WaitFor([&] { return program.IsChecked(box); }), name + " ticks its box");
         program.PressAccessKey(letter);
-        Check(WaitFor([&] { return !program.IsChecked(id); }), name + " clears it again");
+        Check(WaitFor([&] { return !program.IsChecked(box); }), name + " clears it again");
     }
 }
 
