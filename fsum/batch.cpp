@@ -12,6 +12,18 @@ namespace {
 constexpr auto kQuietFor = std::chrono::seconds(1);
 constexpr auto kProgressEvery = std::chrono::milliseconds(250);
 
+// Hashes the opened file; a failure, thrown or said, leaves it Unreadable.
+void HashInto(const InputFile& file, Algorithm algorithm, HashContext& context, Hashed& hashed) {
+    try {
+        hashed.kind = DigestOfFile(file, algorithm, context, hashed.digest, hashed.reason)
+                          ? Hashed::Done
+                          : Hashed::Unreadable;
+    } catch (const std::exception& e) {
+        hashed.kind = Hashed::Unreadable;
+        hashed.reason = e.what();
+    }
+}
+
 }  // namespace
 
 bool BatchHasher::Open(const FileJob& job, InputFile& file, Hashed& hashed) const {
@@ -32,9 +44,7 @@ Hashed BatchHasher::Small(const FileJob& job, bool& large) const {
             large = true;
         } else {
             HashContext alone;
-            hashed.kind = DigestOfFile(file, job.algorithm, alone, hashed.digest, hashed.reason)
-                              ? Hashed::Done
-                              : Hashed::Unreadable;
+            HashInto(file, job.algorithm, alone, hashed);
         }
     } catch (const std::exception& e) {
         hashed.kind = Hashed::Unreadable;
@@ -59,14 +69,7 @@ Hashed BatchHasher::Large(std::size_t index, const FileJob& job, BatchObserver& 
         observer.Progress(index, file.Size(), context.done,
                           std::chrono::duration<double>(now - start).count());
     };
-    try {
-        hashed.kind = DigestOfFile(file, job.algorithm, context, hashed.digest, hashed.reason)
-                          ? Hashed::Done
-                          : Hashed::Unreadable;
-    } catch (const std::exception& e) {
-        hashed.kind = Hashed::Unreadable;
-        hashed.reason = e.what();
-    }
+    HashInto(file, job.algorithm, context, hashed);
     return hashed;
 }
 

@@ -23,7 +23,10 @@ const char kShrank[] = "The file became shorter while it was read.";
 // would fetch every byte from memory a second time.
 constexpr std::size_t kPiece = 256 * 1024;
 
-// Fills the buffer from offset to its end or the end of the file.
+// Fills the buffer from offset to its end or the end of the file. A short
+// read at the size the system reported is the end (no read more to see 0);
+// a file that says 0 and holds text, as in /proc, is read until a read finds
+// nothing.
 long long ReadBlock(const ByteSource& file, std::uint64_t offset, unsigned char* buffer, std::size_t size,
                     std::string& error) {
     std::size_t got = 0;
@@ -32,6 +35,7 @@ long long ReadBlock(const ByteSource& file, std::uint64_t offset, unsigned char*
         if (n < 0) return -1;
         if (n == 0) break;
         got += static_cast<std::size_t>(n);
+        if (file.Size() > 0 && offset + got >= file.Size()) break;
     }
     return static_cast<long long>(got);
 }

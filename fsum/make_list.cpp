@@ -121,7 +121,11 @@ private:
 
     void Told(std::size_t index, const Hashed& hashed) override {
         ++position_;
-        const std::string& name = names_[index];
+        std::string& name = names_[index];
+        // In an .sfv list a ; at the start makes a comment; the same file
+        // named from "." is a line.
+        if (options_.algorithm == Algorithm::Crc32 && name.front() == ';')
+            name = std::string(".") + kSeparator + name;
         switch (hashed.kind) {
             case Hashed::Done:
                 if (const auto line =

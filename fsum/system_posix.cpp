@@ -108,8 +108,9 @@ bool InputFile::Open(const std::string& path, bool& missing, std::string& error)
         close(fd);
         return false;
     }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    // O_NONBLOCK stays: it changes nothing for a regular file. Read-ahead
+    // pays only for a file longer than one read.
+    if (info.st_size > static_cast<off_t>(kBlock)) posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     fd_ = fd;
     size_ = static_cast<std::uint64_t>(info.st_size);
     identity_ = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), true};

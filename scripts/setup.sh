@@ -10,7 +10,7 @@ source "$root/scripts/host.sh"
 packages=(
   cmake g++ clang make pkg-config libgtest-dev zlib1g-dev libssl-dev dpkg-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
-  wine64 fonts-wine xvfb xauth imagemagick rhash nsis zip unzip osslsigncode openssl
+  wine64 fonts-wine xvfb xauth imagemagick rhash cksfv nsis zip unzip osslsigncode openssl
 )
 if [[ $HOST_RUNS_I386 == 1 ]]; then
   packages+=(wine32:i386)

@@ -179,28 +179,41 @@ printf 'end' >>"$work/five.bin"
 check "a 5 GiB file's SHA-256 equals sha256sum's" test $? -eq 0
 rm "$work/five.bin"
 
-# Lists made by the tool, read by the tools a user would check them with.
+# Lists made by the tool, read back by it and by the tools a user would
+# check them with, over names with spaces, accents, CJK, a leading space, a
+# ;, a backslash and a line break.
 mkdir -p "$work/make/sub/deeper" && cd "$work/make" || exit
-printf 'one' >a.bin && printf 'two' >B.txt && printf 'three' >sub/c.bin && printf 'four' >'sub/deeper/back\slash.bin'
+for name in a.bin B.txt 'with space.bin' café.txt 日本.bin ' leading.bin' ';semi.bin' sub/c.bin \
+  'sub/deeper/back\slash.bin' $'sub/new\nline.txt'; do
+  printf '%s' "$name" >"$name"
+done
 mkfifo sub/pipe
-for row in "-sha256|sha256sum -c" "-md5|md5sum -c" "-sha1 -bsd|sha1sum -c" "-sha512 -bsd|sha512sum -c"; do
+for row in "-sha256|sha256sum" "-md5|md5sum" "-sha1 -bsd|sha1sum" "-sha384|sha384sum" "-sha512 -bsd|sha512sum"; do
   IFS='|' read -r switches checker <<<"$row"
   "$fsum" $switches -r '*' >list.txt 2>"$work/err"
   check "fsum $switches -r makes a list with status 0" test $? -eq 0
-  check "fsum $switches: $checker verifies it" $checker list.txt
+  check "fsum $switches: fsum -c verifies all 10" grep -q '^10 verified, 0 mismatched' <("$fsum" -c list.txt)
+  check "fsum $switches: $checker -c --strict verifies it" $checker -c --strict --quiet list.txt
   check "fsum $switches: the list does not name itself" test "$(grep -c list.txt list.txt)" -eq 0
 done
 check "the list names no FIFO" test "$(grep -c pipe list.txt)" -eq 0
-# An .sfv line has no escape: a POSIX name with \ in it is left out.
-"$fsum" -r '*' >list.txt 2>"$work/err"
-check "an .sfv name that cannot be written exits with 1" test $? -eq 1
-check "and is named" grep -qF '"sub/deeper/back\slash.bin" has a name' "$work/err"
-check "rhash verifies the rest" rhash --crc32 -c list.txt
 rm list.txt
+# An .sfv line has no escape: POSIX names with \ or a line break are left out;
+# a name that begins with ; is written after ./ so that it is no comment.
+"$fsum" -r '*' >list.sfv 2>"$work/err"
+check "an .sfv name that cannot be written exits with 1" test $? -eq 1
+check "and each is named" test "$(grep -c 'has a name no line' "$work/err")" -eq 2
+check "fsum -c verifies the other 8" grep -q '^8 verified, 0 mismatched, 0 missing' <("$fsum" -c list.sfv)
+check "cksfv verifies them" cksfv -q -f list.sfv
+# rhash 1.4.3 drops the leading space of a name in an .sfv list.
+check "rhash verifies them, the leading space aside" \
+  test "$(rhash --crc32 -c list.sfv 2>&1 | grep -c 'OK *$')" -eq 7
+rm list.sfv
 check "two runs give the same lines" cmp -s <("$fsum" -sha1 -r '*') <("$fsum" -sha1 -r '*')
 check "names are in byte order, subfolders where they fall" \
-  test "$("$fsum" -md5 -r '*' | sed 's/^[^ ]*  //' | tr '\n' ' ')" = 'B.txt a.bin sub/c.bin sub/deeper/back\\slash.bin '
-check "a folder named outright is walked" test "$("$fsum" -md5 sub | wc -l)" -eq 2
+  test "$("$fsum" -md5 -r '*.bin' | sed 's/^\\\?[^ ]*  //' | tr '\n' '|')" = \
+  ' leading.bin|;semi.bin|a.bin|sub/c.bin|sub/deeper/back\\slash.bin|with space.bin|日本.bin|'
+check "a folder named outright is walked" test "$("$fsum" -md5 sub | wc -l)" -eq 3
 check "-d names files from that folder" grep -q '  c.bin$' <("$fsum" -sha1 -d"$work/make/sub" '*.bin')
 "$fsum" -md5 '*.zip' '*.bin' >"$work/out" 2>"$work/err"
 check "a mask that matches nothing exits with 2" test $? -eq 2

@@ -159,6 +159,9 @@ check "*.bin matches sub\\Deep.BIN" grep -qF '  sub\Deep.BIN' "$forms/made.sha25
 check "sha256sum verifies the list, / for \\" sh -c "cd '$forms' && tr '\\\\' / <made.sha256 | sha256sum -c --quiet -"
 "$WINE" "$prog/fsum.exe" -c "C:\\Corvane Test\\forms\\made.sha256" </dev/null >"$top/fsum.log" 2>&1
 check "fsum.exe verifies the list it made" grep -qF '6 verified, 0 mismatched, 0 missing, 0 unreadable (SHA-256)' "$top/fsum.log"
+"$WINE" "$prog/fsum.exe" -crc32 '-dC:\Corvane Test\forms' 'SIZE ?.BIN' </dev/null >"$top/made.sfv" 2>/dev/null
+check "-d and ?: SIZE ?.BIN names the two files of one-character size" \
+  test "$(grep -c '^size [01]\.bin [0-9A-F]\{8\}' "$top/made.sfv")" -eq 2
 # Redirected by cmd, as a user would: Wine knows no volume for a handle a
 # Unix shell passes in, so there the list could not know its own file.
 (cd "$forms" && WINEPATH="$P" "$WINE" cmd /c 'fsum.exe -md5 * >made.md5' </dev/null >/dev/null 2>&1)
