@@ -164,63 +164,80 @@ bool HashAlone(const ByteSource& file, Hasher& hasher, HashContext& context, std
     }
 }
 
-// A digest hashed on this thread while a helper reads ahead into a ring of
-// pieces: neither waits for the other while there is work for both.
-bool HashReadAhead(const ByteSource& file, Hasher& hasher, HashContext& context, std::string& error) {
-    constexpr std::size_t kSlots = 4;
-    struct Slot {
-        std::unique_ptr<unsigned char[]> bytes{new unsigned char[kPiece]};
-        std::size_t filled = 0;
-        bool full = false, last = false;
-    };
-    Slot slots[kSlots];
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool failed = false;
-    std::string readError;
-
-    const auto read = [&] {
+// A ring of pieces that a reader fills while a hasher empties it: neither
+// waits for the other while there is work for both.
+class ReadAheadRing {
+public:
+    // The reader: the file from its start into the ring, to its end.
+    void Fill(const ByteSource& file) {
         std::uint64_t offset = 0;
         for (std::size_t i = 0;; i = (i + 1) % kSlots) {
-            Slot& slot = slots[i];
-            {
-                std::unique_lock<std::mutex> lock(mutex);
-                changed.wait(lock, [&] { return !slot.full; });
-            }
+            Slot& slot = slots_[i];
+            WaitUntil([&] { return !slot.full; });
             std::string reason;
             const long long got = ReadBlock(file, offset, slot.bytes.get(), kPiece, reason);
-            std::lock_guard<std::mutex> lock(mutex);
+            std::lock_guard<std::mutex> lock(mutex_);
             if (got < 0) {
-                failed = true, readError = reason, slot.filled = 0;
+                failed_ = true, error_ = reason, slot.filled = 0;
             } else {
                 slot.filled = static_cast<std::size_t>(got);
                 offset += slot.filled;
             }
             slot.last = got < static_cast<long long>(kPiece);
             slot.full = true;
-            changed.notify_all();
+            changed_.notify_all();
             if (slot.last) return;
         }
-    };
-    const auto hash = [&] {
+    }
+
+    // The hasher: every piece in turn, until the last.
+    void Drain(Hasher& hasher, HashContext& context) {
         for (std::size_t i = 0;; i = (i + 1) % kSlots) {
-            Slot& slot = slots[i];
-            {
-                std::unique_lock<std::mutex> lock(mutex);
-                changed.wait(lock, [&] { return slot.full; });
-            }
+            Slot& slot = slots_[i];
+            WaitUntil([&] { return slot.full; });
             hasher.Update(slot.bytes.get(), slot.filled);
             context.done += slot.filled;
             if (context.tick) context.tick();
-            std::lock_guard<std::mutex> lock(mutex);
+            std::lock_guard<std::mutex> lock(mutex_);
             slot.full = false;
-            changed.notify_all();
+            changed_.notify_all();
             if (slot.last) return;
         }
+    }
+
+    // After both: whether the file was read whole, and if not, why.
+    bool Read(std::string& error) const {
+        if (failed_) error = error_;
+        return !failed_;
+    }
+
+private:
+    static constexpr std::size_t kSlots = 4;
+    struct Slot {
+        std::unique_ptr<unsigned char[]> bytes{new unsigned char[kPiece]};
+        std::size_t filled = 0;
+        bool full = false, last = false;
     };
-    context.workers->Run(2, [&](unsigned thread) { thread == 0 ? hash() : read(); });
-    if (failed) error = readError;
-    return !failed;
+
+    template <typename Ready>
+    void WaitUntil(Ready ready) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, ready);
+    }
+
+    Slot slots_[kSlots];
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool failed_ = false;
+    std::string error_;
+};
+
+// A digest hashed on this thread while a helper reads ahead.
+bool HashReadAhead(const ByteSource& file, Hasher& hasher, HashContext& context, std::string& error) {
+    ReadAheadRing ring;
+    context.workers->Run(
+        2, [&](unsigned thread) { thread == 0 ? ring.Drain(hasher, context) : ring.Fill(file); });
+    return ring.Read(error);
 }
 
 }  // namespace
