@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -99,6 +100,9 @@ FolderEntry::Kind KindOf(const std::string& path);
 // A name as the system compares names: Windows ignores case, POSIX systems
 // do not.
 std::string FoldCase(std::string_view name);
+
+// The local time of a moment (each system has its own thread-safe call).
+std::tm LocalTime(std::time_t moment);
 
 // The name in the folder (an absolute name stands as it is).
 std::string JoinPath(const std::string& folder, const std::string& name);

@@ -177,6 +177,12 @@ bool ReadFolder(const std::string& folder, std::vector<FolderEntry>& entries, st
 
 std::string FoldCase(std::string_view name) { return std::string(name); }
 
+std::tm LocalTime(std::time_t moment) {
+    std::tm local{};
+    localtime_r(&moment, &local);
+    return local;
+}
+
 std::string JoinPath(const std::string& folder, const std::string& name) {
     return paths::PosixEntryPath(folder, name, true);
 }

@@ -253,6 +253,12 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     return paths::WindowsEntryPath(folder, name);
 }
 
+std::tm LocalTime(std::time_t moment) {
+    std::tm local{};
+    localtime_s(&local, &moment);
+    return local;
+}
+
 std::string AnsiToUtf8(std::string_view bytes) {
     if (bytes.empty()) return {};
     const int size = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
