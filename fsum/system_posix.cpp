@@ -16,6 +16,11 @@
 namespace fsum {
 namespace {
 
+// How the system knows the file: its device and inode.
+FileIdentity IdentityOf(const struct stat& info) {
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), true};
+}
+
 bool WriteAll(int fd, std::string_view text) {
     while (!text.empty()) {
         const ssize_t n = write(fd, text.data(), text.size());
@@ -113,7 +118,7 @@ bool InputFile::Open(const std::string& path, bool& missing, std::string& error)
     if (info.st_size > static_cast<off_t>(kBlock)) posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     fd_ = fd;
     size_ = static_cast<std::uint64_t>(info.st_size);
-    identity_ = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), true};
+    identity_ = IdentityOf(info);
     return true;
 }
 
@@ -135,7 +140,7 @@ bool ErrorIsConsole() { return isatty(STDERR_FILENO) == 1; }
 FileIdentity OutputIdentity() {
     struct stat info {};
     if (fstat(STDOUT_FILENO, &info) != 0 || !S_ISREG(info.st_mode)) return {};
-    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), true};
+    return IdentityOf(info);
 }
 
 FolderEntry::Kind KindOf(const std::string& path) {

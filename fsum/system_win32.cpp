@@ -45,6 +45,11 @@ std::wstring LongPathForm(const std::wstring& path) {
     return Wide(paths::WindowsLongForm(Utf8(full)));
 }
 
+// How the system knows the file: its volume's serial number and its index.
+FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    return {info.dwVolumeSerialNumber, std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow, true};
+}
+
 // An event of this thread's own for the reads it waits on.
 HANDLE ThreadEvent() {
     thread_local const UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
@@ -151,8 +156,7 @@ bool InputFile::Open(const std::string& path, bool& missing, std::string& error)
         return false;
     }
     size_ = std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
-    identity_ = {info.dwVolumeSerialNumber, std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow,
-                 true};
+    identity_ = IdentityOf(info);
     file_ = std::move(file);
     return true;
 }
@@ -196,7 +200,7 @@ FileIdentity OutputIdentity() {
     const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     BY_HANDLE_FILE_INFORMATION info{};
     if (GetFileType(out) != FILE_TYPE_DISK || !GetFileInformationByHandle(out, &info)) return {};
-    return {info.dwVolumeSerialNumber, std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow, true};
+    return IdentityOf(info);
 }
 
 namespace {

@@ -1,14 +1,10 @@
 #include "verify.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <deque>
 #include <limits>
 #include <memory>
-#include <system_error>
-#include <thread>
 
 #include "batch.h"
 #include "list_forms.h"

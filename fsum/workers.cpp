@@ -33,7 +33,7 @@ Workers::~Workers() {
     for (std::thread& helper : helpers_) helper.join();
 }
 
-unsigned Workers::Run(unsigned wanted, const std::function<void(unsigned)>& work) {
+void Workers::Run(unsigned wanted, const std::function<void(unsigned)>& work) {
     const unsigned n = std::max(1u, std::min(wanted, size()));
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -52,7 +52,6 @@ unsigned Workers::Run(unsigned wanted, const std::function<void(unsigned)>& work
     changed_.wait(lock, [&] { return busy_ == 0; });
     work_ = nullptr;
     if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
-    return n;
 }
 
 void Workers::Failed(std::exception_ptr failure) {

@@ -32,10 +32,10 @@ public:
     unsigned size() const { return static_cast<unsigned>(helpers_.size()) + 1; }
 
     // Calls work(0) on this thread and work(1) ... work(n - 1) on helpers, all
-    // at once, n the smaller of `wanted` and size(); returns n when every
+    // at once, n the smaller of `wanted` and size(); returns when every
     // call has returned, or throws what the first call to fail threw. Not to
     // be called from inside work.
-    unsigned Run(unsigned wanted, const std::function<void(unsigned)>& work);
+    void Run(unsigned wanted, const std::function<void(unsigned)>& work);
 
 private:
     void Serve(unsigned index);

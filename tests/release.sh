@@ -43,14 +43,8 @@ setup=$(ls "$signed"/*$([[ $bits == 64 ]] && echo -x64 || echo [0-9])-setup.exe)
 "$WINE" "$setup" /S '/D=C:\Signed' </dev/null >/dev/null 2>&1
 check "the signed installer installs" test -f "$WINE_C/Signed/Corvane.exe"
 check "the uninstaller it wrote is signed" verifies "$WINE_C/Signed/uninstall.exe"
-mkdir -p "$WINE_C/Sample lists"
-cp "$root"/samples/demo/* "$WINE_C/Sample lists/"
-cp "$root/build/win$bits/bin/uidriver.exe" "$WINE_C/"
-"$WINE" "$WINE_C/uidriver.exe" exitfirst 'C:\Signed' '"C:\Sample lists\demo.sfv"' 'FAILED      damaged.txt' \
-  </dev/null >"$work/driver.log" 2>&1
-sed -i 's/\r$//' "$work/driver.log"
-grep -v '^ok  ' "$work/driver.log"
-add_summary "the signed Corvane.exe and fsum.exe under Wine" "$work/driver.log"
+sample_driver "the signed Corvane.exe and fsum.exe under Wine" "$bits" \
+  exitfirst 'C:\Signed' '"C:\Sample lists\demo.sfv"' 'FAILED      damaged.txt'
 rm -rf "$CORVANE_WINEPREFIX"
 
 echo "== SHA256SUMS"

@@ -121,14 +121,7 @@ in_program_files() { [[ "$all_users" == 'C:\Program Files'*'\Corvane' ]]; }
 check "it goes to Program Files" in_program_files
 check "its association is under HKLM" \
   is "$(reg_value "HKLM\\$classes\\Corvane.sfv\\shell\\open\\command" "")" "\"$all_users\\Corvane.exe\" \"%1\""
-mkdir -p "$WINE_C/Sample lists"
-cp "$root"/samples/demo/* "$WINE_C/Sample lists/"
-cp "$root/build/win$bits/bin/uidriver.exe" "$WINE_C/"
-"$WINE" "$WINE_C/uidriver.exe" shellopen 'C:\Sample lists\demo.sfv' 'FAILED      damaged.txt' \
-  </dev/null >"$WINE_C/driver.log" 2>&1
-sed -i 's/\r$//' "$WINE_C/driver.log"
-grep -v '^ok  ' "$WINE_C/driver.log"
-add_summary "the driver" "$WINE_C/driver.log"
+sample_driver "the driver" "$bits" shellopen 'C:\Sample lists\demo.sfv' 'FAILED      damaged.txt'
 uninstall_from "$all_users"
 check "the all-users uninstall removes the folder" test ! -e "$(unix_path "$all_users")"
 check "and its keys" test -z "$(reg_value "HKLM\\$uninstall" InstallLocation)"

@@ -32,6 +32,21 @@ wine_use() {  # 32 or 64: the loader that runs that build
   export WINELOADER=$WINE
 }
 
+# Runs the test driver of a build with the demo lists in C:\Sample lists,
+# shows the checks that did not pass and adds its summary (tests/summary.sh).
+#   sample_driver WHAT BITS DRIVER-ARGUMENTS...
+sample_driver() {
+  local what=$1 bits=$2 log="$WINE_C/driver.log"
+  shift 2
+  mkdir -p "$WINE_C/Sample lists"
+  cp "$root"/samples/demo/* "$WINE_C/Sample lists/"
+  cp "$root/build/win$bits/bin/uidriver.exe" "$WINE_C/"
+  "$WINE" "$WINE_C/uidriver.exe" "$@" </dev/null >"$log" 2>&1
+  sed -i 's/\r$//' "$log"
+  grep -v '^ok  ' "$log"
+  add_summary "$what" "$log"
+}
+
 # A 64-bit prefix, which also runs 32-bit programs where wine32 is installed;
 # named for what it can run, so one made on the other kind of host is not reused.
 export WINEARCH=win64
