@@ -1,18 +1,21 @@
 #!/usr/bin/env bash
 # The demo: Corvane.exe opens the bundled sample list (an intact, a damaged
 # and a missing file) exactly as the shell opens an .sfv file, with the real
-# checksum tool beside it. It runs the 32-bit build where this host runs
-# 32-bit programs, else the 64-bit build, and says which. With a display you
+# checksum tool beside it. It runs the 32-bit build wherever this host can run
+# 32-bit programs (natively or under qemu-i386), else the 64-bit build, and
+# says which. With a display you
 # see the window and the console (press a key in the console, then Exit).
 # Without one it runs under Xvfb, saves screenshots of both and ends by itself.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-echo "demo: building (the first run also installs what is missing)"
-bash "$root/scripts/build.sh" >/dev/null
+if [[ -z "${CORVANE_IN_I386_NAMESPACE:-}" ]]; then
+  echo "demo: building (the first run also installs what is missing)"
+  bash "$root/scripts/build.sh" >/dev/null
+fi
 source "$root/tests/wine/wine_env.sh"
 if [[ $HOST_RUNS_I386 == 1 ]]; then
   bits=32
-  echo "demo: running the 32-bit build (build/win32)"
+  echo "demo: running the 32-bit build (build/win32)${HOST_I386_NOTE:+ $HOST_I386_NOTE}"
 else
   bits=64
   echo "demo: running the 64-bit build (build/win64): $HOST_WHY_NOT_I386"

@@ -19,24 +19,7 @@ pins=(
 
 compgen -G "$deps/libdeflate-*/lib/crc32.c" >/dev/null && exit 0
 
-# The first Debian archive this machine's sources name (deb822 stanzas or
-# one-line entries), without its security or update suites.
-debian_mirror() {
-  {
-    cat /etc/apt/sources.list.d/*.sources 2>/dev/null | awk '
-      /^URIs:/ { uri = $2 } /^Suites:/ { suites = $0 }
-      /^$/ { if (uri && suites !~ /-security/) print uri; uri = ""; suites = "" }
-      END { if (uri && suites !~ /-security/) print uri }'
-    cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
-      awk '$1 == "deb" && !/-security/ { for (i = 2; i <= NF; i++) if ($i ~ /:\/\//) { print $i; break } }'
-  } | head -n1
-}
-
-mirror=$(debian_mirror || true)  # a missing sources file is no error
-if [[ -z "$mirror" ]]; then
-  echo "setup: no Debian archive in this machine's apt sources to fetch libdeflate's source from" >&2
-  exit 1
-fi
+source "$root/scripts/debian.sh"
 mkdir -p "$deps"
 first=1
 for pin in "${pins[@]}"; do
@@ -47,13 +30,11 @@ for pin in "${pins[@]}"; do
   fi
   first=0
   echo "setup: fetching libdeflate $version's source"
-  if /usr/lib/apt/apt-helper download-file "${mirror%/}/pool/main/libd/libdeflate/$name" "$deps/$name" \
-    "SHA256:$sha" >"$deps/fetch.log" 2>&1; then
+  if debian_fetch "main/libd/libdeflate/$name" "$deps/$name" "$sha" "$deps/fetch.log"; then
     tar -xzf "$deps/$name" -C "$deps"
     exit 0
   fi
-  rm -f "$deps/$name.FAILED"
-  echo "setup: libdeflate $version's source could not be had: $(sed -n 's/^E: Failed to fetch [^ ]* *//p' "$deps/fetch.log" | head -n1)"
+  echo "setup: libdeflate $version's source could not be had: $(debian_fetch_error "$deps/fetch.log")"
 done
 echo "setup: no accepted libdeflate source could be fetched" >&2
 exit 1

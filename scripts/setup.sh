@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
 # Brings a Debian 12 machine to everything the build, the demo and the tests need.
 # Idempotent: installs only what is missing, so the README commands can call it every time.
-# 64-bit Wine always; 32-bit Wine (i386 multiarch) only where the kernel runs i386 code.
+# 64-bit Wine always; 32-bit Wine and the 32-bit native libraries (i386
+# multiarch) wherever 32-bit programs can run: natively, or under qemu-i386
+# where the kernel runs no 32-bit code (scripts/qemu.sh, scripts/host.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/host.sh"
 [[ $EUID -eq 0 ]] || SUDO=sudo
+if [[ $HOST_I386 == none && "${CORVANE_64BIT_ONLY:-0}" != 1 ]]; then
+  bash "$root/scripts/qemu.sh"
+  host_find_i386
+  [[ $HOST_I386 == none ]] && echo "setup: the 32-bit programs cannot run here: $HOST_WHY_NOT_I386"
+fi
 
 packages=(
   cmake g++ clang make pkg-config libgtest-dev zlib1g-dev libssl-dev dpkg-dev
@@ -13,7 +20,7 @@ packages=(
   wine64 fonts-wine xvfb xauth imagemagick rhash cksfv nsis zip unzip osslsigncode openssl
 )
 if [[ $HOST_RUNS_I386 == 1 ]]; then
-  packages+=(wine32:i386)
+  packages+=(wine32:i386 g++-multilib libgtest-dev:i386 zlib1g-dev:i386 libssl-dev:i386)
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     echo "setup: adding the i386 architecture for 32-bit Wine"
     ${SUDO:-} dpkg --add-architecture i386

@@ -106,12 +106,22 @@ wait $writer 2>/dev/null
 
 # Memory stays the same for any list: 30 million bad lines, and 3 million
 # under -w, whose warnings wait for no entry.
-peak_kb() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -n1; }
+# Under the emulator the peak would be the emulator's own: memory is
+# measured natively only.
+under_16mb() {  # what, then the command
+  if [[ -n "${CORVANE_IN_I386_NAMESPACE:-}" ]]; then
+    echo "skip $1: memory is not measured under qemu-i386"
+    return
+  fi
+  local peak
+  peak=$(/usr/bin/time -f %M "${@:2}" 2>&1 >/dev/null | tail -n1)
+  check "$1" test "$peak" -lt 16384
+}
 yes x | head -n 30000000 >"$work/bad.sfv"
-check "30 million bad lines take under 16 MB" test "$(peak_kb "$fsum" -c "$work/bad.sfv")" -lt 16384
+under_16mb "30 million bad lines take under 16 MB" "$fsum" -c "$work/bad.sfv"
 head -n 3000000 "$work/bad.sfv" >"$work/bad-w.sfv"
 cat "$work/a.sfv" >>"$work/bad-w.sfv"
-check "3 million warnings take under 16 MB" test "$(peak_kb "$fsum" -w -c "$work/bad-w.sfv")" -lt 16384
+under_16mb "3 million warnings take under 16 MB" "$fsum" -w -c "$work/bad-w.sfv"
 rm "$work/bad.sfv" "$work/bad-w.sfv"
 
 # A low limit on open files: every entry of a long list of one 9 MiB file
@@ -227,7 +237,7 @@ check "a list that cannot be written exits with 2" test $? -eq 2
 "$fsum" -bsd '*' >/dev/null 2>&1
 check "-bsd with CRC-32 is a usage error" test $? -eq 2
 mkdir many && (cd many && seq 20000 | xargs touch)
-check "a list of 20,000 files takes under 16 MB" test "$(peak_kb "$fsum" -sha1 -dmany '*')" -lt 16384
+under_16mb "a list of 20,000 files takes under 16 MB" "$fsum" -sha1 -dmany '*'
 cd "$work" || exit
 
 echo "$passed passed, $failed failed"

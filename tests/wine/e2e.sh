@@ -23,8 +23,11 @@ cp "$bin/Corvane.exe" "$bin/fsum.exe" "$prog/"
 cp "$bin/Corvane.exe" "$top/No Tool/"
 cp "$bin/Corvane.exe" "$bin/fsum.exe" "$readonly_dir/"
 readonly_ok=0
+# The remount keeps the flags the file system came with (nosuid, relatime,
+# ...): in a user namespace (the emulated 32-bit run) those are locked.
+flags=$(findmnt -no VFS-OPTIONS -T "$readonly_dir" | sed -E 's/(^|,)rw(,|$)/\1ro\2/')
 mount --bind "$readonly_dir" "$readonly_dir" 2>/dev/null &&
-  mount -o remount,ro,bind "$readonly_dir" 2>/dev/null && readonly_ok=1
+  mount -o "remount,bind,$flags" "$readonly_dir" 2>/dev/null && readonly_ok=1
 cp "$root"/samples/demo/* "$top/sfv data/"
 # A second list, whose report names a file of its own.
 cp "$root/samples/demo/intact.txt" "$top/second/second.txt"

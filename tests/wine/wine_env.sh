@@ -10,6 +10,12 @@
 # on this side), HEADLESS (1 or 0), and HOST_RUNS_I386 (see scripts/host.sh).
 
 source "$root/scripts/host.sh"
+# Where the 32-bit programs run under the emulator, the whole script runs in
+# the namespace that hands them to it (both builds, so that one prefix serves).
+if [[ $HOST_I386 == emulated && -z "${CORVANE_IN_I386_NAMESPACE:-}" ]]; then
+  i386_run bash "$0" "$@"
+  exit
+fi
 
 wine_binary() {  # package, then the file name its loader or server has
   dpkg -L "$1" 2>/dev/null | grep -m1 "/wine/$2\$" || true
