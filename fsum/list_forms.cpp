@@ -10,9 +10,14 @@ namespace {
 
 using corvane::texts::IsBlank;
 
-bool HasControl(std::string_view name) {
-    return std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+// A control character other than a tab, which GNU and BSD names may hold.
+bool HasControl(std::string_view name, bool tabs = false) {
+    return std::any_of(name.begin(), name.end(), [tabs](char c) {
+        return static_cast<unsigned char>(c) < 0x20 && !(tabs && c == '\t');
+    });
 }
+
+bool AllBlank(std::string_view text) { return text.find_first_not_of(" \t") == std::string_view::npos; }
 
 // "name CRC": the CRC is the last blank-separated word; leading spaces, runs
 // of spaces, ';' and hex-looking words inside a name are the name's own.
@@ -23,7 +28,7 @@ LineKind ParseSfv(std::string_view line, Entry& entry) {
     if (!crc) return LineKind::Bad;
     std::string_view name = line.substr(0, lastBlank);
     while (!name.empty() && IsBlank(name.back())) name.remove_suffix(1);
-    if (name.find_first_not_of(' ') == std::string_view::npos || HasControl(name)) return LineKind::Bad;
+    if (AllBlank(name) || HasControl(name)) return LineKind::Bad;
     entry.name = std::string(name);
     entry.escaped = false;
     entry.algorithm = Algorithm::Crc32;
@@ -61,7 +66,7 @@ std::optional<std::string> Unescape(std::string_view name) {
 // The name of a GNU or BSD line, unescaped when the line began with \.
 LineKind TakeName(std::string_view name, bool escaped, Entry& entry) {
     std::optional<std::string> plain = escaped ? Unescape(name) : std::string(name);
-    if (!plain || plain->empty() || (!escaped && HasControl(*plain))) return LineKind::Bad;
+    if (!plain || AllBlank(*plain) || (!escaped && HasControl(*plain, true))) return LineKind::Bad;
     entry.name = std::move(*plain);
     entry.escaped = escaped;
     return LineKind::Entry;
@@ -83,20 +88,21 @@ std::optional<LineKind> ParseBsd(std::string_view line, bool escaped, Entry& ent
     return TakeName(line.substr(open + 2, close - open - 2), escaped, entry);
 }
 
-// "digest  name" or "digest *name"; nothing when the line does not begin
-// with hexadecimal digits and the separator.
+// "digest  name", "digest *name", or as coreutils also reads it, "digest
+// name" (one blank, which may be a tab); nothing when the line does not begin
+// with hexadecimal digits and a blank.
 std::optional<LineKind> ParseGnu(std::string_view line, bool escaped, const ListForm& form, Entry& entry) {
     const std::size_t digits = std::min(line.find_first_not_of("0123456789abcdefABCDEF"), line.size());
-    if (digits == 0 || line.size() < digits + 3 || line[digits] != ' ' ||
-        (line[digits + 1] != ' ' && line[digits + 1] != '*')) {
-        return std::nullopt;
-    }
+    if (digits == 0 || line.size() < digits + 2 || !IsBlank(line[digits])) return std::nullopt;
+    std::size_t name = digits + 1;
+    // The second character of the separator: a space, or * for binary mode.
+    if (line.size() > name + 1 && (line[name] == ' ' || line[name] == '*')) ++name;
     const std::optional<Algorithm> algorithm = form.algorithm ? form.algorithm : FromHexLength(digits);
     const std::optional<Digest> digest = FromHex(line.substr(0, digits));
     if (!algorithm || !digest || digest->size != DigestSize(*algorithm)) return LineKind::Bad;
     entry.algorithm = *algorithm;
     entry.expected = *digest;
-    return TakeName(line.substr(digits + 2), escaped, entry);
+    return TakeName(line.substr(name), escaped, entry);
 }
 
 bool EndsWith(const std::string& text, std::string_view end) {
@@ -106,6 +112,8 @@ bool EndsWith(const std::string& text, std::string_view end) {
 }
 
 }  // namespace
+
+bool IsCommentMark(char c) { return c == ';' || c == '#'; }
 
 ListForm FormOfList(const std::string& listPath) {
     if (EndsWith(listPath, ".sfv")) return {true, Algorithm::Crc32};
@@ -124,12 +132,14 @@ LineKind ParseLine(std::string_view line, const ListForm& form, Entry& entry) {
     // Trailing blanks end an .sfv line; in the other forms they may end a name.
     while (!line.empty() && (line.back() == '\r' || (form.sfv && IsBlank(line.back()))))
         line.remove_suffix(1);
-    if (line.find_first_not_of(" \t") == std::string_view::npos) return LineKind::Blank;
+    if (AllBlank(line)) return LineKind::Blank;
     if (line.front() == ';' || (!form.sfv && line.front() == '#')) return LineKind::Comment;
     if (form.sfv) return ParseSfv(line, entry);
 
-    const bool escaped = line.front() == '\\';
-    const std::string_view rest = escaped ? line.substr(1) : line;
+    // GNU and BSD lines may stand after blanks, as coreutils reads them.
+    std::string_view rest = line.substr(line.find_first_not_of(" \t"));
+    const bool escaped = rest.front() == '\\';
+    if (escaped) rest.remove_prefix(1);
     if (const std::optional<LineKind> kind = ParseBsd(rest, escaped, entry)) return *kind;
     if (const std::optional<LineKind> kind = ParseGnu(rest, escaped, form, entry)) return *kind;
     // A list whose name says nothing may still hold .sfv lines.
@@ -146,12 +156,14 @@ std::optional<std::string> FormatLine(const std::string& name, Algorithm algorit
     std::string rest = name;
     rest.erase(std::remove_if(rest.begin(), rest.end(), [](char c) { return c == '\r' || c == '\n'; }),
                rest.end());
-    if (name.empty() || (lineEnd && !escape) || HasControl(rest)) return std::nullopt;
+    const bool sfv = algorithm == Algorithm::Crc32;
+    if (AllBlank(name) || (lineEnd && !escape) || HasControl(rest, !sfv)) return std::nullopt;
     const std::string hex = ToHex(digest, algorithm);
-    if (algorithm == Algorithm::Crc32) {
-        // The reader takes a ; at the start for a comment and blanks at the
-        // end for the space before the CRC; there is no escape.
-        if (lineEnd || name.front() == ';' || IsBlank(name.back()) ||
+    if (sfv) {
+        // The reader takes a ; or # at the start for a comment (# outside
+        // .sfv lists) and blanks at the end for the space before the CRC;
+        // there is no escape.
+        if (lineEnd || IsCommentMark(name.front()) || IsBlank(name.back()) ||
             (escape && name.find('\\') != std::string::npos))
             return std::nullopt;
         return name + " " + hex;

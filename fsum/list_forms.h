@@ -1,8 +1,9 @@
 // The forms of a checksum line, one at a time:
 // - .sfv: "name CRC", the CRC the last blank-separated word of eight
 //   hexadecimal digits, the name all before it less the blanks between;
-// - GNU coreutils: "<hex digest> <space or *><name>"; a line that begins with
-//   \ has its name escaped (\\, \n, \r);
+// - GNU coreutils: "<hex digest> <space or *><name>", or one blank alone
+//   between, after blanks if any; a line that begins with \ has its name
+//   escaped (\\, \n, \r); names may hold tabs;
 // - BSD tag: "ALGO (name) = <hex digest>", ALGO one of MD5, SHA1, SHA256,
 //   SHA384, SHA512 (so, like an unknown one, SHA224 is no line of a list).
 #pragma once
@@ -24,6 +25,9 @@ struct Entry {
     Algorithm algorithm = Algorithm::Crc32;
     Digest expected;
     std::uint64_t line = 0;
+    // For a line that was not UTF-8 (whose name is then its bytes): the name
+    // read in the ANSI code page, taken where no file has the raw name.
+    std::string ansiName;
 };
 
 enum class LineKind { Blank, Comment, Entry, Bad };
@@ -36,6 +40,10 @@ struct ListForm {
     std::optional<Algorithm> algorithm;
 };
 ListForm FormOfList(const std::string& listPath);
+
+// Whether a line that begins with the character may be a comment: ';', and
+// '#' outside .sfv lists. A list the tool makes never begins a line with one.
+bool IsCommentMark(char c);
 
 // A line without its line end. In an .sfv list only ';' in the first column
 // makes a comment, elsewhere ';' or '#'; a line of no form is Bad.

@@ -1,6 +1,7 @@
 #include "list_reader.h"
 
 #include "system.h"
+#include "utf8.h"
 
 namespace fsum {
 namespace {
@@ -30,37 +31,6 @@ void AppendUtf8(std::string& out, char32_t c) {
 }
 
 }  // namespace
-
-bool IsUtf8(const std::string& bytes) {
-    for (std::size_t i = 0; i < bytes.size();) {
-        const unsigned char lead = static_cast<unsigned char>(bytes[i]);
-        std::size_t length = 0;
-        char32_t c = 0;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2, c = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3, c = lead & 0x0F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4, c = lead & 0x07;
-        } else {
-            return false;
-        }
-        if (i + length > bytes.size()) return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0) != 0x80) return false;
-            c = c << 6 | (next & 0x3F);
-        }
-        // Overlong forms, surrogates and values past Unicode are not UTF-8.
-        const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (c < smallest[length] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return false;
-        i += length;
-    }
-    return true;
-}
 
 bool ListReader::Fill() {
     if (ended_) return false;
@@ -129,8 +99,8 @@ bool ListReader::NextByteLine(ListLine& line) {
     if (IsUtf8(bytes)) {
         line.text = std::move(bytes);
     } else {
-        sawAnsi_ = true;
         line.text = AnsiToUtf8(bytes);
+        line.raw = std::move(bytes);
     }
     return true;
 }
@@ -185,7 +155,7 @@ bool ListReader::NextUtf16Line(ListLine& line) {
 std::string ListReader::EncodingName() const {
     if (encoding_ == Encoding::Utf16Le) return "UTF-16 LE";
     if (encoding_ == Encoding::Utf16Be) return "UTF-16 BE";
-    return sawAnsi_ ? AnsiName() : "";
+    return "";
 }
 
 }  // namespace fsum

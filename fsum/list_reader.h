@@ -1,4 +1,4 @@
-// Reading an .sfv list as a stream of lines in UTF-8, whatever encoding it
+// Reading a checksum list as a stream of lines in UTF-8, whatever encoding it
 // was saved in, a block at a time: a list's size never decides whether it
 // can be checked.
 #pragma once
@@ -12,6 +12,9 @@ namespace fsum {
 
 struct ListLine {
     std::string text;  // UTF-8, without its line end
+    // The line's bytes when they were not UTF-8; `text` is then their
+    // reading in the ANSI code page.
+    std::string raw;
     std::uint64_t number = 0;
     bool decodable = true;  // false: bytes that make no sensible text (NUL, broken UTF-16, too long)
 };
@@ -31,8 +34,7 @@ public:
     const std::string& error() const { return error_; }
     // The bytes read so far.
     std::uint64_t consumed() const { return consumed_; }
-    // Which encoding was read, when it was not ASCII or UTF-8: "UTF-16 LE",
-    // "UTF-16 BE", or the ANSI code page for lines that were not UTF-8.
+    // "UTF-16 LE" or "UTF-16 BE" when the list was read as UTF-16.
     std::string EncodingName() const;
 
 private:
@@ -44,7 +46,6 @@ private:
 
     Source source_;
     Encoding encoding_ = Encoding::Unknown;
-    bool sawAnsi_ = false;
     bool ended_ = false;
     std::string pending_;  // bytes read and not yet made into lines
     std::size_t start_ = 0;
@@ -52,8 +53,5 @@ private:
     std::uint64_t consumed_ = 0;
     std::string error_;
 };
-
-// Whether the bytes are well-formed UTF-8.
-bool IsUtf8(const std::string& bytes);
 
 }  // namespace fsum

@@ -18,7 +18,7 @@ int Usage() {
 
 int Run(const std::vector<std::string>& args) {
     const fsum::Terminal terminal{fsum::WriteOut, fsum::WriteError, fsum::OutputIsConsole(),
-                                  fsum::ErrorIsConsole()};
+                                  fsum::ErrorIsConsole(), fsum::OutputFailure};
     if (std::find(args.begin(), args.end(), "-c") != args.end()) {
         fsum::Options options;
         std::string listPath;

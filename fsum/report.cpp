@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "utf8.h"
+
 namespace fsum {
 namespace {
 
@@ -10,15 +12,14 @@ constexpr std::size_t kGatherAtMost = 64 * 1024;
 
 bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
-// The code point of the UTF-8 sequence at `at` (text is valid UTF-8).
+// The code point of the character at `at`; a byte that starts no UTF-8
+// sequence stands alone, as U+FFFD.
 char32_t CodePointAt(std::string_view text, std::size_t at, std::size_t& length) {
-    const unsigned char lead = static_cast<unsigned char>(text[at]);
-    length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-    for (std::size_t k = 1; k < length && at + k < text.size(); ++k) {
-        c = c << 6 | (static_cast<unsigned char>(text[at + k]) & 0x3F);
-    }
-    return c;
+    char32_t c = 0;
+    length = Utf8SequenceAt(text, at, c);
+    if (length > 0) return c;
+    length = 1;
+    return 0xFFFD;
 }
 
 // Columns a character takes on a console: two for the East Asian wide and
@@ -46,10 +47,14 @@ std::size_t ColumnsOf(std::string_view text) {
 std::string Visible(std::string_view name) {
     std::string shown;
     for (std::size_t i = 0, length = 1; i < name.size(); i += length) {
-        const char32_t c = CodePointAt(name, i, length);
-        if (c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F)) {
+        char32_t c = 0;
+        length = Utf8SequenceAt(name, i, c);
+        // A byte of no UTF-8 sequence (a POSIX name's own) shows as its value.
+        if (length == 0) c = static_cast<unsigned char>(name[i]), length = 1;
+        const bool raw = c >= 0x80 && length == 1;
+        if (raw || c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F)) {
             char escaped[8];
-            std::snprintf(escaped, sizeof escaped, c < 0x80 ? "\\x%02X" : "\\u%04X",
+            std::snprintf(escaped, sizeof escaped, c < 0x80 || raw ? "\\x%02X" : "\\u%04X",
                           static_cast<unsigned>(c));
             shown += escaped;
         } else {

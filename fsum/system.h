@@ -117,6 +117,14 @@ inline constexpr char kSeparator = '/';
 inline constexpr char kSeparators[] = "/";
 #endif
 
+// Whether a file has this raw name. Where names are bytes (POSIX), a list
+// line that is not UTF-8 names a file by its bytes first; on Windows names
+// are text, and such a line is read in the ANSI code page only.
+bool RawNameExists(const std::string& path);
+
+// Why the last write to standard output failed.
+std::string OutputFailure();
+
 // Text in the ANSI code page (Latin-1 where there is none) as UTF-8, and its name.
 std::string AnsiToUtf8(std::string_view bytes);
 std::string AnsiName();

@@ -132,7 +132,23 @@ long long InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t coun
     }
 }
 
-bool WriteOut(std::string_view text) { return WriteAll(STDOUT_FILENO, text); }
+namespace {
+// errno of the last write to standard output that failed.
+int outputErrno = 0;
+}  // namespace
+
+bool WriteOut(std::string_view text) {
+    if (WriteAll(STDOUT_FILENO, text)) return true;
+    outputErrno = errno;
+    return false;
+}
+
+std::string OutputFailure() { return outputErrno ? std::strerror(outputErrno) : "it was cut short"; }
+
+bool RawNameExists(const std::string& path) {
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0;
+}
 bool WriteError(std::string_view text) { return WriteAll(STDERR_FILENO, text); }
 bool OutputIsConsole() { return isatty(STDOUT_FILENO) == 1; }
 bool ErrorIsConsole() { return isatty(STDERR_FILENO) == 1; }
@@ -143,12 +159,28 @@ FileIdentity OutputIdentity() {
     return IdentityOf(info);
 }
 
+namespace {
+
+FolderEntry::Kind KindOfMode(mode_t mode) {
+    return S_ISREG(mode) ? FolderEntry::File : S_ISDIR(mode) ? FolderEntry::Folder : FolderEntry::Other;
+}
+
+// What a folder's entry is, the entry itself looked at before what it may
+// link to: a link to a file is that file; a link to a folder is not walked,
+// since it could lead round in a circle.
+FolderEntry::Kind KindOfEntry(const std::string& path) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0) return FolderEntry::Other;
+    if (!S_ISLNK(info.st_mode)) return KindOfMode(info.st_mode);
+    return KindOf(path) == FolderEntry::File ? FolderEntry::File : FolderEntry::Other;
+}
+
+}  // namespace
+
 FolderEntry::Kind KindOf(const std::string& path) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0) return FolderEntry::Other;
-    return S_ISREG(info.st_mode)   ? FolderEntry::File
-           : S_ISDIR(info.st_mode) ? FolderEntry::Folder
-                                   : FolderEntry::Other;
+    return KindOfMode(info.st_mode);
 }
 
 bool ReadFolder(const std::string& folder, std::vector<FolderEntry>& entries, std::string& error) {
@@ -164,13 +196,9 @@ bool ReadFolder(const std::string& folder, std::vector<FolderEntry>& entries, st
         FolderEntry::Kind kind = entry->d_type == DT_REG   ? FolderEntry::File
                                  : entry->d_type == DT_DIR ? FolderEntry::Folder
                                                            : FolderEntry::Other;
-        if (entry->d_type == DT_UNKNOWN) {
-            kind = KindOf(JoinPath(folder, name));
-        } else if (entry->d_type == DT_LNK) {
-            // A link to a file is that file; a link to a folder is not walked.
-            kind =
-                KindOf(JoinPath(folder, name)) == FolderEntry::File ? FolderEntry::File : FolderEntry::Other;
-        }
+        // Some file systems do not say (XFS without ftype, some NFS and FUSE mounts).
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK)
+            kind = KindOfEntry(JoinPath(folder, name));
         entries.push_back({kind, name});
     }
     if (errno != 0) {

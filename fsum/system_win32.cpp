@@ -183,7 +183,21 @@ long long InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t coun
     return read;
 }
 
-bool WriteOut(std::string_view text) { return Write(STD_OUTPUT_HANDLE, text); }
+namespace {
+// The system's error code of the last write to standard output that failed.
+DWORD outputError = 0;
+}  // namespace
+
+bool WriteOut(std::string_view text) {
+    SetLastError(0);
+    if (Write(STD_OUTPUT_HANDLE, text)) return true;
+    outputError = GetLastError();
+    return false;
+}
+
+std::string OutputFailure() { return outputError ? SystemMessage(outputError) : "it was cut short"; }
+
+bool RawNameExists(const std::string&) { return false; }
 bool WriteError(std::string_view text) { return Write(STD_ERROR_HANDLE, text); }
 
 bool OutputIsConsole() {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "batch.h"
+#include "clearsigned.h"
 #include "list_forms.h"
 #include "list_reader.h"
 #include "system.h"
@@ -68,16 +69,36 @@ private:
             if (got > 0) listOffset_ += static_cast<std::uint64_t>(got);
             return got;
         });
-        ListReader& reader = *reader_;
         listFolder_ = FolderOf(listPath_);
+        CheckEntries();
+        if (report_.failed()) return NotWritten();
+        if (!reader_->error().empty()) {
+            if (started_) Summary();
+            return CannotCheck("could not be read to its end", reader_->error());
+        }
+        if (!sawEntry_) {
+            if (started_ || !badLines_.empty()) Summary();  // with the warnings, under -w
+            return CannotCheck("holds no checksum lines, so there is nothing to check", "");
+        }
+        Summary();
+        report_.Flush();
+        if (report_.failed()) return NotWritten();
+        if (counts_.checked() == 0) {
+            return CannotCheck("names only itself, so nothing was checked", "");
+        }
+        return counts_.mismatched + counts_.missing + counts_.unreadable == 0 ? kAllVerified : kSomeFailed;
+    }
 
+    // The list's lines to their end, in batches of entries.
+    void CheckEntries() {
         const ListForm form = FormOfList(listPath_);
         std::vector<Entry> batch;
         ListLine line;
-        while (reader.Next(line) && !report_.failed()) {
+        while (reader_->Next(line) && !report_.failed()) {
+            if (line.decodable && !signed_.IsText(line.text, line.raw)) continue;
             Entry entry;
             entry.line = line.number;
-            const LineKind kind = line.decodable ? ParseLine(line.text, form, entry) : LineKind::Bad;
+            const LineKind kind = line.decodable ? ReadEntry(line, form, entry) : LineKind::Bad;
             if (kind == LineKind::Bad) Badly(line.number, batch);
             if (kind != LineKind::Entry) continue;
             sawEntry_ = true;
@@ -85,26 +106,23 @@ private:
             if (batch.size() == kBatch) CheckBatch(batch);
         }
         CheckBatch(batch);
-        if (!reader.error().empty()) {
-            if (started_) Summary();
-            return CannotCheck("could not be read to its end", reader.error());
-        }
-        if (!sawEntry_) {
-            if (started_) {  // warnings that could not wait
-                WarnUpTo(std::numeric_limits<std::uint64_t>::max());
-                Summary();
-            }
-            return CannotCheck("holds no checksum lines, so there is nothing to check", "");
-        }
+    }
 
-        WarnUpTo(std::numeric_limits<std::uint64_t>::max());
-        Summary();
-        report_.Flush();
-        if (report_.failed()) return kCannotCheck;
-        if (counts_.checked() == 0) {
-            return CannotCheck("names only itself, so nothing was checked", "");
-        }
-        return counts_.mismatched + counts_.missing + counts_.unreadable == 0 ? kAllVerified : kSomeFailed;
+    // A line that is not UTF-8 is read by its bytes, and in the ANSI code
+    // page for the name to take where no file has the raw one.
+    static LineKind ReadEntry(const ListLine& line, const ListForm& form, Entry& entry) {
+        if (line.raw.empty()) return ParseLine(line.text, form, entry);
+        Entry ansi;
+        const LineKind kind = ParseLine(line.raw, form, entry);
+        if (kind == LineKind::Entry && ParseLine(line.text, form, ansi) == LineKind::Entry)
+            entry.ansiName = std::move(ansi.name);
+        return kind;
+    }
+
+    int NotWritten() {
+        const std::string why = terminal_.outFailure ? terminal_.outFailure() : "";
+        terminal_.err("fsum: the report could not be written" + (why.empty() ? "" : ": " + why) + "\n");
+        return kCannotCheck;
     }
 
     int CannotCheck(const std::string& what, const std::string& reason) {
@@ -126,11 +144,20 @@ private:
         report_.Flush();
         std::vector<FileJob> jobs;
         jobs.reserve(batch.size());
-        for (const Entry& entry : batch)
-            jobs.push_back({EntryPath(listFolder_, entry.name, entry.escaped), entry.algorithm});
+        for (Entry& entry : batch) jobs.push_back({PathOf(entry), entry.algorithm});
         batch_ = &batch;
         BatchHasher(workers_, list_.identity()).Hash(jobs, *this);
         batch.clear();
+    }
+
+    // The entry's file; a name read in the ANSI code page where the raw one
+    // names nothing.
+    std::string PathOf(Entry& entry) {
+        std::string path = EntryPath(listFolder_, entry.name, entry.escaped);
+        if (entry.ansiName.empty() || RawNameExists(path)) return path;
+        entry.name = std::move(entry.ansiName);
+        ansiNames_ = true;
+        return EntryPath(listFolder_, entry.name, entry.escaped);
     }
 
     void Told(std::size_t index, const Hashed& hashed) override {
@@ -195,7 +222,7 @@ private:
     // A badly formatted line: counted, and under -w held until the entries
     // before it are reported.
     void Badly(std::uint64_t line, std::vector<Entry>& batch) {
-        ++counts_.badlyFormatted;
+        ++counts_.notUnderstood;
         if (!options_.warnFormat) return;
         badLines_.push_back(line);
         if (badLines_.size() < kHeldWarnings) return;
@@ -211,13 +238,17 @@ private:
         }
     }
 
+    // Warnings not yet shown, then the counts.
     void Summary() {
+        Start();
+        WarnUpTo(std::numeric_limits<std::uint64_t>::max());
         std::string summary = std::to_string(counts_.verified) + " verified, " +
                               std::to_string(counts_.mismatched) + " mismatched, " +
                               std::to_string(counts_.missing) + " missing, " +
                               std::to_string(counts_.unreadable) + " unreadable";
-        if (options_.warnFormat)
-            summary += ", " + std::to_string(counts_.badlyFormatted) + " badly formatted";
+        const std::uint64_t bad = counts_.notUnderstood;
+        if (bad > 0 || options_.warnFormat)
+            summary += ", " + std::to_string(bad) + (bad == 1 ? " line" : " lines") + " not understood";
         // The algorithms checked, unless .sfv lists' CRC-32 alone.
         if (!algorithms_.empty() && algorithms_ != std::vector<Algorithm>{Algorithm::Crc32}) {
             std::string names;
@@ -225,14 +256,15 @@ private:
                 names += (names.empty() ? "" : ", ") + std::string(DisplayName(algorithm));
             summary += " (" + names + ")";
         }
-        const std::string encoding = reader_ ? reader_->EncodingName() : "";
+        const std::string encoding = !reader_ ? "" : ansiNames_ ? AnsiName() : reader_->EncodingName();
         if (!encoding.empty()) summary += " (list read as " + encoding + ")";
+        if (signed_.seen()) summary += " (its OpenPGP signature was not checked)";
         report_.Line(std::string(75, '-'));
         report_.Line(summary);
     }
 
     struct Counts {
-        std::uint64_t verified = 0, mismatched = 0, missing = 0, unreadable = 0, badlyFormatted = 0;
+        std::uint64_t verified = 0, mismatched = 0, missing = 0, unreadable = 0, notUnderstood = 0;
         std::uint64_t checked() const { return verified + mismatched + missing + unreadable; }
     };
 
@@ -244,12 +276,14 @@ private:
     InputFile list_;
     std::uint64_t listOffset_ = 0;
     std::unique_ptr<ListReader> reader_;
+    ClearSigned signed_;
     std::string listFolder_;
     std::deque<std::uint64_t> badLines_;
     std::vector<Algorithm> algorithms_;  // in the order the list first names them
     Counts counts_;
     bool started_ = false;                       // the report has begun
     bool sawEntry_ = false;                      // the list has a checksum line
+    bool ansiNames_ = false;                     // a name was read in the ANSI code page
     std::uint64_t position_ = 0;                 // entries told so far
     const std::vector<Entry>* batch_ = nullptr;  // the batch being hashed
 };

@@ -1,6 +1,7 @@
 // Checking the files of an .sfv list and writing the report.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,10 +23,11 @@ struct Options {
 bool ParseArguments(const std::vector<std::string>& args, Options& options, std::string& listPath);
 
 struct Terminal {
-    Sink out;                   // the report
-    Sink err;                   // why a list cannot be checked
-    bool console = false;       // the report goes to a console: show progress there
-    bool errorConsole = false;  // so does terminal.err
+    Sink out;                                 // the report
+    Sink err;                                 // why a list cannot be checked
+    bool console = false;                     // the report goes to a console: show progress there
+    bool errorConsole = false;                // so does terminal.err
+    std::function<std::string()> outFailure;  // why `out` could not be written, if known
 };
 
 // Checks every file the list names and returns the exit status. A run that

@@ -15,7 +15,7 @@ if [[ $HOST_I386 == none && "${CORVANE_64BIT_ONLY:-0}" != 1 ]]; then
 fi
 
 packages=(
-  cmake g++ clang make pkg-config libgtest-dev zlib1g-dev libssl-dev dpkg-dev
+  cmake g++ clang libclang-rt-14-dev make pkg-config libgtest-dev zlib1g-dev libssl-dev dpkg-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine64 fonts-wine xvfb xauth imagemagick rhash cksfv nsis zip unzip osslsigncode openssl
 )

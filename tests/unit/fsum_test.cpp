@@ -213,7 +213,15 @@ TEST(ParseLine, GnuAndBsdLinesSayTheirAlgorithmAndName) {
         {"SUMS", "\\" + md5 + "  broken\\t", LineKind::Bad, "", Algorithm::Md5},
         {"SUMS", "\\" + md5 + "  ends\\", LineKind::Bad, "", Algorithm::Md5},
         {"SUMS", md5 + "  ", LineKind::Bad, "", Algorithm::Md5},
-        {"SUMS", md5 + " one-space", LineKind::Bad, "", Algorithm::Md5},
+        // As coreutils reads them: one blank, blanks before, tabs in the name.
+        {"SUMS", md5 + " one-space", LineKind::Entry, "one-space", Algorithm::Md5},
+        {"SUMS", md5 + "\ttabbed", LineKind::Entry, "tabbed", Algorithm::Md5},
+        {"SUMS", " \t" + md5 + "  tab\there", LineKind::Entry, "tab\there", Algorithm::Md5},
+        {"SUMS", "  SHA1 (x) = " + sha1, LineKind::Entry, "x", Algorithm::Sha1},
+        {"SUMS", md5 + " *", LineKind::Entry, "*", Algorithm::Md5},
+        {"SUMS", md5 + " \t", LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", md5 + "  bell\a", LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", "00000000  12345678", LineKind::Bad, "", Algorithm::Md5},
         {"a.sha256", "name.bin 0123ABCD", LineKind::Bad, "", Algorithm::Md5},
         {"x.sfv", md5 + "  gnu in an sfv list", LineKind::Bad, "", Algorithm::Md5},
         {"x.sfv", "# 12345678", LineKind::Entry, "#", Algorithm::Crc32},
@@ -302,7 +310,7 @@ protected:
                                     err += t;
                                     return true;
                                 },
-                                false};
+                                false, false, [] { return std::string("No space left on device"); }};
         Workers workers(2, SystemThread);
         return CheckList((dir / list).string(), options, terminal, workers);
     }
@@ -332,7 +340,7 @@ TEST_F(CheckListTest, ReportsEveryKindOfResult) {
     EXPECT_TRUE(Says("UNREADABLE  folder.bin  (It is a folder, not a file.)"));
     EXPECT_TRUE(Says("SKIPPED     list.sfv"));
     EXPECT_FALSE(Says("line 7"));
-    EXPECT_TRUE(Says("2 verified, 1 mismatched, 1 missing, 1 unreadable\n"));
+    EXPECT_TRUE(Says("2 verified, 1 mismatched, 1 missing, 1 unreadable, 1 line not understood\n"));
     EXPECT_TRUE(err.empty());
 
     EXPECT_EQ(Run("list.sfv", {true, false}), kSomeFailed);
@@ -341,7 +349,7 @@ TEST_F(CheckListTest, ReportsEveryKindOfResult) {
 
     EXPECT_EQ(Run("list.sfv", {false, true}), kSomeFailed);
     EXPECT_TRUE(Says("WARNING     line 7 is an improperly formatted checksum line\n"));
-    EXPECT_TRUE(Says(", 1 badly formatted\n"));
+    EXPECT_TRUE(Says(", 1 line not understood\n"));
     // Warnings stand in the order of the list's lines.
     EXPECT_LT(out.find("folder.bin"), out.find("line 7"));
     EXPECT_LT(out.find("line 7"), out.find("SKIPPED"));
@@ -364,7 +372,7 @@ TEST_F(CheckListTest, TheExitStatusSaysWhatHappened) {
     };
     for (const auto& c : cases) EXPECT_EQ(Run(c.list, c.options, c.outputWorks), c.status) << c.list;
     EXPECT_EQ(Run("ok.sfv", {true, true}), kAllVerified);
-    EXPECT_TRUE(Says("2 verified, 0 mismatched, 0 missing, 0 unreadable, 1 badly formatted\n"));
+    EXPECT_TRUE(Says("2 verified, 0 mismatched, 0 missing, 0 unreadable, 1 line not understood\n"));
 }
 
 // One list, saved in each encoding a user's tools write: every entry verifies.
@@ -503,7 +511,11 @@ TEST(FormatLine, WritesEachFormAsItsReaderReadsIt) {
         {"sub\\a", Algorithm::Md5, false, false, "900150983cd24fb0d6963f7d28e17f72  sub\\a"},
         {"a\\b\nc", Algorithm::Md5, false, true, "\\900150983cd24fb0d6963f7d28e17f72  a\\\\b\\nc"},
         {"a\\b", Algorithm::Md5, true, true, "\\MD5 (a\\\\b) = 900150983cd24fb0d6963f7d28e17f72"},
-        {"a\tb", Algorithm::Md5, false, true, std::nullopt},
+        {"a\tb", Algorithm::Md5, false, true, "900150983cd24fb0d6963f7d28e17f72  a\tb"},
+        {"a\tb", Algorithm::Md5, true, true, "MD5 (a\tb) = 900150983cd24fb0d6963f7d28e17f72"},
+        {"a\tb", Algorithm::Crc32, false, true, std::nullopt},  // a tab is a blank in .sfv lines
+        {"#a", Algorithm::Crc32, false, false, std::nullopt},   // a comment outside .sfv lists
+        {"a\x01", Algorithm::Md5, false, true, std::nullopt},
     };
     for (const auto& c : cases) {
         const std::optional<std::string> line =
