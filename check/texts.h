@@ -1,15 +1,11 @@
 // Every text the program shows or writes that is not part of the window layout.
-// All text in the program is UTF-8; see platform/text_encoding.h for the edges.
+// All text in the program is UTF-8; see base/text_encoding.h for the edges.
 #pragma once
 
+#include "base/text_rules.h"
 #include "res/version.h"
 
 namespace corvane::texts {
-
-// The characters the text rules turn on: the quote that encloses a path with
-// spaces, and the blanks that separate words (in a command line or a list).
-inline constexpr char kQuote = '"';
-constexpr bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 inline constexpr char kToolName[] = "fsum.exe";
 inline constexpr char kScriptName[] = "~temp.bat";

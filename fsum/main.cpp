@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "make_list.h"
-#include "system.h"
+#include "system/system.h"
 #include "verify.h"
 
 namespace {
@@ -35,7 +35,7 @@ int Run(const std::vector<std::string>& args) {
 }  // namespace
 
 #ifdef _WIN32
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 
 // wmain takes the arguments as UTF-16, so every path arrives whole.
 int wmain(int argc, wchar_t** argv) {

@@ -5,16 +5,13 @@
 #include <ctime>
 #include <string_view>
 
-#include "batch.h"
-#include "list_forms.h"
-#include "paths.h"
+#include "digests/batch.h"
+#include "lists/list_forms.h"
 #include "res/version.h"
+#include "system/paths.h"
 
 namespace fsum {
 namespace {
-
-// Files hashed together, as when checking.
-constexpr std::size_t kBatch = 256;
 
 // Names in a list hold the coreutils escape only where \ can be part of one.
 constexpr bool kEscapeNames = kSeparator != '\\';
@@ -24,7 +21,7 @@ public:
     Maker(const MakeOptions& options, const Terminal& terminal, Workers& workers, const FileIdentity& self)
         : options_(options),
           terminal_(terminal),
-          hasher_(workers, self),
+          batches_(workers, self, *this),
           list_(terminal.out, false),
           // Progress only where it cannot mix with the list on one console.
           status_(terminal.err, terminal.errorConsole && !terminal.console) {}
@@ -35,7 +32,7 @@ public:
             for (const std::string& mask : options_.masks) {
                 matched_ = skipped_ = 0;
                 Mask(mask);
-                Flush();
+                batches_.Flush();
                 Matched(mask);
                 if (list_.failed()) break;
             }
@@ -133,21 +130,12 @@ private:
 
     void Add(const std::string& name, const std::string& path) {
         ++matched_;
-        names_.push_back(name);
-        jobs_.push_back({path, options_.algorithm});
-        if (jobs_.size() == kBatch) Flush();
-    }
-
-    void Flush() {
-        if (jobs_.empty()) return;
-        hasher_.Hash(jobs_, *this);
-        jobs_.clear();
-        names_.clear();
+        batches_.Add(name, {path, options_.algorithm});
     }
 
     void Told(std::size_t index, const Hashed& hashed) override {
         ++position_;
-        std::string& name = names_[index];
+        std::string& name = batches_[index];
         // A ; or # at the start of an .sfv line may make a comment; the same
         // file named from "." is a line in every list.
         if (options_.algorithm == Algorithm::Crc32 && IsCommentMark(name.front()))
@@ -181,7 +169,7 @@ private:
             numbers, sizeof numbers, "  %3d%%  %.0f MB/s  (file %llu)",
             static_cast<int>(std::min<std::uint64_t>(100, done * 100 / std::max<std::uint64_t>(size, 1))),
             static_cast<double>(done) / seconds / 1e6, static_cast<unsigned long long>(position_ + 1));
-        status_.Progress(FitColumns(Visible(names_[index]), 79 - std::string(numbers).size()) + numbers);
+        status_.Progress(FitColumns(Visible(batches_[index]), 79 - std::string(numbers).size()) + numbers);
     }
 
     void Fail(const std::string& text, bool& flag) {
@@ -191,14 +179,12 @@ private:
 
     const MakeOptions& options_;
     const Terminal& terminal_;
-    BatchHasher hasher_;
+    Batches<std::string> batches_;  // the files' names in the list
     Report list_;
     Report status_;
-    std::vector<FileJob> jobs_;
-    std::vector<std::string> names_;  // the jobs' names in the list
-    std::uint64_t matched_ = 0;       // files the current mask matched
-    std::uint64_t skipped_ = 0;       // of them, the list being written
-    std::uint64_t position_ = 0;      // files told so far
+    std::uint64_t matched_ = 0;   // files the current mask matched
+    std::uint64_t skipped_ = 0;   // of them, the list being written
+    std::uint64_t position_ = 0;  // files told so far
     bool unreadable_ = false;
     bool cannotMake_ = false;
 };

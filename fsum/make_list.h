@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "digest.h"
-#include "system.h"
+#include "digests/digest.h"
+#include "digests/workers.h"
+#include "system/system.h"
 #include "verify.h"
-#include "workers.h"
 
 namespace fsum {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "utf8.h"
+#include "lists/utf8.h"
 
 namespace fsum {
 namespace {

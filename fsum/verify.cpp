@@ -6,11 +6,11 @@
 #include <limits>
 #include <memory>
 
-#include "batch.h"
-#include "clearsigned.h"
-#include "list_forms.h"
-#include "list_reader.h"
-#include "system.h"
+#include "digests/batch.h"
+#include "lists/clearsigned.h"
+#include "lists/list_forms.h"
+#include "lists/list_reader.h"
+#include "system/system.h"
 
 namespace fsum {
 
@@ -27,10 +27,6 @@ const char kUsage[] =
     "  -d   take the masks in the folder, and name the files from there\n";
 
 namespace {
-
-// Entries looked at together: small files are hashed side by side, while the
-// report still comes out in the list's order.
-constexpr std::size_t kBatch = 256;
 
 // Warnings held back until the entries before them are reported: past this
 // many the batch is checked early, so memory stays the same for any list.
@@ -92,20 +88,21 @@ private:
     // The list's lines to their end, in batches of entries.
     void CheckEntries() {
         const ListForm form = FormOfList(listPath_);
-        std::vector<Entry> batch;
+        Batches<Entry> batches(workers_, list_.identity(), *this);
+        batches_ = &batches;
         ListLine line;
         while (reader_->Next(line) && !report_.failed()) {
             if (line.decodable && !signed_.IsText(line.text, line.raw)) continue;
             Entry entry;
             entry.line = line.number;
             const LineKind kind = line.decodable ? ReadEntry(line, form, entry) : LineKind::Bad;
-            if (kind == LineKind::Bad) Badly(line.number, batch);
+            if (kind == LineKind::Bad) Badly(line.number);
             if (kind != LineKind::Entry) continue;
             sawEntry_ = true;
-            batch.push_back(std::move(entry));
-            if (batch.size() == kBatch) CheckBatch(batch);
+            FileJob job{PathOf(entry), entry.algorithm};
+            batches.Add(std::move(entry), std::move(job));
         }
-        CheckBatch(batch);
+        batches.Flush();
     }
 
     // A line that is not UTF-8 is read by its bytes, and in the ANSI code
@@ -138,16 +135,10 @@ private:
         started_ = true;
     }
 
-    void CheckBatch(std::vector<Entry>& batch) {
-        if (batch.empty()) return;
+    // What came before shows while a batch is hashed.
+    void BatchNext() override {
         Start();
         report_.Flush();
-        std::vector<FileJob> jobs;
-        jobs.reserve(batch.size());
-        for (Entry& entry : batch) jobs.push_back({PathOf(entry), entry.algorithm});
-        batch_ = &batch;
-        BatchHasher(workers_, list_.identity()).Hash(jobs, *this);
-        batch.clear();
     }
 
     // The entry's file; a name read in the ANSI code page where the raw one
@@ -162,7 +153,7 @@ private:
 
     void Told(std::size_t index, const Hashed& hashed) override {
         ++position_;
-        Tell((*batch_)[index], hashed);
+        Tell((*batches_)[index], hashed);
     }
 
     // What came before shows while a large file is hashed.
@@ -181,7 +172,7 @@ private:
             static_cast<double>(done) / seconds / 1e6, static_cast<unsigned long long>(position_ + 1),
             listShare);
         // The name gives way, from its start, so that the line fits 79 columns.
-        report_.Progress(FitColumns(Visible((*batch_)[index].name), 79 - std::string(numbers).size()) +
+        report_.Progress(FitColumns(Visible((*batches_)[index].name), 79 - std::string(numbers).size()) +
                          numbers);
     }
 
@@ -221,13 +212,13 @@ private:
 
     // A badly formatted line: counted, and under -w held until the entries
     // before it are reported.
-    void Badly(std::uint64_t line, std::vector<Entry>& batch) {
+    void Badly(std::uint64_t line) {
         ++counts_.notUnderstood;
         if (!options_.warnFormat) return;
         badLines_.push_back(line);
         if (badLines_.size() < kHeldWarnings) return;
         Start();
-        CheckBatch(batch);
+        batches_->Flush();
         WarnUpTo(line + 1);
     }
 
@@ -281,11 +272,11 @@ private:
     std::deque<std::uint64_t> badLines_;
     std::vector<Algorithm> algorithms_;  // in the order the list first names them
     Counts counts_;
-    bool started_ = false;                       // the report has begun
-    bool sawEntry_ = false;                      // the list has a checksum line
-    bool ansiNames_ = false;                     // a name was read in the ANSI code page
-    std::uint64_t position_ = 0;                 // entries told so far
-    const std::vector<Entry>* batch_ = nullptr;  // the batch being hashed
+    bool started_ = false;               // the report has begun
+    bool sawEntry_ = false;              // the list has a checksum line
+    bool ansiNames_ = false;             // a name was read in the ANSI code page
+    std::uint64_t position_ = 0;         // entries told so far
+    Batches<Entry>* batches_ = nullptr;  // the entries being read
 };
 
 }  // namespace

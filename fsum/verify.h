@@ -1,12 +1,12 @@
-// Checking the files of an .sfv list and writing the report.
+// Checking the files a checksum list names (any form) and writing the report.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "digests/workers.h"
 #include "report.h"
-#include "workers.h"
 
 namespace fsum {
 

@@ -2,7 +2,7 @@
 
 #include <commdlg.h>
 
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace corvane {
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/handle.h"
+#include "base/handle.h"
 
 namespace corvane {
 

@@ -6,9 +6,9 @@
 
 #include <cwchar>
 
-#include "platform/handle.h"
-#include "platform/system_message.h"
-#include "platform/text_encoding.h"
+#include "base/handle.h"
+#include "base/system_message.h"
+#include "base/text_encoding.h"
 #include "res/version.h"
 
 namespace corvane {

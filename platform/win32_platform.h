@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "platform/handle.h"
+#include "base/handle.h"
 
 #include "platform/platform.h"
 

@@ -30,12 +30,17 @@ fi
 
 missing=()
 for p in "${packages[@]}"; do
-  # dpkg-query names the i386 package with its architecture, the others without.
-  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  # dpkg-query names the i386 package with its architecture, the others
+  # without: a package installed for both says its status once for each.
+  status=$(dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | sort -u || true)
   [[ "$status" == "install ok installed" ]] || missing+=("$p")
 done
 
-if ((${#missing[@]})); then
+if ((${#missing[@]})) && [[ -n "${CORVANE_IN_I386_NAMESPACE:-}" ]]; then
+  # The emulator's namespace maps root, but apt cannot drop to its own user there.
+  echo "setup: ${missing[*]} missing; run scripts/setup.sh outside the emulator's namespace first" >&2
+  exit 1
+elif ((${#missing[@]})); then
   echo "setup: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
   ${SUDO:-} apt-get update -qq

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Every test: the native unit tests and the checksum tool's command line
-# (CTest; with g++, clang and g++ -m32), then for each Windows build the Wine
+# (CTest; with g++, clang, clang under ThreadSanitizer, clang under ASan and
+# UBSan, and g++ -m32), the fuzz targets for half a minute each, then for
+# each Windows build the Wine
 # end-to-end suite and the installer's; then the release: two builds compared,
 # signing, SHA256SUMS. The 32-bit parts run natively where the kernel runs
 # 32-bit programs, and under qemu-i386 where it does not (scripts/host.sh).
@@ -38,6 +40,8 @@ unit() {  # the native tree; the 32-bit one where its programs can run
 timed "unit (g++)" unit native g++
 timed "unit (clang)" unit native-clang clang
 timed "unit (clang, ThreadSanitizer)" unit native-tsan "clang, ThreadSanitizer"
+timed "unit (clang, ASan+UBSan)" unit native-asan "clang, ASan+UBSan"
+timed "fuzz" bash "$root/tests/fuzz/run.sh" "$root/build/native-asan" 30
 if [[ $HOST_RUNS_I386 == 0 ]]; then
   echo "unit (g++ -m32): not built, not run: $HOST_WHY_NOT_I386"
   echo "e2e (32-bit): built in build/win32, not run: $HOST_WHY_NOT_I386"

@@ -5,7 +5,7 @@
 #include <commctrl.h>
 
 #include "check/check_request.h"
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 #include "shell/main_window.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {

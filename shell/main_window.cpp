@@ -9,7 +9,7 @@
 #include "check/check_job.h"
 #include "check/script_files.h"
 #include "platform/screen.h"
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 #include "res/resource.h"
 #include "shell/layout.h"
 

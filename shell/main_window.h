@@ -8,7 +8,7 @@
 
 #include "check/check_state.h"
 #include "platform/dialogs.h"
-#include "platform/handle.h"
+#include "base/handle.h"
 #include "platform/win32_platform.h"
 
 namespace corvane {

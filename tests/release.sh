@@ -7,9 +7,15 @@
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bits=${1:?usage: release.sh 32|64}
+# The Wine prefix the signed programs run in (and, where the 32-bit build
+# runs under the emulator, the namespace the whole script runs in).
+export CORVANE_WINEPREFIX="$root/build/wineprefix-release$bits"
+rm -rf "$CORVANE_WINEPREFIX"
+source "$root/tests/wine/wine_env.sh"
+wine_use "$bits"
 source "$root/tests/summary.sh"
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "$work" "$CORVANE_WINEPREFIX"; wine_cleanup' EXIT
 
 echo "== one commit, two builds"
 bash "$root/scripts/reproducible.sh" >"$work/reproducible.log" 2>&1
@@ -35,17 +41,12 @@ done
 for setup in "$signed"/*.exe; do check "${setup##*/} is signed" verifies "$setup"; done
 
 # The uninstaller is only seen once installed; the signed programs still run.
-export CORVANE_WINEPREFIX="$root/build/wineprefix-release$bits"
-rm -rf "$CORVANE_WINEPREFIX"
-source "$root/tests/wine/wine_env.sh"
-wine_use "$bits"
 setup=$(ls "$signed"/*$([[ $bits == 64 ]] && echo -x64 || echo [0-9])-setup.exe)
 "$WINE" "$setup" /S '/D=C:\Signed' </dev/null >/dev/null 2>&1
 check "the signed installer installs" test -f "$WINE_C/Signed/Corvane.exe"
 check "the uninstaller it wrote is signed" verifies "$WINE_C/Signed/uninstall.exe"
 sample_driver "the signed Corvane.exe and fsum.exe under Wine" "$bits" \
   exitfirst 'C:\Signed' '"C:\Sample lists\demo.sfv"' 'FAILED      damaged.txt'
-rm -rf "$CORVANE_WINEPREFIX"
 
 echo "== SHA256SUMS"
 cd "$root/build/packages" || exit

@@ -1,7 +1,7 @@
 #include "console.h"
 
-#include "platform/handle.h"
-#include "platform/text_encoding.h"
+#include "base/handle.h"
+#include "base/text_encoding.h"
 
 namespace uidriver {
 namespace {

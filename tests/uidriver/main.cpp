@@ -28,7 +28,7 @@
 #include <vector>
 
 #include "checks.h"
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 #include "program.h"
 #include "scenarios.h"
 

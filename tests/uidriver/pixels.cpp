@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "driver.h"
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace uidriver {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/handle.h"
+#include "base/handle.h"
 
 namespace uidriver {
 

@@ -8,7 +8,7 @@
 
 #include "checks.h"
 #include "driver.h"
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace uidriver {
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "driver.h"
-#include "platform/handle.h"
+#include "base/handle.h"
 
 namespace uidriver {
 

@@ -7,8 +7,8 @@
 #include "checks.h"
 #include "console.h"
 #include "driver.h"
-#include "platform/handle.h"
-#include "platform/text_encoding.h"
+#include "base/handle.h"
+#include "base/text_encoding.h"
 #include "shell/layout.h"
 
 namespace uidriver {

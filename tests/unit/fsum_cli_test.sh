@@ -251,6 +251,9 @@ check "-d names files from that folder" grep -q '  c.bin$' <("$fsum" -sha1 -d"$w
 check "a mask that matches nothing exits with 2" test $? -eq 2
 check "and says so" grep -qF 'nothing matches "*.zip"' "$work/err"
 check "the other masks are still listed" grep -q 'a.bin$' "$work/out"
+"$fsum" -md5 '*.bin' '*.zip' >/dev/null 2>"$work/err"
+check "so does a later mask that matches nothing" grep -qF 'nothing matches "*.zip"' "$work/err"
+check "without -r, no subfolder is walked" test "$("$fsum" -md5 '*' | grep -c 'sub/')" -eq 0
 "$fsum" -d/proc/self mem >"$work/out" 2>"$work/err"
 check "a file that cannot be read exits with 1" test $? -eq 1
 check "and is named with the reason" grep -q '"mem" could not be read: ' "$work/err"

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "digest.h"
+#include "digests/digest.h"
 
 namespace fsum {
 

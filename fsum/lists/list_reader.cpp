@@ -1,6 +1,6 @@
 #include "list_reader.h"
 
-#include "system.h"
+#include "system/system.h"
 #include "utf8.h"
 
 namespace fsum {

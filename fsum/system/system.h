@@ -1,5 +1,6 @@
 // What the tool needs from the operating system, with one implementation for
-// Windows and one for POSIX systems. Paths and text are UTF-8.
+// Windows and one for POSIX systems: files and folders, the console, names
+// and paths. Paths and text are UTF-8.
 #pragma once
 
 #include <cstddef>
@@ -10,14 +11,28 @@
 #include <string_view>
 #include <vector>
 
-#include "digest.h"
-#include "hashing.h"
-
 #ifdef _WIN32
-#include "platform/handle.h"
+#include "base/handle.h"
 #endif
 
 namespace fsum {
+
+// A file's bytes, read at offsets (from several threads at once).
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    // The size the system reports: a hint, since files can grow, shrink, or
+    // (in /proc) say 0 and hold text.
+    virtual std::uint64_t Size() const = 0;
+    // Up to `count` bytes at `offset`; the number read (0 at the end), or -1
+    // with the system's reason in `error`.
+    virtual long long ReadAt(std::uint64_t offset, void* buffer, std::size_t count,
+                             std::string& error) const = 0;
+};
+
+// Large reads keep the calls few; a file up to one block is hashed whole by
+// one thread, a larger one a block per thread.
+inline constexpr std::size_t kBlock = std::size_t{4} << 20;
 
 // How the system knows a file: device and inode, or volume serial number and
 // file index. Two opened paths with the same identity are one file.
@@ -60,20 +75,6 @@ private:
     std::uint64_t size_ = 0;
     FileIdentity identity_;
 };
-
-// A running MD5 or SHA digest from the system's own library: CNG on
-// Windows, OpenSSL's libcrypto elsewhere. Finish gives the digest and starts
-// over, so one object serves file after file.
-class Hasher {
-public:
-    virtual ~Hasher() = default;
-    virtual void Update(const void* data, std::size_t size) = 0;
-    virtual Digest Finish() = 0;
-};
-
-// A new hasher for the algorithm (not CRC-32); throws std::runtime_error
-// when the system cannot make one.
-std::unique_ptr<Hasher> NewHasher(Algorithm algorithm);
 
 // Writes report text to standard output or standard error: to a console as
 // the user would type every character, elsewhere as UTF-8. False when the

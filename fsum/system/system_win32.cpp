@@ -1,16 +1,14 @@
 #include <windows.h>
 
-#include <bcrypt.h>
-
 #include <algorithm>
 #include <array>
 #include <memory>
 #include <stdexcept>
 #include <utility>
 
+#include "base/system_message.h"
+#include "base/text_encoding.h"
 #include "paths.h"
-#include "platform/system_message.h"
-#include "platform/text_encoding.h"
 #include "system.h"
 
 namespace fsum {
@@ -56,64 +54,7 @@ HANDLE ThreadEvent() {
     return event.get();
 }
 
-// CNG's providers, opened once for every thread: reusable hashes (Windows 8
-// and later) start over at every finish.
-BCRYPT_ALG_HANDLE Provider(Algorithm algorithm) {
-    static const std::array<BCRYPT_ALG_HANDLE, kAlgorithms> providers = [] {
-        std::array<BCRYPT_ALG_HANDLE, kAlgorithms> opened{};
-        const std::pair<Algorithm, const wchar_t*> names[] = {{Algorithm::Md5, BCRYPT_MD5_ALGORITHM},
-                                                              {Algorithm::Sha1, BCRYPT_SHA1_ALGORITHM},
-                                                              {Algorithm::Sha256, BCRYPT_SHA256_ALGORITHM},
-                                                              {Algorithm::Sha384, BCRYPT_SHA384_ALGORITHM},
-                                                              {Algorithm::Sha512, BCRYPT_SHA512_ALGORITHM}};
-        for (const auto& [which, name] : names) {
-            BCRYPT_ALG_HANDLE provider = nullptr;
-            if (BCryptOpenAlgorithmProvider(&provider, name, nullptr, BCRYPT_HASH_REUSABLE_FLAG) == 0) {
-                opened[static_cast<std::size_t>(which)] = provider;
-            }
-        }
-        return opened;
-    }();
-    return providers[static_cast<std::size_t>(algorithm)];
-}
-
-class CngHasher : public Hasher {
-public:
-    explicit CngHasher(Algorithm algorithm) : size_(DigestSize(algorithm)) {
-        const BCRYPT_ALG_HANDLE provider = Provider(algorithm);
-        if (!provider ||
-            BCryptCreateHash(provider, &hash_, nullptr, 0, nullptr, 0, BCRYPT_HASH_REUSABLE_FLAG) != 0) {
-            throw std::runtime_error("The system cannot make this digest.");
-        }
-    }
-    CngHasher(const CngHasher&) = delete;
-    CngHasher& operator=(const CngHasher&) = delete;
-    ~CngHasher() override { BCryptDestroyHash(hash_); }
-
-    void Update(const void* data, std::size_t size) override {
-        // CNG takes at most 4 GiB a call.
-        auto* bytes = static_cast<unsigned char*>(const_cast<void*>(data));
-        for (std::size_t done = 0; done < size;) {
-            const ULONG piece = static_cast<ULONG>(std::min<std::size_t>(size - done, 1u << 30));
-            BCryptHashData(hash_, bytes + done, piece, 0);
-            done += piece;
-        }
-    }
-    Digest Finish() override {
-        Digest digest;
-        digest.size = size_;
-        BCryptFinishHash(hash_, digest.bytes.data(), static_cast<ULONG>(size_), 0);
-        return digest;
-    }
-
-private:
-    BCRYPT_HASH_HANDLE hash_ = nullptr;
-    std::size_t size_;
-};
-
 }  // namespace
-
-std::unique_ptr<Hasher> NewHasher(Algorithm algorithm) { return std::make_unique<CngHasher>(algorithm); }
 
 InputFile::~InputFile() = default;
 

@@ -1,6 +1,5 @@
 #include <dirent.h>
 #include <fcntl.h>
-#include <openssl/evp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,56 +30,7 @@ bool WriteAll(int fd, std::string_view text) {
     return true;
 }
 
-class EvpHasher : public Hasher {
-public:
-    explicit EvpHasher(const EVP_MD* md) : md_(md), context_(EVP_MD_CTX_new()) {
-        if (!context_ || EVP_DigestInit_ex(context_, md_, nullptr) != 1) {
-            EVP_MD_CTX_free(context_);
-            throw std::runtime_error("The system's library cannot make this digest.");
-        }
-    }
-    EvpHasher(const EvpHasher&) = delete;
-    EvpHasher& operator=(const EvpHasher&) = delete;
-    ~EvpHasher() override { EVP_MD_CTX_free(context_); }
-
-    void Update(const void* data, std::size_t size) override { EVP_DigestUpdate(context_, data, size); }
-    Digest Finish() override {
-        Digest digest;
-        unsigned size = 0;
-        EVP_DigestFinal_ex(context_, digest.bytes.data(), &size);
-        digest.size = size;
-        EVP_DigestInit_ex(context_, md_, nullptr);
-        return digest;
-    }
-
-private:
-    const EVP_MD* md_;
-    EVP_MD_CTX* context_;
-};
-
-const EVP_MD* EvpDigest(Algorithm algorithm) {
-    switch (algorithm) {
-        case Algorithm::Md5:
-            return EVP_md5();
-        case Algorithm::Sha1:
-            return EVP_sha1();
-        case Algorithm::Sha256:
-            return EVP_sha256();
-        case Algorithm::Sha384:
-            return EVP_sha384();
-        case Algorithm::Sha512:
-            return EVP_sha512();
-        case Algorithm::Crc32:
-            break;
-    }
-    throw std::logic_error("CRC-32 is no digest of the system's library");
-}
-
 }  // namespace
-
-std::unique_ptr<Hasher> NewHasher(Algorithm algorithm) {
-    return std::make_unique<EvpHasher>(EvpDigest(algorithm));
-}
 
 InputFile::~InputFile() {
     if (fd_ >= 0) close(fd_);

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "digest.h"
-#include "system.h"
+#include "system/system.h"
 #include "workers.h"
 
 namespace fsum {
@@ -32,6 +32,8 @@ public:
     virtual ~BatchObserver() = default;
     // The outcome of jobs[index], in order.
     virtual void Told(std::size_t index, const Hashed& hashed) = 0;
+    // A batch is about to be hashed.
+    virtual void BatchNext() {}
     // jobs[index] is large and is about to be hashed.
     virtual void LargeNext(std::size_t index) = 0;
     // While it is, after a quiet second and then four times a second.
@@ -52,6 +54,43 @@ private:
 
     Workers& workers_;
     const FileIdentity self_;
+};
+
+// Files gathered into batches, each job beside what its caller keeps of it
+// (an entry, a name): a full batch is hashed at once, the rest on Flush, and
+// the observer hears of each in the order they were added.
+template <typename Item>
+class Batches {
+public:
+    // Files looked at together: small files are hashed side by side.
+    static constexpr std::size_t kSize = 256;
+
+    // `self` as for BatchHasher.
+    Batches(Workers& workers, const FileIdentity& self, BatchObserver& observer)
+        : hasher_(workers, self), observer_(observer) {}
+
+    void Add(Item item, FileJob job) {
+        items_.push_back(std::move(item));
+        jobs_.push_back(std::move(job));
+        if (jobs_.size() == kSize) Flush();
+    }
+
+    void Flush() {
+        if (jobs_.empty()) return;
+        observer_.BatchNext();
+        hasher_.Hash(jobs_, observer_);
+        items_.clear();
+        jobs_.clear();
+    }
+
+    // What was added with the current batch's job `index`.
+    Item& operator[](std::size_t index) { return items_[index]; }
+
+private:
+    BatchHasher hasher_;
+    BatchObserver& observer_;
+    std::vector<Item> items_;
+    std::vector<FileJob> jobs_;
 };
 
 }  // namespace fsum

@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "crc.h"
-#include "system.h"
+#include "hasher.h"
+#include "system/system.h"
 
 namespace fsum {
 namespace {

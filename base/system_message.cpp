@@ -1,8 +1,8 @@
-#include "platform/system_message.h"
+#include "base/system_message.h"
 
 #include <windows.h>
 
-#include "platform/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace corvane {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "check/texts.h"
+#include "base/text_rules.h"
 
 namespace fsum {
 namespace {

@@ -8,26 +8,10 @@
 #include <string>
 
 #include "digest.h"
+#include "system/system.h"
 #include "workers.h"
 
 namespace fsum {
-
-// A file's bytes, read at offsets (from several threads at once).
-class ByteSource {
-public:
-    virtual ~ByteSource() = default;
-    // The size the system reports: a hint, since files can grow, shrink, or
-    // (in /proc) say 0 and hold text.
-    virtual std::uint64_t Size() const = 0;
-    // Up to `count` bytes at `offset`; the number read (0 at the end), or -1
-    // with the system's reason in `error`.
-    virtual long long ReadAt(std::uint64_t offset, void* buffer, std::size_t count,
-                             std::string& error) const = 0;
-};
-
-// Large reads keep the calls few; a file up to one block is hashed whole by
-// one thread, a larger one a block per thread.
-inline constexpr std::size_t kBlock = std::size_t{4} << 20;
 
 // What hashing one file takes besides the file: the threads to share it
 // (none: this thread alone), the bytes done so far for a progress line, and

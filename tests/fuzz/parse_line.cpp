@@ -1,0 +1,23 @@
+// One checksum line in each list form: parsed without a fault, and an entry
+// the maker would write back is read back as the same name.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "lists/list_forms.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace fsum;
+    const std::string line(reinterpret_cast<const char*>(data), size);
+    for (const char* list : {"list.sfv", "list.md5", "SHA256SUMS"}) {
+        const ListForm form = FormOfList(list);
+        Entry entry;
+        if (ParseLine(line, form, entry) != LineKind::Entry) continue;
+        if (entry.name.empty()) __builtin_trap();
+        const auto written = FormatLine(entry.name, entry.algorithm, entry.expected, false, entry.escaped);
+        Entry again;
+        if (written && (ParseLine(*written, form, again) != LineKind::Entry || again.name != entry.name))
+            __builtin_trap();
+    }
+    return 0;
+}

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <random>
+#include <string>
+
+#include "digests/crc.h"
+#include "digests/hashing.h"
+#include "helpers.h"
+
+namespace fsum {
+namespace {
+
+using testing_helpers::MemoryFile;
+
+std::string RandomBytes(std::size_t size) {
+    std::mt19937 random(static_cast<unsigned>(size));
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    return bytes;
+}
+
+// A context that shares the hashing among `threads` threads.
+struct Threads {
+    explicit Threads(unsigned threads, const ThreadStarter& start = SystemThread) : workers(threads, start) {
+        context.workers = &workers;
+    }
+    Workers workers;
+    HashContext context;
+};
+
+std::uint32_t Zlib(const std::string& bytes) {
+    return static_cast<std::uint32_t>(
+        crc32_z(0, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()));
+}
+
+TEST(CrcOfFile, EqualsZlibOnAndAroundBlockEdgesWithAnyNumberOfThreads) {
+    for (std::size_t size :
+         {std::size_t{0}, std::size_t{1}, kBlock - 1, kBlock, kBlock + 1, 3 * kBlock + 7}) {
+        const std::string bytes = RandomBytes(size);
+        for (unsigned threads : {1u, 2u, 5u}) {
+            Threads t(threads);
+            std::uint32_t crc = 1;
+            std::string error;
+            ASSERT_TRUE(CrcOfFile(MemoryFile(bytes), t.context, crc, error)) << size;
+            EXPECT_EQ(crc, Zlib(bytes)) << size << " bytes on " << threads << " threads";
+            EXPECT_EQ(t.context.done, size);
+        }
+    }
+    EXPECT_EQ(Crc32("123456789"), 0xCBF43926u);
+}
+
+TEST(CrcOfFile, ReadsToTheEndAndNoticesAFileThatShrank) {
+    const std::string bytes = RandomBytes(3 * kBlock);
+    Threads t(2);
+    std::uint32_t crc = 0;
+    std::string error;
+    // Says 0 bytes and holds text, as files in /proc do.
+    ASSERT_TRUE(CrcOfFile(MemoryFile(bytes, 0), t.context, crc, error));
+    EXPECT_EQ(crc, Zlib(bytes));
+    // Cut short while it is read.
+    EXPECT_FALSE(CrcOfFile(MemoryFile(bytes, bytes.size(), kBlock + 5), t.context, crc, error));
+    EXPECT_EQ(error, "The file became shorter while it was read.");
+}
+
+TEST(CrcOfFile, GoesOnWithTheThreadsItHasWhenNoMoreCanStart) {
+    Threads t(4, [](std::function<void()>) -> std::thread {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    });
+    const std::string bytes = RandomBytes(5 * kBlock + 3);
+    std::uint32_t crc = 0;
+    std::string error;
+    ASSERT_TRUE(CrcOfFile(MemoryFile(bytes), t.context, crc, error));
+    EXPECT_EQ(crc, Zlib(bytes));
+    Digest digest;
+    ASSERT_TRUE(DigestOfFile(MemoryFile(bytes), Algorithm::Sha1, t.context, digest, error));
+}
+
+TEST(DigestOfFile, GivesTheStandardTestVectors) {
+    const std::string million(1000000, 'a');
+    const struct {
+        Algorithm algorithm;
+        const std::string& input;
+        const char* hex;
+    } vectors[] = {
+        {Algorithm::Md5, "", "d41d8cd98f00b204e9800998ecf8427e"},
+        {Algorithm::Md5, "abc", "900150983cd24fb0d6963f7d28e17f72"},
+        {Algorithm::Md5, million, "7707d6ae4e027c70eea2a935c2296f21"},
+        {Algorithm::Sha1, "abc", "a9993e364706816aba3e25717850c26c9cd0d89d"},
+        {Algorithm::Sha1, million, "34aa973cd4c4daa4f61eeb2bdbad27316534016f"},
+        {Algorithm::Sha256, "", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {Algorithm::Sha256, million, "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+        {Algorithm::Sha384, "abc",
+         "cb00753f45a35e8bb5a03d699ac65007272c32ab0eded1631a8b605a43ff5bed8086072ba1e7cc2358baeca134c825a7"},
+        {Algorithm::Sha512, "abc",
+         "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a274fc1a836ba3c23a3feebbd"
+         "454d4423643ce80e2a9ac94fa54ca49f"},
+        {Algorithm::Crc32, "123456789", "CBF43926"},
+    };
+    for (const auto& v : vectors) {
+        // Whole on one thread, and read ahead by a helper when the input is large.
+        for (unsigned threads : {1u, 2u}) {
+            Threads t(threads);
+            Digest digest;
+            std::string error;
+            ASSERT_TRUE(DigestOfFile(MemoryFile(v.input), v.algorithm, t.context, digest, error));
+            EXPECT_EQ(ToHex(digest, v.algorithm), v.hex) << DisplayName(v.algorithm);
+        }
+    }
+    // Large enough to be read ahead, and shrinking while it is read.
+    const std::string big = RandomBytes(3 * kBlock + 5);
+    Digest whole, ahead;
+    std::string error;
+    Threads one(1), two(2);
+    ASSERT_TRUE(DigestOfFile(MemoryFile(big), Algorithm::Sha256, one.context, whole, error));
+    ASSERT_TRUE(DigestOfFile(MemoryFile(big), Algorithm::Sha256, two.context, ahead, error));
+    EXPECT_EQ(whole, ahead);
+}
+
+}  // namespace
+}  // namespace fsum

@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "digests/crc.h"
+#include "helpers.h"
+#include "lists/list_forms.h"
+#include "lists/list_reader.h"
+
+namespace fsum {
+namespace {
+
+using testing_helpers::Utf16;
+
+TEST(ParseLine, TheCrcIsTheLastWordAndTheRestIsTheName) {
+    const struct {
+        const char* line;
+        LineKind kind;
+        const char* name;
+        std::uint32_t crc;
+    } cases[] = {
+        {"plain.bin 0123ABCD", LineKind::Entry, "plain.bin", 0x0123ABCD},
+        {"name with spaces.bin\tdeadbeef", LineKind::Entry, "name with spaces.bin", 0xDEADBEEF},
+        {"  leading.bin 00000001  \r", LineKind::Entry, "  leading.bin", 1},
+        {"a b  12345678.bin 00000002", LineKind::Entry, "a b  12345678.bin", 2},
+        {"x;y.bin 00000003", LineKind::Entry, "x;y.bin", 3},
+        {"sub\\dir/file.bin   FFFFFFFF", LineKind::Entry, "sub\\dir/file.bin", 0xFFFFFFFF},
+        {".\\here.bin 00000004", LineKind::Entry, ".\\here.bin", 4},
+        {"; a comment 12345678", LineKind::Comment, "", 0},
+        {"  ; not a comment 12345678", LineKind::Entry, "  ; not a comment", 0x12345678},
+        {"", LineKind::Blank, "", 0},
+        {" \t ", LineKind::Blank, "", 0},
+        {"nocrc.bin", LineKind::Bad, "", 0},
+        {"short.bin 1234567", LineKind::Bad, "", 0},
+        {"nothex.bin 1234567G", LineKind::Bad, "", 0},
+        {"glued.bin12345678", LineKind::Bad, "", 0},
+        {" 12345678", LineKind::Bad, "", 0},
+        {"ctl\x01.bin 12345678", LineKind::Bad, "", 0},
+    };
+    for (const auto& c : cases) {
+        Entry entry;
+        EXPECT_EQ(ParseLine(c.line, FormOfList("x.sfv"), entry), c.kind) << c.line;
+        if (c.kind != LineKind::Entry) continue;
+        EXPECT_EQ(entry.name, c.name) << c.line;
+        char crc[9];
+        std::snprintf(crc, sizeof crc, "%08X", static_cast<unsigned>(c.crc));
+        EXPECT_EQ(ToHex(entry.expected, Algorithm::Crc32), crc) << c.line;
+    }
+}
+
+TEST(ParseLine, GnuAndBsdLinesSayTheirAlgorithmAndName) {
+    const std::string md5(32, 'a'), sha1(40, 'B'), sha256(64, 'c'), sha512(128, 'd');
+    const struct {
+        std::string list, line;
+        LineKind kind;
+        std::string name;
+        Algorithm algorithm;
+    } cases[] = {
+        {"SUMS", md5 + "  plain.bin", LineKind::Entry, "plain.bin", Algorithm::Md5},
+        {"SUMS", sha256 + " *binary.bin", LineKind::Entry, "binary.bin", Algorithm::Sha256},
+        {"SUMS", sha512 + "   leading space", LineKind::Entry, " leading space", Algorithm::Sha512},
+        {"SUMS", "\\" + sha1 + "  a\\\\b\\nc\\r", LineKind::Entry, "a\\b\nc\r", Algorithm::Sha1},
+        {"SUMS", "SHA256 (x (1) = y) = " + sha256, LineKind::Entry, "x (1) = y", Algorithm::Sha256},
+        {"SUMS", "MD5 (m.bin) = " + md5, LineKind::Entry, "m.bin", Algorithm::Md5},
+        {"SUMS", "\\SHA1 (new\\nline) = " + sha1, LineKind::Entry, "new\nline", Algorithm::Sha1},
+        {"a.sha1", sha1 + "  by-extension", LineKind::Entry, "by-extension", Algorithm::Sha1},
+        {"A.SHA1", sha256 + "  extensions have no case", LineKind::Bad, "", Algorithm::Md5},
+        {"X.SFV", "# 12345678", LineKind::Entry, "#", Algorithm::Crc32},
+        {"SUMS", "name.bin 0123ABCD", LineKind::Entry, "name.bin", Algorithm::Crc32},
+        {"SUMS", "# comment", LineKind::Comment, "", Algorithm::Md5},
+        {"SUMS", "; comment", LineKind::Comment, "", Algorithm::Md5},
+        // Improperly formatted: each is a warning under -w, never a check.
+        {"a.md5", sha256 + "  wrong length for .md5", LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", std::string(30, 'a') + "  no algorithm is 30 digits", LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", "SHA224 (x) = " + std::string(56, 'e'), LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", "BLAKE2 (x) = " + md5, LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", "MD5 (x) = " + sha1, LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", "MD5 () = " + md5, LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", "\\" + md5 + "  broken\\t", LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", "\\" + md5 + "  ends\\", LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", md5 + "  ", LineKind::Bad, "", Algorithm::Md5},
+        // As coreutils reads them: one blank, blanks before, tabs in the name.
+        {"SUMS", md5 + " one-space", LineKind::Entry, "one-space", Algorithm::Md5},
+        {"SUMS", md5 + "\ttabbed", LineKind::Entry, "tabbed", Algorithm::Md5},
+        {"SUMS", " \t" + md5 + "  tab\there", LineKind::Entry, "tab\there", Algorithm::Md5},
+        {"SUMS", "  SHA1 (x) = " + sha1, LineKind::Entry, "x", Algorithm::Sha1},
+        {"SUMS", md5 + " *", LineKind::Entry, "*", Algorithm::Md5},
+        {"SUMS", md5 + " \t", LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", md5 + "  bell\a", LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", "00000000  12345678", LineKind::Bad, "", Algorithm::Md5},
+        {"a.sha256", "name.bin 0123ABCD", LineKind::Bad, "", Algorithm::Md5},
+        {"x.sfv", md5 + "  gnu in an sfv list", LineKind::Bad, "", Algorithm::Md5},
+        {"x.sfv", "# 12345678", LineKind::Entry, "#", Algorithm::Crc32},
+    };
+    for (const auto& c : cases) {
+        Entry entry;
+        EXPECT_EQ(ParseLine(c.line, FormOfList(c.list), entry), c.kind) << c.list << ": " << c.line;
+        if (c.kind != LineKind::Entry) continue;
+        EXPECT_EQ(entry.name, c.name) << c.line;
+        EXPECT_EQ(entry.algorithm, c.algorithm) << c.line;
+    }
+}
+
+std::vector<ListLine> ReadAll(const std::string& bytes, std::string* encoding = nullptr) {
+    std::size_t at = 0;
+    ListReader reader([&](char* buffer, std::size_t size, std::string&) {
+        const std::size_t n = std::min(size, bytes.size() - at);
+        std::memcpy(buffer, bytes.data() + at, n);
+        at += n;
+        return static_cast<long long>(n);
+    });
+    std::vector<ListLine> lines;
+    for (ListLine line; reader.Next(line);) lines.push_back(line);
+    if (encoding) *encoding = reader.EncodingName();
+    return lines;
+}
+
+TEST(ListReader, BytesThatMakeNoSensibleTextMarkTheirLine) {
+    const std::vector<ListLine> lines = ReadAll(std::string("ok 1\r\nnul\0here 2\n", 17) + Utf16(u"x", true));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_TRUE(lines[0].decodable);
+    EXPECT_EQ(lines[0].text, "ok 1");
+    EXPECT_FALSE(lines[1].decodable);
+    EXPECT_EQ(lines[2].number, 3u);
+    EXPECT_FALSE(ReadAll(Utf16(u"a\xD800z", true))[0].decodable);  // a lone surrogate
+    // An overlong form is no UTF-8: the line is read in the ANSI code page.
+    EXPECT_EQ(ReadAll("over\xE0\x80\xAFlong 1")[0].raw, "over\xE0\x80\xAFlong 1");
+    EXPECT_TRUE(ReadAll("caf\xC3\xA9 1")[0].raw.empty());
+    EXPECT_FALSE(ReadAll(Utf16(u"odd", true) + "!")[0].decodable);  // half a unit at the end
+    EXPECT_FALSE(ReadAll(std::string(200000, 'x') + "\nnext 1")[0].decodable);
+    EXPECT_EQ(ReadAll(std::string(200000, 'x') + "\nnext 1")[1].text, "next 1");
+    // Two lists joined: the second one's byte-order mark is no part of a name.
+    EXPECT_EQ(ReadAll("a 1\n\xEF\xBB\xBF"
+                      "b 2\n")[1]
+                  .text,
+              "b 2");
+    EXPECT_EQ(ReadAll(Utf16(u"a\n\xFEFF"
+                            "b",
+                            true))[1]
+                  .text,
+              "b");
+}
+
+TEST(FormatLine, WritesEachFormAsItsReaderReadsIt) {
+    const Digest crc = *FromHex("CBF43926");
+    const Digest md5 = *FromHex("900150983cd24fb0d6963f7d28e17f72");
+    const struct {
+        std::string name;
+        Algorithm algorithm;
+        bool bsd, escape;
+        std::optional<std::string> line;
+    } cases[] = {
+        {"sub\\a b.bin", Algorithm::Crc32, false, false, "sub\\a b.bin CBF43926"},
+        {"sub/a\\b", Algorithm::Crc32, false, true, std::nullopt},  // no escape in .sfv
+        {";a", Algorithm::Crc32, false, false, std::nullopt},
+        {"a ", Algorithm::Crc32, false, false, std::nullopt},
+        {"sub\\a", Algorithm::Md5, false, false, "900150983cd24fb0d6963f7d28e17f72  sub\\a"},
+        {"a\\b\nc", Algorithm::Md5, false, true, "\\900150983cd24fb0d6963f7d28e17f72  a\\\\b\\nc"},
+        {"a\\b", Algorithm::Md5, true, true, "\\MD5 (a\\\\b) = 900150983cd24fb0d6963f7d28e17f72"},
+        {"a\tb", Algorithm::Md5, false, true, "900150983cd24fb0d6963f7d28e17f72  a\tb"},
+        {"a\tb", Algorithm::Md5, true, true, "MD5 (a\tb) = 900150983cd24fb0d6963f7d28e17f72"},
+        {"a\tb", Algorithm::Crc32, false, true, std::nullopt},  // a tab is a blank in .sfv lines
+        {"#a", Algorithm::Crc32, false, false, std::nullopt},   // a comment outside .sfv lists
+        {"a\x01", Algorithm::Md5, false, true, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const std::optional<std::string> line =
+            FormatLine(c.name, c.algorithm, c.algorithm == Algorithm::Crc32 ? crc : md5, c.bsd, c.escape);
+        EXPECT_EQ(line, c.line) << c.name;
+        if (!line) continue;
+        // And the reader gives back the name and digest.
+        Entry entry;
+        ASSERT_EQ(ParseLine(*line, ListForm{c.algorithm == Algorithm::Crc32, c.algorithm}, entry),
+                  LineKind::Entry);
+        EXPECT_EQ(entry.name, c.name);
+    }
+}
+
+}  // namespace
+}  // namespace fsum

@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "system/paths.h"
+
+namespace fsum {
+namespace {
+
+// Wine opens paths past MAX_PATH without the prefix, so these rules are
+// checked here, where a path that lost it would show.
+TEST(WindowsPaths, LongPathsGainThePrefixAndDeviceNamesAreKnown) {
+    const std::string deep = "C:\\" + std::string(250, 'a') + "\\file.bin";  // 262 characters
+    const std::string share = "\\\\server\\share\\" + std::string(250, 'b');
+    const struct {
+        std::string path, longForm;
+    } forms[] = {
+        {"C:\\short\\file.bin", "C:\\short\\file.bin"},
+        {"C:\\" + std::string(256, 'a'), ""},  // 259 units: the last that fits
+        {"C:\\" + std::string(257, 'a'), "\\\\?\\C:\\" + std::string(257, 'a')},  // 260
+        {deep, "\\\\?\\" + deep},
+        {share, "\\\\?\\UNC\\" + share.substr(2)},
+        {"\\\\?\\" + deep, "\\\\?\\" + deep},
+        {"C:\\" + std::string(128, 'x') + "\\" + std::string(42, 'z') + "\\\xE6\x97\xA5.bin",
+         ""},  // under 260 units
+    };
+    for (const auto& f : forms) {
+        EXPECT_EQ(paths::WindowsLongForm(f.path), f.longForm.empty() ? f.path : f.longForm) << f.path;
+    }
+    for (const char* device :
+         {"NUL", "con", "C:\\dir\\COM1", "aux.txt", "LPT9 .log", "\\\\.\\PhysicalDrive0"}) {
+        EXPECT_TRUE(paths::IsWindowsDevice(device)) << device;
+    }
+    for (const char* file : {"CONSOLE.txt", "nul-list.sfv", "COM0", "COM10", "sub\\nul\\x.bin"}) {
+        EXPECT_FALSE(paths::IsWindowsDevice(file)) << file;
+    }
+    EXPECT_EQ(paths::WindowsEntryPath("C:\\lists", "sub/a.bin"), "C:\\lists\\sub\\a.bin");
+    EXPECT_EQ(paths::WindowsEntryPath("C:\\", "a.bin"), "C:\\a.bin");
+    EXPECT_EQ(paths::WindowsEntryPath("C:\\lists", "D:\\a.bin"), "D:\\a.bin");
+    EXPECT_EQ(paths::WindowsEntryPath("C:\\lists", "\\\\srv\\s\\a.bin"), "\\\\srv\\s\\a.bin");
+    EXPECT_EQ(paths::WindowsFolderOf("C:list.sfv"), "C:");
+    EXPECT_EQ(paths::WindowsFolderOf("C:\\list.sfv"), "C:\\");
+    EXPECT_EQ(paths::PosixEntryPath("/lists", "sub\\a.bin", false), "/lists/sub/a.bin");
+    EXPECT_EQ(paths::PosixEntryPath("/lists", "back\\slash", true), "/lists/back\\slash");
+}
+
+TEST(Masks, StarAndQuestionMarkStandForWholeCharacters) {
+    const struct {
+        const char* mask;
+        const char* name;
+        bool matches;
+    } cases[] = {
+        {"*", "anything.bin", true},
+        {"*.bin", "a.bin", true},
+        {"*.bin", "a.bin.txt", false},
+        {"*.*", "README", true},
+        {"a?c", "abc", true},
+        {"a?c", "ac", false},
+        {"?.txt", "\xC3\xA9.txt", true},
+        {"*a*a*a*b", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaac", false},
+        {"d*e?f", "dxxexf", true},
+        {"A.BIN", "a.bin", false},  // case is folded by the system
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(paths::Matches(c.mask, c.name), c.matches) << c.mask << " " << c.name;
+}
+
+}  // namespace
+}  // namespace fsum
