@@ -1,6 +1,6 @@
 // fsum: checks the files named in a checksum list, or makes one.
 // Command lines: fsum -c [-jf] [-w] "list"
-//                fsum [-crc32|-md5|-sha1|-sha256|-sha384|-sha512] [-r] [-d<folder>] [-bsd] mask...
+//                fsum [-crc32|-md5|...|-blake3|-xxh128] [-r] [-d<folder>] [-bsd] mask...
 #include <algorithm>
 #include <string>
 #include <vector>

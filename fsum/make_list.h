@@ -19,8 +19,9 @@ struct MakeOptions {
     std::vector<std::string> masks;
 };
 
-// Parses "[-crc32|-md5|-sha1|-sha256|-sha384|-sha512] [-r] [-d<folder>]
-// [-bsd] mask..." with the options in any order before the masks.
+// Parses "[-crc32|-md5|-sha1|-sha256|...|-blake3|-xxh128] [-r] [-d<folder>]
+// [-bsd] mask..." (kUsage names every algorithm) with the options in any
+// order before the masks.
 bool ParseMakeArguments(const std::vector<std::string>& args, MakeOptions& options);
 
 // Writes the list to terminal.out and says on terminal.err which files could

@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <deque>
 #include <limits>
+#include <map>
 #include <memory>
 
 #include "digests/batch.h"
+#include "digests/hashing.h"
 #include "lists/clearsigned.h"
 #include "lists/list_forms.h"
 #include "lists/list_reader.h"
@@ -17,10 +19,12 @@ namespace fsum {
 const char kUsage[] =
     "Usage: fsum -c [-jf] [-w] \"list\"\n"
     "  -c   check the files named in the list against their checksums: an .sfv list\n"
-    "       (CRC-32), or MD5, SHA-1, SHA-256, SHA-384 or SHA-512 lines in GNU or BSD form\n"
+    "       (CRC-32), or GNU or BSD lines of MD5, SHA-1, SHA-2, SHA-3, BLAKE2b, BLAKE3,\n"
+    "       XXH32, XXH64, XXH3 or XXH128\n"
     "  -jf  show only the files that failed\n"
     "  -w   warn about improperly formatted checksum lines\n"
-    "   or: fsum [-crc32|-md5|-sha1|-sha256|-sha384|-sha512] [-r] [-d<folder>] [-bsd] mask...\n"
+    "   or: fsum [-crc32|-md5|-sha1|-sha256|-sha384|-sha512|-sha3-256|-sha3-384|-sha3-512|\n"
+    "             -b2|-blake3|-xxh32|-xxh64|-xxh3|-xxh128] [-r] [-d<folder>] [-bsd] mask...\n"
     "  writes a list of the files the masks (* and ? as wildcards) name to standard\n"
     "  output: an .sfv list (-crc32, the default) or GNU lines, BSD tag lines with -bsd\n"
     "  -r   take the masks in every subfolder too\n"
@@ -99,8 +103,12 @@ private:
             if (kind == LineKind::Bad) Badly(line.number);
             if (kind != LineKind::Entry) continue;
             sawEntry_ = true;
-            FileJob job{PathOf(entry), entry.algorithm};
+            FileJob job = JobOf(entry);
+            const bool guess = !job.candidates.empty();
             batches.Add(std::move(entry), std::move(job));
+            // Hashed at once, so that the algorithm it matches serves the
+            // entries after it: a long list pays for the candidates once.
+            if (guess) batches.Flush();
         }
         batches.Flush();
     }
@@ -178,22 +186,26 @@ private:
 
     double listSize() const { return static_cast<double>(list_.Size()); }
 
-    void Tell(const Entry& entry, const Hashed& outcome) {
+    void Tell(Entry& entry, const Hashed& outcome) {
         WarnUpTo(entry.line);
         const std::string name = Visible(entry.name);
+        const bool guessed = entry.candidates.size() > 1;
+        const bool good = outcome.kind == Hashed::Done && Matches(entry, outcome);
         if (std::find(algorithms_.begin(), algorithms_.end(), entry.algorithm) == algorithms_.end()) {
             algorithms_.push_back(entry.algorithm);
         }
         switch (outcome.kind) {
             case Hashed::Done:
-                if (outcome.digest == entry.expected) {
+                if (good) {
                     ++counts_.verified;
-                    if (!options_.onlyFailed) report_.Line("OK          " + name);
+                    if (!options_.onlyFailed)
+                        report_.Line("OK          " + name + (guessed ? Named(entry.algorithm) : ""));
                     break;
                 }
                 ++counts_.mismatched;
                 report_.Line("FAILED      " + name + "  (expected " + ToHex(entry.expected, entry.algorithm) +
-                                 ", found " + ToHex(outcome.digest, entry.algorithm) + ")",
+                                 (guessed ? Tried(entry) : ", found " + ToHex(outcome.digest, entry.algorithm)) +
+                                 ")",
                              true);
                 break;
             case Hashed::Missing:
@@ -220,6 +232,70 @@ private:
         Start();
         batches_->Flush();
         WarnUpTo(line + 1);
+    }
+
+    // Whether the file gives the entry's digest. Where the list does not say
+    // the algorithm, the one that gives it becomes the entry's, and the first
+    // such stands for the list's digests of that length; one that it does
+    // not give may still be of another (MD5 and XXH128 lines mixed), so the
+    // others are tried before the file fails.
+    bool Matches(Entry& entry, const Hashed& outcome) {
+        if (entry.candidates.size() < 2) return outcome.digest == entry.expected;
+        if (outcome.digests.empty()) return outcome.digest == entry.expected || MatchesAnother(entry);
+        for (std::size_t i = 0; i < entry.candidates.size(); ++i) {
+            if (outcome.digests[i] == entry.expected) {
+                entry.algorithm = chosen_[entry.expected.size] = entry.candidates[i];
+                return true;
+            }
+        }
+        return false;
+    }
+
+    bool MatchesAnother(Entry& entry) {
+        std::vector<Algorithm> others;
+        for (Algorithm algorithm : entry.candidates) {
+            if (algorithm != entry.algorithm) others.push_back(algorithm);
+        }
+        InputFile file;
+        bool missing = false;
+        std::string error;
+        if (!file.Open(EntryPath(listFolder_, entry.name, entry.escaped), missing, error)) return false;
+        HashContext context;
+        context.workers = &workers_;
+        std::vector<Digest> digests;
+        if (!DigestsOfFile(file, others, 0, context, digests, error)) return false;
+        for (std::size_t i = 0; i < others.size(); ++i) {
+            if (digests[i] == entry.expected) {
+                entry.algorithm = others[i];
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Which algorithm was taken for an entry whose list did not say.
+    static std::string Named(Algorithm algorithm) { return std::string("  (") + DisplayName(algorithm) + ")"; }
+
+    static std::string Tried(const Entry& entry) {
+        std::string names;
+        for (Algorithm algorithm : entry.candidates)
+            names += (names.empty() ? "" : ", ") + std::string(DisplayName(algorithm));
+        return "; the list does not say its algorithm, and none of " + names + " gives it";
+    }
+
+    // The job of an entry: with every candidate algorithm, until one has
+    // matched a digest of that length.
+    FileJob JobOf(Entry& entry) {
+        FileJob job{PathOf(entry), entry.algorithm, {}, 0};
+        if (entry.algorithm == Algorithm::Blake2b) job.size = entry.expected.size;
+        if (entry.candidates.empty()) return job;
+        const auto chosen = chosen_.find(entry.expected.size);
+        if (chosen == chosen_.end()) {
+            job.candidates = entry.candidates;
+        } else {
+            job.algorithm = entry.algorithm = chosen->second;
+        }
+        return job;
     }
 
     void WarnUpTo(std::uint64_t line) {
@@ -271,6 +347,7 @@ private:
     std::string listFolder_;
     std::deque<std::uint64_t> badLines_;
     std::vector<Algorithm> algorithms_;  // in the order the list first names them
+    std::map<std::size_t, Algorithm> chosen_;  // for digests of a length several algorithms write
     Counts counts_;
     bool started_ = false;               // the report has begun
     bool sawEntry_ = false;              // the list has a checksum line

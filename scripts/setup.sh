@@ -17,7 +17,7 @@ fi
 packages=(
   cmake g++ clang libclang-rt-14-dev make pkg-config libgtest-dev zlib1g-dev libssl-dev dpkg-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
-  wine64 fonts-wine xvfb xauth imagemagick rhash cksfv nsis zip unzip osslsigncode openssl
+  wine64 fonts-wine xvfb xauth imagemagick rhash cksfv b3sum xxhash nsis zip unzip osslsigncode openssl
 )
 if [[ $HOST_RUNS_I386 == 1 ]]; then
   packages+=(wine32:i386 g++-multilib libgtest-dev:i386 zlib1g-dev:i386 libssl-dev:i386)
@@ -55,4 +55,4 @@ for old in /etc/apt/sources.list.d/corvane-deb-src.sources /etc/apt/sources.list
   [[ -e $old ]] && ${SUDO:-} rm -f "$old"
 done
 
-bash "$root/scripts/libdeflate.sh"
+bash "$root/scripts/sources.sh"

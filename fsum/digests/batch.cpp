@@ -12,12 +12,19 @@ namespace {
 constexpr auto kQuietFor = std::chrono::seconds(1);
 constexpr auto kProgressEvery = std::chrono::milliseconds(250);
 
+bool Digests(const InputFile& file, const FileJob& job, HashContext& context, Hashed& hashed) {
+    if (job.candidates.empty() && job.size == 0)
+        return DigestOfFile(file, job.algorithm, context, hashed.digest, hashed.reason);
+    const bool read = DigestsOfFile(file, job.candidates.empty() ? std::vector<Algorithm>{job.algorithm} : job.candidates,
+                                    job.size, context, hashed.digests, hashed.reason);
+    hashed.digest = hashed.digests.front();
+    return read;
+}
+
 // Hashes the opened file; a failure, thrown or said, leaves it Unreadable.
-void HashInto(const InputFile& file, Algorithm algorithm, HashContext& context, Hashed& hashed) {
+void HashInto(const InputFile& file, const FileJob& job, HashContext& context, Hashed& hashed) {
     try {
-        hashed.kind = DigestOfFile(file, algorithm, context, hashed.digest, hashed.reason)
-                          ? Hashed::Done
-                          : Hashed::Unreadable;
+        hashed.kind = Digests(file, job, context, hashed) ? Hashed::Done : Hashed::Unreadable;
     } catch (const std::exception& e) {
         hashed.kind = Hashed::Unreadable;
         hashed.reason = e.what();
@@ -44,7 +51,7 @@ Hashed BatchHasher::Small(const FileJob& job, bool& large) const {
             large = true;
         } else {
             HashContext alone;
-            HashInto(file, job.algorithm, alone, hashed);
+            HashInto(file, job, alone, hashed);
         }
     } catch (const std::exception& e) {
         hashed.kind = Hashed::Unreadable;
@@ -69,7 +76,7 @@ Hashed BatchHasher::Large(std::size_t index, const FileJob& job, BatchObserver& 
         observer.Progress(index, file.Size(), context.done,
                           std::chrono::duration<double>(now - start).count());
     };
-    HashInto(file, job.algorithm, context, hashed);
+    HashInto(file, job, context, hashed);
     return hashed;
 }
 

@@ -12,10 +12,24 @@ struct Facts {
     const char* tag;
 };
 
+// In the order of the enum; among algorithms of one length, the one lists
+// mean most often comes first.
 constexpr Facts kFacts[kAlgorithms] = {
-    {Algorithm::Crc32, 4, "CRC-32", ""},          {Algorithm::Md5, 16, "MD5", "MD5"},
-    {Algorithm::Sha1, 20, "SHA-1", "SHA1"},       {Algorithm::Sha256, 32, "SHA-256", "SHA256"},
-    {Algorithm::Sha384, 48, "SHA-384", "SHA384"}, {Algorithm::Sha512, 64, "SHA-512", "SHA512"},
+    {Algorithm::Crc32, 4, "CRC-32", ""},
+    {Algorithm::Md5, 16, "MD5", "MD5"},
+    {Algorithm::Sha1, 20, "SHA-1", "SHA1"},
+    {Algorithm::Sha256, 32, "SHA-256", "SHA256"},
+    {Algorithm::Sha384, 48, "SHA-384", "SHA384"},
+    {Algorithm::Sha512, 64, "SHA-512", "SHA512"},
+    {Algorithm::Sha3_256, 32, "SHA3-256", "SHA3-256"},
+    {Algorithm::Sha3_384, 48, "SHA3-384", "SHA3-384"},
+    {Algorithm::Sha3_512, 64, "SHA3-512", "SHA3-512"},
+    {Algorithm::Blake2b, 64, "BLAKE2b", "BLAKE2b"},
+    {Algorithm::Blake3, 32, "BLAKE3", "BLAKE3"},
+    {Algorithm::Xxh32, 4, "XXH32", "XXH32"},
+    {Algorithm::Xxh64, 8, "XXH64", "XXH64"},
+    {Algorithm::Xxh3, 8, "XXH3", "XXH3"},
+    {Algorithm::Xxh128, 16, "XXH128", "XXH128"},
 };
 
 const Facts& Of(Algorithm algorithm) { return kFacts[static_cast<std::size_t>(algorithm)]; }
@@ -33,18 +47,30 @@ std::size_t DigestSize(Algorithm algorithm) { return Of(algorithm).size; }
 const char* DisplayName(Algorithm algorithm) { return Of(algorithm).display; }
 const char* TagName(Algorithm algorithm) { return Of(algorithm).tag; }
 
-std::optional<Algorithm> FromTag(std::string_view tag) {
+std::optional<Tag> FromTag(std::string_view tag) {
+    // OpenSSL and cksum -a name SHA-2 "SHA2-256"; b2sum -l N writes "BLAKE2b-N".
+    std::string name(tag);
+    if (name.rfind("SHA2-", 0) == 0) name = "SHA" + name.substr(5);
+    if (name.rfind("BLAKE2b-", 0) == 0) {
+        const std::string bits = name.substr(8);
+        if (bits.empty() || bits.size() > 3 || bits.find_first_not_of("0123456789") != std::string::npos)
+            return std::nullopt;
+        const std::size_t n = std::stoul(bits);
+        if (n == 0 || n % 8 != 0 || n > 512) return std::nullopt;
+        return Tag{Algorithm::Blake2b, n / 8};
+    }
     for (const Facts& facts : kFacts) {
-        if (*facts.tag && tag == facts.tag) return facts.algorithm;
+        if (*facts.tag && name == facts.tag) return Tag{facts.algorithm, facts.size};
     }
     return std::nullopt;
 }
 
-std::optional<Algorithm> FromHexLength(std::size_t digits) {
+std::vector<Algorithm> FromHexLength(std::size_t digits) {
+    std::vector<Algorithm> candidates;
     for (const Facts& facts : kFacts) {
-        if (facts.algorithm != Algorithm::Crc32 && digits == 2 * facts.size) return facts.algorithm;
+        if (facts.algorithm != Algorithm::Crc32 && digits == 2 * facts.size) candidates.push_back(facts.algorithm);
     }
-    return std::nullopt;
+    return candidates;
 }
 
 std::optional<Digest> FromHex(std::string_view hex) {

@@ -1,6 +1,7 @@
-// The checksums a list can hold: CRC-32 (.sfv lists) and the MD5 and SHA
-// digests of GNU and BSD lists. CRC-32 comes from libdeflate; the others from
-// the system's own library behind NewHasher (system.h).
+// The checksums a list can hold: CRC-32 (.sfv lists) and the digests of GNU
+// and BSD lists. CRC-32 comes from libdeflate; MD5, SHA-1, SHA-2 and SHA-3
+// from the system's own library, BLAKE3, BLAKE2b and xxHash from theirs
+// (NewHasher, hasher.h).
 #pragma once
 
 #include <algorithm>
@@ -9,11 +10,15 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace fsum {
 
-enum class Algorithm { Crc32, Md5, Sha1, Sha256, Sha384, Sha512 };
-inline constexpr std::size_t kAlgorithms = 6;
+enum class Algorithm {
+    Crc32, Md5, Sha1, Sha256, Sha384, Sha512, Sha3_256, Sha3_384, Sha3_512,
+    Blake2b, Blake3, Xxh32, Xxh64, Xxh3, Xxh128
+};
+inline constexpr std::size_t kAlgorithms = 15;
 
 // A digest's bytes, as the hexadecimal digits of a list read them.
 struct Digest {
@@ -24,15 +29,26 @@ struct Digest {
     }
 };
 
-// How long a digest of the algorithm is, in bytes.
+// How long a digest of the algorithm is, in bytes (BLAKE2b's longest: it
+// may be asked for any whole number of bytes up to that, as b2sum -l does).
 std::size_t DigestSize(Algorithm algorithm);
 // The name a report gives it: "CRC-32", "MD5", "SHA-1", "SHA-256", ...
 const char* DisplayName(Algorithm algorithm);
-// The name a BSD tag line gives it: "MD5", "SHA1", "SHA256", ...; CRC-32 has none.
+// The name a BSD tag line gives it: "MD5", "SHA1", "SHA256", "BLAKE3", ...;
+// CRC-32 has none.
 const char* TagName(Algorithm algorithm);
-std::optional<Algorithm> FromTag(std::string_view tag);
-// The algorithm whose digests have this many hexadecimal digits.
-std::optional<Algorithm> FromHexLength(std::size_t digits);
+// The algorithm of a tag and the digest's length in bytes it says, if any:
+// SHA2-256 is SHA256's other name, BLAKE2b-256 a BLAKE2b of 32 bytes.
+struct Tag {
+    Algorithm algorithm;
+    std::size_t size;
+};
+std::optional<Tag> FromTag(std::string_view tag);
+// The algorithms whose digests have this many hexadecimal digits, the one a
+// list means most often first: MD5 before XXH128, SHA-256 before BLAKE3
+// and SHA3-256. CRC-32 is not among them: it is .sfv lines' own, and eight
+// digits before a name are XXH32's, as xxhsum writes them.
+std::vector<Algorithm> FromHexLength(std::size_t digits);
 
 // Hexadecimal digits, either case, to bytes; nothing unless every character is one.
 std::optional<Digest> FromHex(std::string_view hex);

@@ -1,5 +1,6 @@
-// MD5 and SHA digests from the system's own library: CNG on Windows,
-// OpenSSL's libcrypto elsewhere.
+// The digests of GNU and BSD lists, each from a library made for it: MD5,
+// SHA-1, SHA-2 and SHA-3 from the system's own (CNG on Windows, OpenSSL's
+// libcrypto elsewhere); BLAKE3, BLAKE2b and xxHash from theirs.
 #pragma once
 
 #include <cstddef>
@@ -9,17 +10,25 @@
 
 namespace fsum {
 
-// A running digest. Finish gives the digest and starts
-// over, so one object serves file after file.
+// A running digest. Finish gives the digest and starts over, so one object
+// serves file after file.
 class Hasher {
 public:
     virtual ~Hasher() = default;
+    // Starts over for a digest `size` bytes long: BLAKE2b's may be any length
+    // up to its longest, the others' have one.
+    virtual void Begin(std::size_t size) { static_cast<void>(size); }
     virtual void Update(const void* data, std::size_t size) = 0;
     virtual Digest Finish() = 0;
 };
 
 // A new hasher for the algorithm (not CRC-32); throws std::runtime_error
-// when the system cannot make one.
+// when it cannot be made, as where the system has no such digest.
 std::unique_ptr<Hasher> NewHasher(Algorithm algorithm);
+
+// The two kinds behind it: the libraries' own digests (nothing for another
+// algorithm), and the system's.
+std::unique_ptr<Hasher> NewLibraryHasher(Algorithm algorithm);
+std::unique_ptr<Hasher> NewSystemHasher(Algorithm algorithm);
 
 }  // namespace fsum

@@ -47,15 +47,21 @@ const EVP_MD* EvpDigest(Algorithm algorithm) {
             return EVP_sha384();
         case Algorithm::Sha512:
             return EVP_sha512();
-        case Algorithm::Crc32:
+        case Algorithm::Sha3_256:
+            return EVP_sha3_256();
+        case Algorithm::Sha3_384:
+            return EVP_sha3_384();
+        case Algorithm::Sha3_512:
+            return EVP_sha3_512();
+        default:
             break;
     }
-    throw std::logic_error("CRC-32 is no digest of the system's library");
+    throw std::logic_error("no digest of the system's library");
 }
 
 }  // namespace
 
-std::unique_ptr<Hasher> NewHasher(Algorithm algorithm) {
+std::unique_ptr<Hasher> NewSystemHasher(Algorithm algorithm) {
     return std::make_unique<EvpHasher>(EvpDigest(algorithm));
 }
 

@@ -22,7 +22,10 @@ BCRYPT_ALG_HANDLE Provider(Algorithm algorithm) {
                                                               {Algorithm::Sha1, BCRYPT_SHA1_ALGORITHM},
                                                               {Algorithm::Sha256, BCRYPT_SHA256_ALGORITHM},
                                                               {Algorithm::Sha384, BCRYPT_SHA384_ALGORITHM},
-                                                              {Algorithm::Sha512, BCRYPT_SHA512_ALGORITHM}};
+                                                              {Algorithm::Sha512, BCRYPT_SHA512_ALGORITHM},
+                                                              {Algorithm::Sha3_256, L"SHA3-256"},
+                                                              {Algorithm::Sha3_384, L"SHA3-384"},
+                                                              {Algorithm::Sha3_512, L"SHA3-512"}};
         for (const auto& [which, name] : names) {
             BCRYPT_ALG_HANDLE provider = nullptr;
             if (BCryptOpenAlgorithmProvider(&provider, name, nullptr, BCRYPT_HASH_REUSABLE_FLAG) == 0) {
@@ -34,10 +37,16 @@ BCRYPT_ALG_HANDLE Provider(Algorithm algorithm) {
     return providers[static_cast<std::size_t>(algorithm)];
 }
 
+bool IsSha3(Algorithm algorithm) {
+    return algorithm == Algorithm::Sha3_256 || algorithm == Algorithm::Sha3_384 || algorithm == Algorithm::Sha3_512;
+}
+
 class CngHasher : public Hasher {
 public:
     explicit CngHasher(Algorithm algorithm) : size_(DigestSize(algorithm)) {
         const BCRYPT_ALG_HANDLE provider = Provider(algorithm);
+        if (!provider && IsSha3(algorithm))
+            throw std::runtime_error("This Windows has no SHA-3 (Windows 11 24H2 and later have it).");
         if (!provider ||
             BCryptCreateHash(provider, &hash_, nullptr, 0, nullptr, 0, BCRYPT_HASH_REUSABLE_FLAG) != 0) {
             throw std::runtime_error("The system cannot make this digest.");
@@ -70,6 +79,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Hasher> NewHasher(Algorithm algorithm) { return std::make_unique<CngHasher>(algorithm); }
+std::unique_ptr<Hasher> NewSystemHasher(Algorithm algorithm) { return std::make_unique<CngHasher>(algorithm); }
 
 }  // namespace fsum

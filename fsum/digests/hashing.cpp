@@ -241,7 +241,55 @@ bool HashReadAhead(const ByteSource& file, Hasher& hasher, HashContext& context,
     return ring.Read(error);
 }
 
+// Every hasher given each piece: the file is read once for all of them.
+class FanOut : public Hasher {
+public:
+    explicit FanOut(std::vector<std::unique_ptr<Hasher>>& hashers) : hashers_(hashers) {}
+    void Update(const void* data, std::size_t size) override {
+        for (auto& hasher : hashers_) {
+            if (hasher) hasher->Update(data, size);
+        }
+    }
+    Digest Finish() override { return {}; }  // each hasher gives its own
+
+private:
+    std::vector<std::unique_ptr<Hasher>>& hashers_;
+};
+
+// A hasher for each algorithm. One the system cannot make (SHA-3 on an
+// older Windows) stays empty among others; alone, its reason is thrown.
+std::vector<std::unique_ptr<Hasher>> TakeHashers(const std::vector<Algorithm>& algorithms, std::size_t size) {
+    std::vector<std::unique_ptr<Hasher>> hashers(algorithms.size());
+    for (std::size_t i = 0; i < algorithms.size(); ++i) {
+        try {
+            hashers[i] = Pool().Take(algorithms[i]);
+            if (size) hashers[i]->Begin(size);
+        } catch (const std::runtime_error&) {
+            if (algorithms.size() == 1) throw;
+        }
+    }
+    return hashers;
+}
+
 }  // namespace
+
+bool DigestsOfFile(const ByteSource& file, const std::vector<Algorithm>& algorithms, std::size_t size,
+                   HashContext& context, std::vector<Digest>& digests, std::string& error) {
+    std::vector<std::unique_ptr<Hasher>> hashers = TakeHashers(algorithms, size);
+    FanOut all(hashers);
+    // Only with a helper to read: the hashing thread must never wait for a
+    // reader that is not there.
+    const bool ahead = context.workers && context.workers->size() >= 2 && file.Size() > 2 * kBlock;
+    const bool hashed = ahead ? HashReadAhead(file, all, context, error) : HashAlone(file, all, context, error);
+    digests.assign(hashers.size(), Digest{});
+    for (std::size_t i = 0; i < hashers.size(); ++i) {
+        if (!hashers[i]) continue;
+        digests[i] = hashers[i]->Finish();  // and it starts over for the next file
+        if (size) hashers[i]->Begin(DigestSize(algorithms[i]));
+        Pool().Give(algorithms[i], std::move(hashers[i]));
+    }
+    return hashed;
+}
 
 bool DigestOfFile(const ByteSource& file, Algorithm algorithm, HashContext& context, Digest& digest,
                   std::string& error) {
@@ -252,14 +300,9 @@ bool DigestOfFile(const ByteSource& file, Algorithm algorithm, HashContext& cont
         for (std::size_t i = 0; i < 4; ++i) digest.bytes[i] = static_cast<unsigned char>(crc >> (24 - 8 * i));
         return true;
     }
-    std::unique_ptr<Hasher> hasher = Pool().Take(algorithm);
-    // Only with a helper to read: the hashing thread must never wait for a
-    // reader that is not there.
-    const bool ahead = context.workers && context.workers->size() >= 2 && file.Size() > 2 * kBlock;
-    const bool hashed =
-        ahead ? HashReadAhead(file, *hasher, context, error) : HashAlone(file, *hasher, context, error);
-    digest = hasher->Finish();  // and it starts over for the next file
-    Pool().Give(algorithm, std::move(hasher));
+    std::vector<Digest> digests;
+    const bool hashed = DigestsOfFile(file, {algorithm}, 0, context, digests, error);
+    digest = digests.front();
     return hashed;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "digest.h"
 #include "system/system.h"
@@ -32,5 +33,11 @@ bool CrcOfFile(const ByteSource& file, HashContext& context, std::uint32_t& crc,
 // helper while this thread hashes when there is one and the file is large.
 bool DigestOfFile(const ByteSource& file, Algorithm algorithm, HashContext& context, Digest& digest,
                   std::string& error);
+
+// The file's digests with each of the algorithms (not CRC-32), the file read
+// once: for a list that does not say which of several algorithms its digest
+// is of. `size` asks BLAKE2b for a digest of that many bytes (0: its own).
+bool DigestsOfFile(const ByteSource& file, const std::vector<Algorithm>& algorithms, std::size_t size,
+                   HashContext& context, std::vector<Digest>& digests, std::string& error);
 
 }  // namespace fsum

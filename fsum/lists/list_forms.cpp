@@ -80,27 +80,42 @@ std::optional<LineKind> ParseBsd(std::string_view line, bool escaped, Entry& ent
         return std::nullopt;
     const std::string_view tag = line.substr(0, open);
     if (tag.empty() || tag.find_first_of(" \t") != std::string_view::npos) return std::nullopt;
-    const std::optional<Algorithm> algorithm = FromTag(tag);
+    const std::optional<Tag> named = FromTag(tag);
     const std::optional<Digest> digest = FromHex(line.substr(close + 4));
-    if (!algorithm || !digest || digest->size != DigestSize(*algorithm)) return LineKind::Bad;
-    entry.algorithm = *algorithm;
+    if (!named || !digest || digest->size != named->size) return LineKind::Bad;
+    entry.algorithm = named->algorithm;
     entry.expected = *digest;
     return TakeName(line.substr(open + 2, close - open - 2), escaped, entry);
 }
 
+// Which algorithms a GNU line's digest may be of: the one the list's name
+// says (BLAKE2b at any length up to its longest, as in B2SUMS of b2sum -l);
+// else each one that writes digests of that length.
+std::vector<Algorithm> Candidates(const ListForm& form, const Digest& digest) {
+    if (!form.algorithm) return FromHexLength(2 * digest.size);
+    const bool fits = *form.algorithm == Algorithm::Blake2b ? digest.size <= DigestSize(Algorithm::Blake2b)
+                                                            : digest.size == DigestSize(*form.algorithm);
+    if (!fits) return {};
+    return {*form.algorithm};
+}
+
 // "digest  name", "digest *name", or as coreutils also reads it, "digest
-// name" (one blank, which may be a tab); nothing when the line does not begin
-// with hexadecimal digits and a blank.
+// name" (one blank, which may be a tab); xxhsum marks XXH3's digest "XXH3_".
+// Nothing when the line does not begin with hexadecimal digits and a blank.
 std::optional<LineKind> ParseGnu(std::string_view line, bool escaped, const ListForm& form, Entry& entry) {
+    const bool xxh3 = line.substr(0, 5) == kXxh3Mark;
+    if (xxh3) line.remove_prefix(5);
     const std::size_t digits = std::min(line.find_first_not_of("0123456789abcdefABCDEF"), line.size());
     if (digits == 0 || line.size() < digits + 2 || !IsBlank(line[digits])) return std::nullopt;
     std::size_t name = digits + 1;
     // The second character of the separator: a space, or * for binary mode.
     if (line.size() > name + 1 && (line[name] == ' ' || line[name] == '*')) ++name;
-    const std::optional<Algorithm> algorithm = form.algorithm ? form.algorithm : FromHexLength(digits);
     const std::optional<Digest> digest = FromHex(line.substr(0, digits));
-    if (!algorithm || !digest || digest->size != DigestSize(*algorithm)) return LineKind::Bad;
-    entry.algorithm = *algorithm;
+    if (!digest) return LineKind::Bad;
+    std::vector<Algorithm> candidates = Candidates(xxh3 ? ListForm{false, Algorithm::Xxh3} : form, *digest);
+    if (candidates.empty()) return LineKind::Bad;
+    entry.algorithm = candidates.front();
+    if (candidates.size() > 1) entry.candidates = std::move(candidates);
     entry.expected = *digest;
     return TakeName(line.substr(name), escaped, entry);
 }
@@ -117,13 +132,21 @@ bool IsCommentMark(char c) { return c == ';' || c == '#'; }
 
 ListForm FormOfList(const std::string& listPath) {
     if (EndsWith(listPath, ".sfv")) return {true, Algorithm::Crc32};
-    const std::pair<const char*, Algorithm> extensions[] = {{".md5", Algorithm::Md5},
-                                                            {".sha1", Algorithm::Sha1},
-                                                            {".sha256", Algorithm::Sha256},
-                                                            {".sha384", Algorithm::Sha384},
-                                                            {".sha512", Algorithm::Sha512}};
-    for (const auto& [extension, algorithm] : extensions) {
-        if (EndsWith(listPath, extension)) return {false, algorithm};
+    // Extensions, and the <ALGO>SUMS names of Linux distributions, with what
+    // separates folders before them.
+    const std::pair<const char*, Algorithm> names[] = {
+        {".md5", Algorithm::Md5},           {".sha1", Algorithm::Sha1},         {".sha256", Algorithm::Sha256},
+        {".sha384", Algorithm::Sha384},     {".sha512", Algorithm::Sha512},     {".sha3-256", Algorithm::Sha3_256},
+        {".sha3-384", Algorithm::Sha3_384}, {".sha3-512", Algorithm::Sha3_512}, {".b2", Algorithm::Blake2b},
+        {".b3", Algorithm::Blake3},         {".blake3", Algorithm::Blake3},     {".xxh32", Algorithm::Xxh32},
+        {".xxh64", Algorithm::Xxh64},       {".xxh3", Algorithm::Xxh3},         {".xxh128", Algorithm::Xxh128},
+        {"/md5sums", Algorithm::Md5},       {"/sha1sums", Algorithm::Sha1},     {"/sha256sums", Algorithm::Sha256},
+        {"/sha384sums", Algorithm::Sha384}, {"/sha512sums", Algorithm::Sha512}, {"/b2sums", Algorithm::Blake2b},
+        {"/b3sums", Algorithm::Blake3}};
+    const std::string path = "/" + listPath;  // a bare name stands after a separator too
+    for (const auto& [end, algorithm] : names) {
+        if (EndsWith(path, end) || (end[0] == '/' && EndsWith(path, std::string("\\") + (end + 1))))
+            return {false, algorithm};
     }
     return {};
 }
@@ -176,7 +199,7 @@ std::optional<std::string> FormatLine(const std::string& name, Algorithm algorit
         mark = "\\";
     }
     if (bsd) return mark + TagName(algorithm) + " (" + written + ") = " + hex;
-    return mark + hex + "  " + written;
+    return mark + (algorithm == Algorithm::Xxh3 ? kXxh3Mark : "") + hex + "  " + written;
 }
 
 }  // namespace fsum

@@ -4,14 +4,18 @@
 // - GNU coreutils: "<hex digest> <space or *><name>", or one blank alone
 //   between, after blanks if any; a line that begins with \ has its name
 //   escaped (\\, \n, \r); names may hold tabs;
+//   xxhsum writes XXH3's digest after "XXH3_";
 // - BSD tag: "ALGO (name) = <hex digest>", ALGO one of MD5, SHA1, SHA256,
-//   SHA384, SHA512 (so, like an unknown one, SHA224 is no line of a list).
+//   SHA384, SHA512 (or SHA2-256 ...), SHA3-256, SHA3-384, SHA3-512, BLAKE2b,
+//   BLAKE2b-<bits>, BLAKE3, XXH32, XXH64, XXH3, XXH128 (so, like an unknown
+//   one, SHA224 is no line of a list).
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "digests/digest.h"
 
@@ -23,6 +27,10 @@ struct Entry {
     // system whose names may hold \ use: there \ is part of a name.
     bool escaped = false;
     Algorithm algorithm = Algorithm::Crc32;
+    // When neither the list's name nor the line says the algorithm and the
+    // digest's length fits several (64 digits: SHA-256, SHA3-256, BLAKE3),
+    // all of them, `algorithm` first.
+    std::vector<Algorithm> candidates;
     Digest expected;
     std::uint64_t line = 0;
     // For a line that was not UTF-8 (whose name is then its bytes): the name
@@ -33,13 +41,18 @@ struct Entry {
 enum class LineKind { Blank, Comment, Entry, Bad };
 
 // What a list's name says of its lines: an .sfv list holds .sfv lines only;
-// .md5, .sha1, .sha256, .sha384 and .sha512 fix the algorithm of its GNU
-// lines; any other list's GNU lines say theirs by the digest's length.
+// an extension (.md5, .sha256, .sha3-256, .b2, .b3, .xxh128, ...) or an
+// <ALGO>SUMS name (SHA256SUMS, B2SUMS, B3SUMS, ...) fixes the algorithm of
+// its GNU lines; any other list's GNU lines say theirs by the digest's
+// length, which may leave several algorithms to try.
 struct ListForm {
     bool sfv = false;
     std::optional<Algorithm> algorithm;
 };
 ListForm FormOfList(const std::string& listPath);
+
+// What xxhsum writes before an XXH3 digest in a GNU line.
+inline constexpr char kXxh3Mark[] = "XXH3_";
 
 // Whether a line that begins with the character may be a comment: ';', and
 // '#' outside .sfv lists. A list the tool makes never begins a line with one.

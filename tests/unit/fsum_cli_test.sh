@@ -208,6 +208,54 @@ printf 'end' >>"$work/five.bin"
 check "a 5 GiB file's SHA-256 equals sha256sum's" test $? -eq 0
 rm "$work/five.bin"
 
+# The algorithms people use now, against the tools that write their lists:
+# sizes around their blocks, and for the fast ones a 5 GiB sparse file.
+mkdir -p "$work/algos"
+(
+  cd "$work/algos" || exit
+  for size in 0 1 63 64 65 1048577; do head -c $size /dev/urandom >"s$size.bin"; done
+  truncate -s 5G big.iso && printf end >>big.iso
+  b3sum --no-mmap -- *.bin big.iso >B3SUMS
+  b3sum --no-mmap -- *.bin >CHECKSUMS  # says no algorithm: 64 digits fit three
+  b2sum -- *.bin >B2SUMS
+  b2sum -l 256 --tag -- *.bin >b2-256.txt
+  xxhsum -H128 -- *.bin big.iso >list.txt  # 32 digits: MD5 or XXH128
+  xxhsum -H64 -- *.bin >SUMS
+  xxhsum -H32 -- *.bin >list.xxh32
+  xxhsum -H3 -- *.bin >xxh3-tags.txt
+  openssl dgst -sha3-256 -- *.bin | sed 's/^SHA3-256(\(.*\))= /SHA3-256 (\1) = /' >sha3.txt
+) 2>"$work/err"  # xxhsum's progress
+for row in "B3SUMS|7|BLAKE3" "CHECKSUMS|6|BLAKE3" "B2SUMS|6|BLAKE2b" "b2-256.txt|6|BLAKE2b" "list.txt|7|XXH128" \
+  "SUMS|6|XXH64" "list.xxh32|6|XXH32" "xxh3-tags.txt|6|XXH3" "sha3.txt|6|SHA3-256"; do
+  IFS='|' read -r list n name <<<"$row"
+  "$fsum" -c "$work/algos/$list" >"$work/out" 2>&1
+  check "$list verifies with status 0" test $? -eq 0
+  check "$list: $n verified ($name)" grep -qF "$n verified, 0 mismatched, 0 missing, 0 unreadable ($name)" "$work/out"
+done
+printf 'x' | dd of="$work/algos/s65.bin" bs=1 seek=7 conv=notrunc status=none
+for list in CHECKSUMS list.txt SUMS; do
+  "$fsum" -c "$work/algos/$list" >"$work/out" 2>&1
+  check "$list: a damaged file FAILS, never OK" test $? -eq 1 -a "$(grep -c '^FAILED      s65.bin' "$work/out")" -eq 1
+done
+rm "$work/algos/big.iso"
+# And the lists the tool makes of them, checked by those tools.
+cd "$work/algos" || exit
+for row in "-blake3|b3sum -c" "-b2|b2sum -c" "-xxh128|xxhsum -c" "-xxh64|xxhsum -c" "-xxh32|xxhsum -c" \
+  "-xxh3 -bsd|xxhsum -c" "-b2 -bsd|b2sum -c"; do
+  IFS='|' read -r switches checker <<<"$row"
+  # shellcheck disable=SC2086 # separate words
+  "$fsum" $switches '*.bin' >made.txt && $checker made.txt >/dev/null 2>&1
+  check "fsum $switches: $checker verifies its list" test $? -eq 0
+  "$fsum" -c made.txt >/dev/null 2>&1
+  check "fsum $switches: fsum -c verifies it" test $? -eq 0
+done
+for bits in 256 384 512; do
+  "$fsum" -sha3-$bits -bsd s1048577.bin >made.txt
+  check "fsum -sha3-$bits gives openssl's digest" \
+    grep -qF "$(openssl dgst -sha3-$bits -r s1048577.bin | cut -d' ' -f1)" made.txt
+done
+cd "$work" || exit
+
 # Lists made by the tool, read back by it and by the tools a user would
 # check them with, over names with spaces, accents, CJK, a leading space, a
 # ;, a #, a tab, a backslash, a line break, and bytes that are not UTF-8

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "digests/crc.h"
+#include "digests/hashing.h"
 #include "helpers.h"
 #include "verify.h"
 
@@ -120,6 +121,45 @@ TEST_F(CheckListTest, TheReportKeepsTheListsOrder) {
     EXPECT_EQ(Run("list.sfv"), kAllVerified);
     EXPECT_LT(out.find("good.bin"), out.find("large.bin"));
     EXPECT_LT(out.find("large.bin"), out.find("deep file.bin"));
+}
+
+std::string HexOf(Algorithm algorithm, const std::string& bytes) {
+    HashContext alone;
+    Digest digest;
+    std::string error;
+    DigestOfFile(testing_helpers::MemoryFile(bytes), algorithm, alone, digest, error);
+    return ToHex(digest, algorithm);
+}
+
+// Lists that do not say their algorithm, where the digest's length fits
+// several: a good file is OK with the one that matched, a damaged one
+// FAILED, never the other way round.
+TEST_F(CheckListTest, ADigestOfAnUnsaidAlgorithmIsTriedWithEachThatFits) {
+    const std::string good = "123456789";
+    const std::string blake3 = HexOf(Algorithm::Blake3, good), xxh128 = HexOf(Algorithm::Xxh128, good);
+    const std::string b2 = HexOf(Algorithm::Blake2b, good), md5 = HexOf(Algorithm::Md5, good);
+    const struct {
+        const char* list;
+        std::string lines;
+        int status;
+        const char* says;
+    } cases[] = {
+        {"CHECKSUMS", blake3 + "  good.bin\n", kAllVerified, "OK          good.bin  (BLAKE3)\n"},
+        {"CHECKSUMS", blake3 + "  bad.bin\n", kSomeFailed, "none of SHA-256, SHA3-256, BLAKE3 gives it"},
+        {"B2SUMS", b2 + "  good.bin\n" + b2 + "  bad.bin\n", kSomeFailed, "OK          good.bin\nFAILED"},
+        {"list.txt", xxh128 + "  good.bin\n", kAllVerified, "1 verified, 0 mismatched, 0 missing, 0 unreadable (XXH128)"},
+        {"list.txt", xxh128 + "  bad.bin\n", kSomeFailed, "FAILED      bad.bin"},
+        // MD5 and XXH128 lines mixed: each is what it matches.
+        {"mixed.txt", md5 + "  good.bin\n" + xxh128 + "  good.bin\n", kAllVerified, "(MD5, XXH128)"},
+        // The first match stands for the rest of the list's 64-digit digests.
+        {"CHECKSUMS", blake3 + "  good.bin\n" + blake3 + "  good.bin\n", kAllVerified,
+         "OK          good.bin  (BLAKE3)\nOK          good.bin  (BLAKE3)\n"},
+    };
+    for (const auto& c : cases) {
+        Write(c.list, c.lines);
+        EXPECT_EQ(Run(c.list), c.status) << c.list << "\n" << out;
+        EXPECT_TRUE(Says(c.says)) << c.list << "\n" << out;
+    }
 }
 
 // One list, saved in each encoding a user's tools write: every entry verifies.

@@ -3,6 +3,7 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 #include "digests/crc.h"
 #include "digests/hashing.h"
@@ -96,6 +97,24 @@ TEST(DigestOfFile, GivesTheStandardTestVectors) {
          "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a274fc1a836ba3c23a3feebbd"
          "454d4423643ce80e2a9ac94fa54ca49f"},
         {Algorithm::Crc32, "123456789", "CBF43926"},
+        {Algorithm::Sha3_256, "", "a7ffc6f8bf1ed76651c14756a061d662f580ff4de43b49fa82d80a4b80f8434a"},
+        {Algorithm::Sha3_256, "abc", "3a985da74fe225b2045c172d6bd390bd855f086e3e9d525b46bfe24511431532"},
+        {Algorithm::Sha3_384, "abc",
+         "ec01498288516fc926459f58e2c6ad8df9b473cb0fc08c2596da7cf0e49be4b298d88cea927ac7f539f1edf228376d25"},
+        {Algorithm::Sha3_512, "",
+         "a69f73cca23a9ac5c8b567dc185a756e97c982164fe25859e0d1dcc1475c80a615b2123af1f5f94c11e3e9402c3ac558"
+         "f500199d95b6d3e301758586281dcd26"},
+        {Algorithm::Blake2b, "abc",
+         "ba80a53f981c4d0d6a2797b69f12f6e94c212f14685ac4b74b12bb6fdbffa2d17d87c5392aab792dc252d5de4533cc95"
+         "18d38aa8dbf1925ab92386edd4009923"},
+        {Algorithm::Blake3, "", "af1349b9f5f9a1a6a0404dea36dcc9499bcb25c9adc112b7cc9a93cae41f3262"},
+        {Algorithm::Blake3, "abc", "6437b3ac38465133ffb63b75273a8db548c558465d79db03fd359c6cd5bd9d85"},
+        {Algorithm::Xxh32, "", "02cc5d05"},
+        {Algorithm::Xxh32, "abc", "32d153ff"},
+        {Algorithm::Xxh64, "abc", "44bc2cf5ad770999"},
+        {Algorithm::Xxh3, "", "2d06800538d394c2"},
+        {Algorithm::Xxh3, "abc", "78af5f94892f3950"},
+        {Algorithm::Xxh128, "abc", "06b05ab6733a618578af5f94892f3950"},
     };
     for (const auto& v : vectors) {
         // Whole on one thread, and read ahead by a helper when the input is large.
@@ -107,10 +126,20 @@ TEST(DigestOfFile, GivesTheStandardTestVectors) {
             EXPECT_EQ(ToHex(digest, v.algorithm), v.hex) << DisplayName(v.algorithm);
         }
     }
+    // BLAKE2b at another length is a digest of its own, not a cut one; and a
+    // file read once gives each candidate's digest.
+    Threads t(2);
+    std::vector<Digest> digests;
+    std::string error;
+    ASSERT_TRUE(DigestsOfFile(MemoryFile("abc"), {Algorithm::Blake2b}, 32, t.context, digests, error));
+    EXPECT_EQ(ToHex(digests[0], Algorithm::Blake2b), "bddd813c634239723171ef3fee98579b94964e3bb1cb3e427262c8c068d52319");
+    ASSERT_TRUE(DigestsOfFile(MemoryFile(million), {Algorithm::Sha256, Algorithm::Sha3_256, Algorithm::Blake3}, 0,
+                              t.context, digests, error));
+    EXPECT_EQ(ToHex(digests[0], Algorithm::Sha256), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+    EXPECT_EQ(ToHex(digests[2], Algorithm::Blake3), "616f575a1b58d4c9797d4217b9730ae5e6eb319d76edef6549b46f4efe31ff8b");
     // Large enough to be read ahead, and shrinking while it is read.
     const std::string big = RandomBytes(3 * kBlock + 5);
     Digest whole, ahead;
-    std::string error;
     Threads one(1), two(2);
     ASSERT_TRUE(DigestOfFile(MemoryFile(big), Algorithm::Sha256, one.context, whole, error));
     ASSERT_TRUE(DigestOfFile(MemoryFile(big), Algorithm::Sha256, two.context, ahead, error));

@@ -68,6 +68,20 @@ TEST(ParseLine, GnuAndBsdLinesSayTheirAlgorithmAndName) {
         {"SUMS", "\\SHA1 (new\\nline) = " + sha1, LineKind::Entry, "new\nline", Algorithm::Sha1},
         {"a.sha1", sha1 + "  by-extension", LineKind::Entry, "by-extension", Algorithm::Sha1},
         {"A.SHA1", sha256 + "  extensions have no case", LineKind::Bad, "", Algorithm::Md5},
+        // The algorithms people use now, by tag and by the list's name.
+        {"SUMS", "BLAKE3 (b) = " + sha256, LineKind::Entry, "b", Algorithm::Blake3},
+        {"SUMS", "BLAKE2b-256 (b) = " + sha256, LineKind::Entry, "b", Algorithm::Blake2b},
+        {"SUMS", "BLAKE2b-252 (b) = " + sha256, LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", "SHA2-256 (b) = " + sha256, LineKind::Entry, "b", Algorithm::Sha256},
+        {"SUMS", "SHA3-512 (b) = " + sha512, LineKind::Entry, "b", Algorithm::Sha3_512},
+        {"SUMS", "XXH128 (b) = " + md5, LineKind::Entry, "b", Algorithm::Xxh128},
+        {"SUMS", "XXH3_" + std::string(16, 'f') + "  b", LineKind::Entry, "b", Algorithm::Xxh3},
+        {"d/B3SUMS", sha256 + "  b", LineKind::Entry, "b", Algorithm::Blake3},
+        {"d\\B2SUMS", sha256 + "  b", LineKind::Entry, "b", Algorithm::Blake2b},  // b2sum -l 256
+        {"x.b2", sha512 + "  b", LineKind::Entry, "b", Algorithm::Blake2b},
+        {"x.xxh32", std::string(8, 'a') + "  b", LineKind::Entry, "b", Algorithm::Xxh32},
+        {"x.sha3-256", sha256 + "  b", LineKind::Entry, "b", Algorithm::Sha3_256},
+        {"MYB3SUMS", sha256 + "  b", LineKind::Entry, "b", Algorithm::Sha256},  // a length says SHA-256 first
         {"X.SFV", "# 12345678", LineKind::Entry, "#", Algorithm::Crc32},
         {"SUMS", "name.bin 0123ABCD", LineKind::Entry, "name.bin", Algorithm::Crc32},
         {"SUMS", "# comment", LineKind::Comment, "", Algorithm::Md5},
@@ -90,7 +104,7 @@ TEST(ParseLine, GnuAndBsdLinesSayTheirAlgorithmAndName) {
         {"SUMS", md5 + " *", LineKind::Entry, "*", Algorithm::Md5},
         {"SUMS", md5 + " \t", LineKind::Bad, "", Algorithm::Md5},
         {"SUMS", md5 + "  bell\a", LineKind::Bad, "", Algorithm::Md5},
-        {"SUMS", "00000000  12345678", LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", "00000000  12345678", LineKind::Entry, "12345678", Algorithm::Xxh32},  // never CRC-32
         {"a.sha256", "name.bin 0123ABCD", LineKind::Bad, "", Algorithm::Md5},
         {"x.sfv", md5 + "  gnu in an sfv list", LineKind::Bad, "", Algorithm::Md5},
         {"x.sfv", "# 12345678", LineKind::Entry, "#", Algorithm::Crc32},
@@ -101,6 +115,30 @@ TEST(ParseLine, GnuAndBsdLinesSayTheirAlgorithmAndName) {
         if (c.kind != LineKind::Entry) continue;
         EXPECT_EQ(entry.name, c.name) << c.line;
         EXPECT_EQ(entry.algorithm, c.algorithm) << c.line;
+    }
+}
+
+// A length that several algorithms write, in a list that does not say which:
+// every one is a candidate, the one lists mean most often first.
+TEST(ParseLine, ADigestOfALengthSeveralWriteHasCandidates) {
+    using A = Algorithm;
+    const struct {
+        std::size_t digits;
+        std::vector<Algorithm> candidates;
+    } cases[] = {
+        {16, {A::Xxh64, A::Xxh3}},
+        {32, {A::Md5, A::Xxh128}},
+        {40, {}},  // SHA-1 alone
+        {64, {A::Sha256, A::Sha3_256, A::Blake3}},
+        {96, {A::Sha384, A::Sha3_384}},
+        {128, {A::Sha512, A::Sha3_512, A::Blake2b}},
+    };
+    for (const auto& c : cases) {
+        Entry entry;
+        ASSERT_EQ(ParseLine(std::string(c.digits, '0') + "  f", FormOfList("SUMS"), entry), LineKind::Entry);
+        EXPECT_EQ(entry.candidates, c.candidates) << c.digits;
+        ASSERT_EQ(ParseLine(std::string(c.digits, '0') + "  f", FormOfList("x.sha1"), entry),
+                  c.digits == 40 ? LineKind::Entry : LineKind::Bad);
     }
 }
 

@@ -1,0 +1,138 @@
+// BLAKE3, BLAKE2b and xxHash, each from the library made for it: BLAKE3's
+// official C code, libb2, and xxHash's header.
+#include <blake2.h>
+#include <blake3.h>
+
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
+#include <stdexcept>
+
+#include "hasher.h"
+
+namespace fsum {
+namespace {
+
+class Blake3Hasher : public Hasher {
+public:
+    Blake3Hasher() { blake3_hasher_init(&state_); }
+    void Update(const void* data, std::size_t size) override { blake3_hasher_update(&state_, data, size); }
+    Digest Finish() override {
+        Digest digest;
+        digest.size = BLAKE3_OUT_LEN;
+        blake3_hasher_finalize(&state_, digest.bytes.data(), digest.size);
+        blake3_hasher_reset(&state_);
+        return digest;
+    }
+
+private:
+    blake3_hasher state_;
+};
+
+// Any length up to 64 bytes, each a digest of its own (b2sum -l).
+class Blake2bHasher : public Hasher {
+public:
+    Blake2bHasher() { Begin(BLAKE2B_OUTBYTES); }
+    void Begin(std::size_t size) override {
+        size_ = size;
+        if (blake2b_init(&state_, size_) != 0) throw std::runtime_error("BLAKE2b has no digest of this length.");
+    }
+    void Update(const void* data, std::size_t size) override {
+        blake2b_update(&state_, static_cast<const std::uint8_t*>(data), size);
+    }
+    Digest Finish() override {
+        Digest digest;
+        digest.size = size_;
+        blake2b_final(&state_, digest.bytes.data(), size_);
+        Begin(size_);
+        return digest;
+    }
+
+private:
+    blake2b_state state_;
+    std::size_t size_ = BLAKE2B_OUTBYTES;
+};
+
+// The big-endian bytes of a hash value, as xxhsum writes them.
+template <typename Canonical, typename Value, typename ToCanonical>
+Digest Canonically(Value value, ToCanonical toCanonical) {
+    Canonical canonical;
+    toCanonical(&canonical, value);
+    Digest digest;
+    digest.size = sizeof canonical.digest;
+    std::copy(std::begin(canonical.digest), std::end(canonical.digest), digest.bytes.begin());
+    return digest;
+}
+
+class Xxh32Hasher : public Hasher {
+public:
+    Xxh32Hasher() { XXH32_reset(&state_, 0); }
+    void Update(const void* data, std::size_t size) override { XXH32_update(&state_, data, size); }
+    Digest Finish() override {
+        const Digest digest = Canonically<XXH32_canonical_t>(XXH32_digest(&state_), XXH32_canonicalFromHash);
+        XXH32_reset(&state_, 0);
+        return digest;
+    }
+
+private:
+    XXH32_state_t state_;
+};
+
+class Xxh64Hasher : public Hasher {
+public:
+    Xxh64Hasher() { XXH64_reset(&state_, 0); }
+    void Update(const void* data, std::size_t size) override { XXH64_update(&state_, data, size); }
+    Digest Finish() override {
+        const Digest digest = Canonically<XXH64_canonical_t>(XXH64_digest(&state_), XXH64_canonicalFromHash);
+        XXH64_reset(&state_, 0);
+        return digest;
+    }
+
+private:
+    XXH64_state_t state_;
+};
+
+// XXH3's 64-bit and 128-bit digests share one state.
+class Xxh3Hasher : public Hasher {
+public:
+    explicit Xxh3Hasher(bool wide) : wide_(wide) { Reset(); }
+    void Update(const void* data, std::size_t size) override {
+        wide_ ? XXH3_128bits_update(&state_, data, size) : XXH3_64bits_update(&state_, data, size);
+    }
+    Digest Finish() override {
+        const Digest digest =
+            wide_ ? Canonically<XXH128_canonical_t>(XXH3_128bits_digest(&state_), XXH128_canonicalFromHash)
+                  : Canonically<XXH64_canonical_t>(XXH3_64bits_digest(&state_), XXH64_canonicalFromHash);
+        Reset();
+        return digest;
+    }
+
+private:
+    void Reset() { wide_ ? XXH3_128bits_reset(&state_) : XXH3_64bits_reset(&state_); }
+
+    XXH3_state_t state_;
+    const bool wide_;
+};
+
+}  // namespace
+
+std::unique_ptr<Hasher> NewLibraryHasher(Algorithm algorithm) {
+    switch (algorithm) {
+        case Algorithm::Blake3:
+            return std::make_unique<Blake3Hasher>();
+        case Algorithm::Blake2b:
+            return std::make_unique<Blake2bHasher>();
+        case Algorithm::Xxh32:
+            return std::make_unique<Xxh32Hasher>();
+        case Algorithm::Xxh64:
+            return std::make_unique<Xxh64Hasher>();
+        case Algorithm::Xxh3:
+            return std::make_unique<Xxh3Hasher>(false);
+        case Algorithm::Xxh128:
+            return std::make_unique<Xxh3Hasher>(true);
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace fsum
