@@ -2,8 +2,9 @@
 # The native checksum tool against the tools a user would pick instead and
 # against the read and hash limits, in three cases: one 2 GiB file, 2,000
 # files of 512 KiB and 50,000 files of 4 KiB; .sfv lists (CRC-32), SHA-256
-# and MD5 lists. Every round runs every command once, side by side; the ratios
-# are of the median times. Asserts nothing.
+# and MD5 lists, and for the first two cases BLAKE3, XXH128, BLAKE2b and
+# SHA3-256 lists. Every round runs every command once, side by side; the
+# ratios are of the median times. Asserts nothing.
 #   bench/bench.sh [--cold] [rounds, default 5]
 # Warm cache unless --cold, which empties the page cache before every command
 # (root only). BASELINE=/path/to/another/fsum adds that build as a column (an
@@ -19,8 +20,8 @@ if ((cold)) && [[ $EUID -ne 0 ]]; then
 fi
 
 bash "$root/scripts/setup.sh"
-for tool in rhash cksfv bc; do
-  command -v "$tool" >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$tool" >/dev/null
+for tool in rhash cksfv bc b3sum xxhsum; do
+  command -v "$tool" >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${tool/xxhsum/xxhash}" >/dev/null
 done
 cmake -S "$root" -B "$root/build/native" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$root/build/native" --target fsum -j"$(nproc)" >/dev/null
@@ -39,6 +40,12 @@ make_case() {  # name, count, bytes per file
     rhash --sfv --crc32 $(cat files.txt) >list.sfv 2>/dev/null
     sha256sum $(cat files.txt) >list.sha256
     md5sum $(cat files.txt) >list.md5
+    if (($2 < 10000)); then
+      b3sum --no-mmap $(cat files.txt) >list.b3
+      xxhsum -H128 $(cat files.txt) >list.xxh128 2>/dev/null
+      b2sum $(cat files.txt) >list.b2
+      openssl dgst -sha3-256 $(cat files.txt) | sed 's/^SHA3-256(\(.*\))= /SHA3-256 (\1) = /' >list.sha3-256
+    fi
   )
 }
 make_case big 1 $((2 << 30))
@@ -70,8 +77,18 @@ declare -A commands=(
   [md5:fsum]='$fsum -c list.md5'
   [md5:md5sum]='md5sum -c list.md5'
   [md5:rhash]='rhash -c list.md5'
+  [b3:fsum]='$fsum -c list.b3'
+  [b3:b3sum]='b3sum --no-mmap -c list.b3'
+  [b3:reader]='sh -c "$reader <files.txt"'
+  [xxh128:fsum]='$fsum -c list.xxh128'
+  [xxh128:xxhsum]='xxhsum -c list.xxh128'
+  [xxh128:reader]='sh -c "$reader <files.txt"'
+  [b2:fsum]='$fsum -c list.b2'
+  [b2:b2sum]='b2sum -c list.b2'
+  [sha3:fsum]='$fsum -c list.sha3-256'
+  [sha3:openssl]='sh -c "openssl dgst -sha3-256 \$(cat files.txt)"'
 )
-order=(fsum baseline rhash cksfv sha256sum md5sum openssl cat reader)
+order=(fsum baseline rhash cksfv sha256sum md5sum b3sum xxhsum b2sum openssl cat reader)
 
 printf '%s, %s cores, median of %s rounds, %s cache; fsum built with libdeflate %s\n' \
   "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)" "$(nproc)" "$rounds" \
@@ -80,7 +97,9 @@ for case in big medium small; do
   cd "$data/$case"
   bytes=$(du -cb $(cat files.txt) | tail -n1 | cut -f1)
   ((cold)) || cat $(cat files.txt) >/dev/null  # warm the cache
-  for kind in sfv sha256 md5; do
+  kinds=(sfv sha256 md5)
+  [[ -f list.b3 ]] && kinds+=(b3 xxh128 b2 sha3)
+  for kind in "${kinds[@]}"; do
     declare -A times=()
     for _ in $(seq "$rounds"); do
       for tool in "${order[@]}"; do

@@ -136,9 +136,9 @@ private:
     void Told(std::size_t index, const Hashed& hashed) override {
         ++position_;
         std::string& name = batches_[index];
-        // A ; or # at the start of an .sfv line may make a comment; the same
-        // file named from "." is a line in every list.
-        if (options_.algorithm == Algorithm::Crc32 && IsCommentMark(name.front()))
+        // A name an .sfv line cannot hold as it is (one that begins with ; or
+        // #, or looks like a GNU or BSD line) is the same file named from ".".
+        if (options_.algorithm == Algorithm::Crc32 && !SfvNameReadsBack(name))
             name = std::string(".") + kSeparator + name;
         switch (hashed.kind) {
             case Hashed::Done:

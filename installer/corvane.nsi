@@ -149,11 +149,13 @@ Section "Install"
   ClearErrors
   File "${BIN}\Corvane.exe"
   File "${BIN}\fsum.exe"
+  File "${BIN}\THIRD-PARTY-NOTICES.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   ${If} ${Errors}
     MessageBox MB_OK|MB_ICONSTOP "The program could not be written to $INSTDIR." /SD IDOK
     Delete "$INSTDIR\Corvane.exe"
     Delete "$INSTDIR\fsum.exe"
+    Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
     SetErrorLevel 2
@@ -199,6 +201,7 @@ FunctionEnd
 Section "Uninstall"
   Delete "$INSTDIR\Corvane.exe"
   Delete "$INSTDIR\fsum.exe"
+  Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
   Delete "$INSTDIR\~temp*.bat"  ; check scripts of consoles that have ended
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"  ; only when nothing else is left in it

@@ -31,12 +31,14 @@ for bits in 32 64; do
   stage=$(mktemp -d)
   cp "$root/build/win$bits/bin/Corvane.exe" "$root/build/win$bits/bin/fsum.exe" "$stage/"
   sed 's/$/\r/' "$root/installer/README.txt" >"$stage/README.txt"
+  bash "$root/scripts/notices.sh" "$stage/THIRD-PARTY-NOTICES.txt"
   ((${#sign[@]} == 0)) || "${sign[@]}" "$stage/Corvane.exe" "$stage/fsum.exe"
   touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*
   makensis -V2 -DBIN="$stage" -DOUT="$out/Corvane-$version$suffix-setup.exe" -DVERSION="$version" \
     -DVERSION_NUMBERS="$numbers" $([[ $bits == 64 ]] && echo -DX64) \
     ${sign:+"-DSIGN=${sign[*]}"} "$root/installer/corvane.nsi"
-  (cd "$stage" && zip -q -X "$out/Corvane-$version$suffix-portable.zip" Corvane.exe fsum.exe README.txt)
+  (cd "$stage" && zip -q -X "$out/Corvane-$version$suffix-portable.zip" Corvane.exe fsum.exe README.txt \
+    THIRD-PARTY-NOTICES.txt)
   rm -rf "$stage"
 done
 (cd "$out" && touch -d "@$SOURCE_DATE_EPOCH" * && "$root/build/native/bin/fsum" -sha256 '*.exe' '*.zip' >SHA256SUMS)

@@ -29,18 +29,19 @@ unpack() {
     tar -xzf "$2" -C "$scratch" --strip-components=1
   else
     dpkg-deb -x "$2" "$scratch/deb"
-    mv "$scratch"/deb/usr/share/cargo/registry/*/c "$scratch/c"
+    mv "$scratch"/deb/usr/share/cargo/registry/*/{c,LICENSE_*} "$scratch/"
     rm -rf "$scratch/deb"
   fi
+  rm -rf "$3"
   mv "$scratch" "$3"
 }
 
-# fetch NAME KIND POOL-PATH PIN...: POOL-PATH with @ for the version; each
-# PIN is "version sha256".
+# fetch NAME KIND PROBE POOL-PATH PIN...: PROBE is a file a complete
+# release has; POOL-PATH has @ for the version; each PIN is "version sha256".
 fetch() {
-  local name=$1 kind=$2 pattern=$3 pin version sha file
-  shift 3
-  compgen -G "$deps/$name-*/" >/dev/null && return 0
+  local name=$1 kind=$2 probe=$3 pattern=$4 pin version sha file
+  shift 4
+  compgen -G "$deps/$name-*/$probe" >/dev/null && return 0
   for pin in "$@"; do
     read -r version sha <<<"$pin"
     file="$deps/$(basename "${pattern//@/$version}")"
@@ -56,13 +57,13 @@ fetch() {
   return 1
 }
 
-fetch libdeflate tar main/libd/libdeflate/libdeflate_@.orig.tar.gz \
+fetch libdeflate tar lib/crc32.c main/libd/libdeflate/libdeflate_@.orig.tar.gz \
   "1.23 1ab18349b9fb0ce8a0ca4116bded725be7dcbfa709e19f6f983d99df1fb8b25f" \
   "1.14 89e7df898c37c3427b0f39aadcf733731321a278771d20fc553f92da8d4808ac"
-fetch blake3 deb main/r/rust-blake3/librust-blake3-dev_@_amd64.deb \
+fetch blake3 deb LICENSE_CC0 main/r/rust-blake3/librust-blake3-dev_@_amd64.deb \
   "1.8.1-1 d3337b6525a6544f401039784603c97aa4bf84aec262cdb6204f5d7ff0173d8f" \
   "1.3.1-1 48affb9072bf90eb2bd92f31c95d73d89117413112f367c2ab5c0425cbff2b76"
-fetch xxhash tar main/x/xxhash/xxhash_@.orig.tar.gz \
+fetch xxhash tar LICENSE main/x/xxhash/xxhash_@.orig.tar.gz \
   "0.8.3 aae608dfe8213dfd05d909a57718ef82f30722c392344583d3f39050c7f29a80"
-fetch libb2 tar main/libb/libb2/libb2_@.orig.tar.gz \
+fetch libb2 tar COPYING main/libb/libb2/libb2_@.orig.tar.gz \
   "0.98.1 10053dbc2fa342516b780a6bbf6e7b2a2360b8d49c5ac426936bf3df82526732"

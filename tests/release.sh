@@ -40,11 +40,22 @@ for zip in "$signed"/*.zip; do
 done
 for setup in "$signed"/*.exe; do check "${setup##*/} is signed" verifies "$setup"; done
 
+echo "== the licences travel with the programs"
+# Every library the programs link is named in the notices of each package.
+libraries=("Corvane" "libdeflate" "BLAKE3" "libb2" "xxHash" "zlib" "mingw-w64 runtime" "GCC runtime")
+for zip in "$signed"/*.zip; do
+  notices="$work/${zip##*/}.d/THIRD-PARTY-NOTICES.txt"
+  for library in "${libraries[@]}"; do
+    check "${zip##*/}: the notices name $library" grep -q "^$library.*, " "$notices"
+  done
+done
+
 # The uninstaller is only seen once installed; the signed programs still run.
 setup=$(ls "$signed"/*$([[ $bits == 64 ]] && echo -x64 || echo [0-9])-setup.exe)
 "$WINE" "$setup" /S '/D=C:\Signed' </dev/null >/dev/null 2>&1
 check "the signed installer installs" test -f "$WINE_C/Signed/Corvane.exe"
 check "the uninstaller it wrote is signed" verifies "$WINE_C/Signed/uninstall.exe"
+check "the notices are installed beside the programs" test -s "$WINE_C/Signed/THIRD-PARTY-NOTICES.txt"
 sample_driver "the signed Corvane.exe and fsum.exe under Wine" "$bits" \
   exitfirst 'C:\Signed' '"C:\Sample lists\demo.sfv"' 'FAILED      damaged.txt'
 

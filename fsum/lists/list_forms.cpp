@@ -81,8 +81,9 @@ std::optional<LineKind> ParseBsd(std::string_view line, bool escaped, Entry& ent
     const std::string_view tag = line.substr(0, open);
     if (tag.empty() || tag.find_first_of(" \t") != std::string_view::npos) return std::nullopt;
     const std::optional<Tag> named = FromTag(tag);
+    if (!named) return std::nullopt;  // maybe an .sfv line whose name holds " (" and ") = "
     const std::optional<Digest> digest = FromHex(line.substr(close + 4));
-    if (!named || !digest || digest->size != named->size) return LineKind::Bad;
+    if (!digest || digest->size != named->size) return LineKind::Bad;
     entry.algorithm = named->algorithm;
     entry.expected = *digest;
     return TakeName(line.substr(open + 2, close - open - 2), escaped, entry);
@@ -109,7 +110,11 @@ std::optional<LineKind> ParseGnu(std::string_view line, bool escaped, const List
     if (digits == 0 || line.size() < digits + 2 || !IsBlank(line[digits])) return std::nullopt;
     std::size_t name = digits + 1;
     // The second character of the separator: a space, or * for binary mode.
-    if (line.size() > name + 1 && (line[name] == ' ' || line[name] == '*')) ++name;
+    const bool two = line.size() > name + 1 && (line[name] == ' ' || line[name] == '*');
+    if (two) ++name;
+    // Eight digits and one blank may as well be an .sfv line of a file named
+    // with eight digits; xxhsum writes XXH32 lines with two.
+    if (digits == 8 && !two && !form.algorithm && !xxh3) return std::nullopt;
     const std::optional<Digest> digest = FromHex(line.substr(0, digits));
     if (!digest) return LineKind::Bad;
     std::vector<Algorithm> candidates = Candidates(xxh3 ? ListForm{false, Algorithm::Xxh3} : form, *digest);
@@ -126,9 +131,24 @@ bool EndsWith(const std::string& text, std::string_view end) {
                       [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
 }
 
+// The tag of a BSD line: BLAKE2b of another length than its own says it.
+std::string TagOf(Algorithm algorithm, const Digest& digest) {
+    if (digest.size == DigestSize(algorithm)) return TagName(algorithm);
+    return std::string(TagName(algorithm)) + "-" + std::to_string(8 * digest.size);
+}
+
 }  // namespace
 
-bool IsCommentMark(char c) { return c == ';' || c == '#'; }
+bool SfvNameReadsBack(const std::string& name) {
+    const std::string line = name + " 00000000";
+    for (const ListForm& form : {ListForm{true, Algorithm::Crc32}, ListForm{}}) {
+        Entry entry;
+        if (ParseLine(line, form, entry) != LineKind::Entry || entry.name != name ||
+            entry.algorithm != Algorithm::Crc32)
+            return false;
+    }
+    return true;
+}
 
 ListForm FormOfList(const std::string& listPath) {
     if (EndsWith(listPath, ".sfv")) return {true, Algorithm::Crc32};
@@ -183,11 +203,9 @@ std::optional<std::string> FormatLine(const std::string& name, Algorithm algorit
     if (AllBlank(name) || (lineEnd && !escape) || HasControl(rest, !sfv)) return std::nullopt;
     const std::string hex = ToHex(digest, algorithm);
     if (sfv) {
-        // The reader takes a ; or # at the start for a comment (# outside
-        // .sfv lists) and blanks at the end for the space before the CRC;
-        // there is no escape.
-        if (lineEnd || IsCommentMark(name.front()) || IsBlank(name.back()) ||
-            (escape && name.find('\\') != std::string::npos))
+        // There is no escape: \ separates folders, and a name the reader
+        // would take otherwise (a comment, a GNU or BSD line) is no line.
+        if (lineEnd || (escape && name.find('\\') != std::string::npos) || !SfvNameReadsBack(name))
             return std::nullopt;
         return name + " " + hex;
     }
@@ -198,7 +216,7 @@ std::optional<std::string> FormatLine(const std::string& name, Algorithm algorit
             written += c == '\\' ? "\\\\" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
         mark = "\\";
     }
-    if (bsd) return mark + TagName(algorithm) + " (" + written + ") = " + hex;
+    if (bsd) return mark + TagOf(algorithm, digest) + " (" + written + ") = " + hex;
     return mark + (algorithm == Algorithm::Xxh3 ? kXxh3Mark : "") + hex + "  " + written;
 }
 

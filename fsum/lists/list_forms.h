@@ -54,9 +54,10 @@ ListForm FormOfList(const std::string& listPath);
 // What xxhsum writes before an XXH3 digest in a GNU line.
 inline constexpr char kXxh3Mark[] = "XXH3_";
 
-// Whether a line that begins with the character may be a comment: ';', and
-// '#' outside .sfv lists. A list the tool makes never begins a line with one.
-bool IsCommentMark(char c);
+// Whether an .sfv line of the name reads back as that name, in an .sfv list
+// and in a list whose name says nothing (where a name that begins with ; or
+// #, or looks like the start of a GNU or BSD line, would be read otherwise).
+bool SfvNameReadsBack(const std::string& name);
 
 // A line without its line end. In an .sfv list only ';' in the first column
 // makes a comment, elsewhere ';' or '#'; a line of no form is Bad.

@@ -14,7 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Entry entry;
         if (ParseLine(line, form, entry) != LineKind::Entry) continue;
         if (entry.name.empty()) __builtin_trap();
-        const auto written = FormatLine(entry.name, entry.algorithm, entry.expected, false, entry.escaped);
+        // A tag line keeps the algorithm, which a GNU line leaves to the list's name.
+        const bool bsd = entry.algorithm != Algorithm::Crc32;
+        const auto written = FormatLine(entry.name, entry.algorithm, entry.expected, bsd, entry.escaped);
         Entry again;
         if (written && (ParseLine(*written, form, again) != LineKind::Entry || again.name != entry.name))
             __builtin_trap();

@@ -105,6 +105,7 @@ TEST(ParseLine, GnuAndBsdLinesSayTheirAlgorithmAndName) {
         {"SUMS", md5 + " \t", LineKind::Bad, "", Algorithm::Md5},
         {"SUMS", md5 + "  bell\a", LineKind::Bad, "", Algorithm::Md5},
         {"SUMS", "00000000  12345678", LineKind::Entry, "12345678", Algorithm::Xxh32},  // never CRC-32
+        {"SUMS", "deadbeef 12345678", LineKind::Entry, "deadbeef", Algorithm::Crc32},
         {"a.sha256", "name.bin 0123ABCD", LineKind::Bad, "", Algorithm::Md5},
         {"x.sfv", md5 + "  gnu in an sfv list", LineKind::Bad, "", Algorithm::Md5},
         {"x.sfv", "# 12345678", LineKind::Entry, "#", Algorithm::Crc32},
@@ -185,6 +186,7 @@ TEST(ListReader, BytesThatMakeNoSensibleTextMarkTheirLine) {
 TEST(FormatLine, WritesEachFormAsItsReaderReadsIt) {
     const Digest crc = *FromHex("CBF43926");
     const Digest md5 = *FromHex("900150983cd24fb0d6963f7d28e17f72");
+    const Digest b2 = *FromHex(std::string(64, 'b'));
     const struct {
         std::string name;
         Algorithm algorithm;
@@ -202,11 +204,16 @@ TEST(FormatLine, WritesEachFormAsItsReaderReadsIt) {
         {"a\tb", Algorithm::Md5, true, true, "MD5 (a\tb) = 900150983cd24fb0d6963f7d28e17f72"},
         {"a\tb", Algorithm::Crc32, false, true, std::nullopt},  // a tab is a blank in .sfv lines
         {"#a", Algorithm::Crc32, false, false, std::nullopt},   // a comment outside .sfv lists
+        {"deadbeef", Algorithm::Crc32, false, false, "deadbeef CBF43926"},  // one blank: no XXH32 line
+        {"x (y) =", Algorithm::Crc32, false, false, "x (y) = CBF43926"},
+        {"b", Algorithm::Blake2b, true, false, "BLAKE2b-256 (b) = " + std::string(64, 'b')},
         {"a\x01", Algorithm::Md5, false, true, std::nullopt},
     };
     for (const auto& c : cases) {
         const std::optional<std::string> line =
-            FormatLine(c.name, c.algorithm, c.algorithm == Algorithm::Crc32 ? crc : md5, c.bsd, c.escape);
+            FormatLine(c.name, c.algorithm,
+                       c.algorithm == Algorithm::Crc32 ? crc : c.algorithm == Algorithm::Blake2b ? b2 : md5, c.bsd,
+                       c.escape);
         EXPECT_EQ(line, c.line) << c.name;
         if (!line) continue;
         // And the reader gives back the name and digest.
