@@ -193,11 +193,14 @@ private:
 
 bool ParseMakeArguments(const std::vector<std::string>& args, MakeOptions& options) {
     const std::pair<const char*, Algorithm> switches[] = {
-        {"-crc32", Algorithm::Crc32},       {"-md5", Algorithm::Md5},           {"-sha1", Algorithm::Sha1},
-        {"-sha256", Algorithm::Sha256},     {"-sha384", Algorithm::Sha384},     {"-sha512", Algorithm::Sha512},
-        {"-sha3-256", Algorithm::Sha3_256}, {"-sha3-384", Algorithm::Sha3_384}, {"-sha3-512", Algorithm::Sha3_512},
-        {"-b2", Algorithm::Blake2b},        {"-blake3", Algorithm::Blake3},     {"-xxh32", Algorithm::Xxh32},
-        {"-xxh64", Algorithm::Xxh64},       {"-xxh3", Algorithm::Xxh3},         {"-xxh128", Algorithm::Xxh128}};
+        {"-crc32", Algorithm::Crc32},       {"-md5", Algorithm::Md5},
+        {"-sha1", Algorithm::Sha1},         {"-sha256", Algorithm::Sha256},
+        {"-sha384", Algorithm::Sha384},     {"-sha512", Algorithm::Sha512},
+        {"-sha3-256", Algorithm::Sha3_256}, {"-sha3-384", Algorithm::Sha3_384},
+        {"-sha3-512", Algorithm::Sha3_512}, {"-b2", Algorithm::Blake2b},
+        {"-blake3", Algorithm::Blake3},     {"-xxh32", Algorithm::Xxh32},
+        {"-xxh64", Algorithm::Xxh64},       {"-xxh3", Algorithm::Xxh3},
+        {"-xxh128", Algorithm::Xxh128}};
     bool chosen = false;
     std::size_t i = 0;
     for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {

@@ -203,10 +203,10 @@ private:
                     break;
                 }
                 ++counts_.mismatched;
-                report_.Line("FAILED      " + name + "  (expected " + ToHex(entry.expected, entry.algorithm) +
-                                 (guessed ? Tried(entry) : ", found " + ToHex(outcome.digest, entry.algorithm)) +
-                                 ")",
-                             true);
+                report_.Line(
+                    "FAILED      " + name + "  (expected " + ToHex(entry.expected, entry.algorithm) +
+                        (guessed ? Tried(entry) : ", found " + ToHex(outcome.digest, entry.algorithm)) + ")",
+                    true);
                 break;
             case Hashed::Missing:
                 ++counts_.missing;
@@ -274,7 +274,9 @@ private:
     }
 
     // Which algorithm was taken for an entry whose list did not say.
-    static std::string Named(Algorithm algorithm) { return std::string("  (") + DisplayName(algorithm) + ")"; }
+    static std::string Named(Algorithm algorithm) {
+        return std::string("  (") + DisplayName(algorithm) + ")";
+    }
 
     static std::string Tried(const Entry& entry) {
         std::string names;
@@ -346,7 +348,7 @@ private:
     ClearSigned signed_;
     std::string listFolder_;
     std::deque<std::uint64_t> badLines_;
-    std::vector<Algorithm> algorithms_;  // in the order the list first names them
+    std::vector<Algorithm> algorithms_;        // in the order the list first names them
     std::map<std::size_t, Algorithm> chosen_;  // for digests of a length several algorithms write
     Counts counts_;
     bool started_ = false;               // the report has begun

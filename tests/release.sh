@@ -51,7 +51,7 @@ for zip in "$signed"/*.zip; do
 done
 
 # The uninstaller is only seen once installed; the signed programs still run.
-setup=$(ls "$signed"/*$([[ $bits == 64 ]] && echo -x64 || echo [0-9])-setup.exe)
+setup="$signed/Corvane-$(bash "$root/scripts/version.sh" SHORT)$([[ $bits == 64 ]] && echo -x64)-setup.exe"
 "$WINE" "$setup" /S '/D=C:\Signed' </dev/null >/dev/null 2>&1
 check "the signed installer installs" test -f "$WINE_C/Signed/Corvane.exe"
 check "the uninstaller it wrote is signed" verifies "$WINE_C/Signed/uninstall.exe"

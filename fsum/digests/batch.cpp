@@ -15,8 +15,9 @@ constexpr auto kProgressEvery = std::chrono::milliseconds(250);
 bool Digests(const InputFile& file, const FileJob& job, HashContext& context, Hashed& hashed) {
     if (job.candidates.empty() && job.size == 0)
         return DigestOfFile(file, job.algorithm, context, hashed.digest, hashed.reason);
-    const bool read = DigestsOfFile(file, job.candidates.empty() ? std::vector<Algorithm>{job.algorithm} : job.candidates,
-                                    job.size, context, hashed.digests, hashed.reason);
+    const bool read =
+        DigestsOfFile(file, job.candidates.empty() ? std::vector<Algorithm>{job.algorithm} : job.candidates,
+                      job.size, context, hashed.digests, hashed.reason);
     hashed.digest = hashed.digests.front();
     return read;
 }

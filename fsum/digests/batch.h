@@ -30,7 +30,7 @@ struct Hashed {
     enum Kind { Done, Missing, Unreadable, Skipped } kind = Unreadable;
     Digest digest;                // with the job's algorithm
     std::vector<Digest> digests;  // with each of its candidates, when it has them
-    std::string reason;  // why a file is missing or unreadable
+    std::string reason;           // why a file is missing or unreadable
 };
 
 class BatchObserver {

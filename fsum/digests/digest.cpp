@@ -68,7 +68,8 @@ std::optional<Tag> FromTag(std::string_view tag) {
 std::vector<Algorithm> FromHexLength(std::size_t digits) {
     std::vector<Algorithm> candidates;
     for (const Facts& facts : kFacts) {
-        if (facts.algorithm != Algorithm::Crc32 && digits == 2 * facts.size) candidates.push_back(facts.algorithm);
+        if (facts.algorithm != Algorithm::Crc32 && digits == 2 * facts.size)
+            candidates.push_back(facts.algorithm);
     }
     return candidates;
 }

@@ -15,8 +15,21 @@
 namespace fsum {
 
 enum class Algorithm {
-    Crc32, Md5, Sha1, Sha256, Sha384, Sha512, Sha3_256, Sha3_384, Sha3_512,
-    Blake2b, Blake3, Xxh32, Xxh64, Xxh3, Xxh128
+    Crc32,
+    Md5,
+    Sha1,
+    Sha256,
+    Sha384,
+    Sha512,
+    Sha3_256,
+    Sha3_384,
+    Sha3_512,
+    Blake2b,
+    Blake3,
+    Xxh32,
+    Xxh64,
+    Xxh3,
+    Xxh128
 };
 inline constexpr std::size_t kAlgorithms = 15;
 

@@ -18,14 +18,11 @@ namespace {
 BCRYPT_ALG_HANDLE Provider(Algorithm algorithm) {
     static const std::array<BCRYPT_ALG_HANDLE, kAlgorithms> providers = [] {
         std::array<BCRYPT_ALG_HANDLE, kAlgorithms> opened{};
-        const std::pair<Algorithm, const wchar_t*> names[] = {{Algorithm::Md5, BCRYPT_MD5_ALGORITHM},
-                                                              {Algorithm::Sha1, BCRYPT_SHA1_ALGORITHM},
-                                                              {Algorithm::Sha256, BCRYPT_SHA256_ALGORITHM},
-                                                              {Algorithm::Sha384, BCRYPT_SHA384_ALGORITHM},
-                                                              {Algorithm::Sha512, BCRYPT_SHA512_ALGORITHM},
-                                                              {Algorithm::Sha3_256, L"SHA3-256"},
-                                                              {Algorithm::Sha3_384, L"SHA3-384"},
-                                                              {Algorithm::Sha3_512, L"SHA3-512"}};
+        const std::pair<Algorithm, const wchar_t*> names[] = {
+            {Algorithm::Md5, BCRYPT_MD5_ALGORITHM},       {Algorithm::Sha1, BCRYPT_SHA1_ALGORITHM},
+            {Algorithm::Sha256, BCRYPT_SHA256_ALGORITHM}, {Algorithm::Sha384, BCRYPT_SHA384_ALGORITHM},
+            {Algorithm::Sha512, BCRYPT_SHA512_ALGORITHM}, {Algorithm::Sha3_256, L"SHA3-256"},
+            {Algorithm::Sha3_384, L"SHA3-384"},           {Algorithm::Sha3_512, L"SHA3-512"}};
         for (const auto& [which, name] : names) {
             BCRYPT_ALG_HANDLE provider = nullptr;
             if (BCryptOpenAlgorithmProvider(&provider, name, nullptr, BCRYPT_HASH_REUSABLE_FLAG) == 0) {
@@ -38,7 +35,8 @@ BCRYPT_ALG_HANDLE Provider(Algorithm algorithm) {
 }
 
 bool IsSha3(Algorithm algorithm) {
-    return algorithm == Algorithm::Sha3_256 || algorithm == Algorithm::Sha3_384 || algorithm == Algorithm::Sha3_512;
+    return algorithm == Algorithm::Sha3_256 || algorithm == Algorithm::Sha3_384 ||
+           algorithm == Algorithm::Sha3_512;
 }
 
 class CngHasher : public Hasher {
@@ -79,6 +77,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Hasher> NewSystemHasher(Algorithm algorithm) { return std::make_unique<CngHasher>(algorithm); }
+std::unique_ptr<Hasher> NewSystemHasher(Algorithm algorithm) {
+    return std::make_unique<CngHasher>(algorithm);
+}
 
 }  // namespace fsum

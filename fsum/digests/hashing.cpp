@@ -280,7 +280,8 @@ bool DigestsOfFile(const ByteSource& file, const std::vector<Algorithm>& algorit
     // Only with a helper to read: the hashing thread must never wait for a
     // reader that is not there.
     const bool ahead = context.workers && context.workers->size() >= 2 && file.Size() > 2 * kBlock;
-    const bool hashed = ahead ? HashReadAhead(file, all, context, error) : HashAlone(file, all, context, error);
+    const bool hashed =
+        ahead ? HashReadAhead(file, all, context, error) : HashAlone(file, all, context, error);
     digests.assign(hashers.size(), Digest{});
     for (std::size_t i = 0; i < hashers.size(); ++i) {
         if (!hashers[i]) continue;

@@ -35,7 +35,8 @@ public:
     Blake2bHasher() { Begin(BLAKE2B_OUTBYTES); }
     void Begin(std::size_t size) override {
         size_ = size;
-        if (blake2b_init(&state_, size_) != 0) throw std::runtime_error("BLAKE2b has no digest of this length.");
+        if (blake2b_init(&state_, size_) != 0)
+            throw std::runtime_error("BLAKE2b has no digest of this length.");
     }
     void Update(const void* data, std::size_t size) override {
         blake2b_update(&state_, static_cast<const std::uint8_t*>(data), size);
@@ -64,33 +65,25 @@ Digest Canonically(Value value, ToCanonical toCanonical) {
     return digest;
 }
 
-class Xxh32Hasher : public Hasher {
+// XXH32 and XXH64: one shape, each with its own state and functions.
+template <typename State, typename Canonical, auto kReset, auto kUpdate, auto kDigest, auto kCanonical>
+class XxhHasher : public Hasher {
 public:
-    Xxh32Hasher() { XXH32_reset(&state_, 0); }
-    void Update(const void* data, std::size_t size) override { XXH32_update(&state_, data, size); }
+    XxhHasher() { kReset(&state_, 0); }
+    void Update(const void* data, std::size_t size) override { kUpdate(&state_, data, size); }
     Digest Finish() override {
-        const Digest digest = Canonically<XXH32_canonical_t>(XXH32_digest(&state_), XXH32_canonicalFromHash);
-        XXH32_reset(&state_, 0);
+        const Digest digest = Canonically<Canonical>(kDigest(&state_), kCanonical);
+        kReset(&state_, 0);
         return digest;
     }
 
 private:
-    XXH32_state_t state_;
+    State state_;
 };
-
-class Xxh64Hasher : public Hasher {
-public:
-    Xxh64Hasher() { XXH64_reset(&state_, 0); }
-    void Update(const void* data, std::size_t size) override { XXH64_update(&state_, data, size); }
-    Digest Finish() override {
-        const Digest digest = Canonically<XXH64_canonical_t>(XXH64_digest(&state_), XXH64_canonicalFromHash);
-        XXH64_reset(&state_, 0);
-        return digest;
-    }
-
-private:
-    XXH64_state_t state_;
-};
+using Xxh32Hasher = XxhHasher<XXH32_state_t, XXH32_canonical_t, XXH32_reset, XXH32_update, XXH32_digest,
+                              XXH32_canonicalFromHash>;
+using Xxh64Hasher = XxhHasher<XXH64_state_t, XXH64_canonical_t, XXH64_reset, XXH64_update, XXH64_digest,
+                              XXH64_canonicalFromHash>;
 
 // XXH3's 64-bit and 128-bit digests share one state.
 class Xxh3Hasher : public Hasher {

@@ -147,7 +147,8 @@ TEST_F(CheckListTest, ADigestOfAnUnsaidAlgorithmIsTriedWithEachThatFits) {
         {"CHECKSUMS", blake3 + "  good.bin\n", kAllVerified, "OK          good.bin  (BLAKE3)\n"},
         {"CHECKSUMS", blake3 + "  bad.bin\n", kSomeFailed, "none of SHA-256, SHA3-256, BLAKE3 gives it"},
         {"B2SUMS", b2 + "  good.bin\n" + b2 + "  bad.bin\n", kSomeFailed, "OK          good.bin\nFAILED"},
-        {"list.txt", xxh128 + "  good.bin\n", kAllVerified, "1 verified, 0 mismatched, 0 missing, 0 unreadable (XXH128)"},
+        {"list.txt", xxh128 + "  good.bin\n", kAllVerified,
+         "1 verified, 0 mismatched, 0 missing, 0 unreadable (XXH128)"},
         {"list.txt", xxh128 + "  bad.bin\n", kSomeFailed, "FAILED      bad.bin"},
         // MD5 and XXH128 lines mixed: each is what it matches.
         {"mixed.txt", md5 + "  good.bin\n" + xxh128 + "  good.bin\n", kAllVerified, "(MD5, XXH128)"},

@@ -132,11 +132,15 @@ TEST(DigestOfFile, GivesTheStandardTestVectors) {
     std::vector<Digest> digests;
     std::string error;
     ASSERT_TRUE(DigestsOfFile(MemoryFile("abc"), {Algorithm::Blake2b}, 32, t.context, digests, error));
-    EXPECT_EQ(ToHex(digests[0], Algorithm::Blake2b), "bddd813c634239723171ef3fee98579b94964e3bb1cb3e427262c8c068d52319");
-    ASSERT_TRUE(DigestsOfFile(MemoryFile(million), {Algorithm::Sha256, Algorithm::Sha3_256, Algorithm::Blake3}, 0,
-                              t.context, digests, error));
-    EXPECT_EQ(ToHex(digests[0], Algorithm::Sha256), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
-    EXPECT_EQ(ToHex(digests[2], Algorithm::Blake3), "616f575a1b58d4c9797d4217b9730ae5e6eb319d76edef6549b46f4efe31ff8b");
+    EXPECT_EQ(ToHex(digests[0], Algorithm::Blake2b),
+              "bddd813c634239723171ef3fee98579b94964e3bb1cb3e427262c8c068d52319");
+    ASSERT_TRUE(DigestsOfFile(MemoryFile(million),
+                              {Algorithm::Sha256, Algorithm::Sha3_256, Algorithm::Blake3}, 0, t.context,
+                              digests, error));
+    EXPECT_EQ(ToHex(digests[0], Algorithm::Sha256),
+              "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+    EXPECT_EQ(ToHex(digests[2], Algorithm::Blake3),
+              "616f575a1b58d4c9797d4217b9730ae5e6eb319d76edef6549b46f4efe31ff8b");
     // Large enough to be read ahead, and shrinking while it is read.
     const std::string big = RandomBytes(3 * kBlock + 5);
     Digest whole, ahead;

@@ -202,18 +202,19 @@ TEST(FormatLine, WritesEachFormAsItsReaderReadsIt) {
         {"a\\b", Algorithm::Md5, true, true, "\\MD5 (a\\\\b) = 900150983cd24fb0d6963f7d28e17f72"},
         {"a\tb", Algorithm::Md5, false, true, "900150983cd24fb0d6963f7d28e17f72  a\tb"},
         {"a\tb", Algorithm::Md5, true, true, "MD5 (a\tb) = 900150983cd24fb0d6963f7d28e17f72"},
-        {"a\tb", Algorithm::Crc32, false, true, std::nullopt},  // a tab is a blank in .sfv lines
-        {"#a", Algorithm::Crc32, false, false, std::nullopt},   // a comment outside .sfv lists
+        {"a\tb", Algorithm::Crc32, false, true, std::nullopt},              // a tab is a blank in .sfv lines
+        {"#a", Algorithm::Crc32, false, false, std::nullopt},               // a comment outside .sfv lists
         {"deadbeef", Algorithm::Crc32, false, false, "deadbeef CBF43926"},  // one blank: no XXH32 line
         {"x (y) =", Algorithm::Crc32, false, false, "x (y) = CBF43926"},
         {"b", Algorithm::Blake2b, true, false, "BLAKE2b-256 (b) = " + std::string(64, 'b')},
         {"a\x01", Algorithm::Md5, false, true, std::nullopt},
     };
     for (const auto& c : cases) {
-        const std::optional<std::string> line =
-            FormatLine(c.name, c.algorithm,
-                       c.algorithm == Algorithm::Crc32 ? crc : c.algorithm == Algorithm::Blake2b ? b2 : md5, c.bsd,
-                       c.escape);
+        const std::optional<std::string> line = FormatLine(c.name, c.algorithm,
+                                                           c.algorithm == Algorithm::Crc32     ? crc
+                                                           : c.algorithm == Algorithm::Blake2b ? b2
+                                                                                               : md5,
+                                                           c.bsd, c.escape);
         EXPECT_EQ(line, c.line) << c.name;
         if (!line) continue;
         // And the reader gives back the name and digest.
