@@ -49,10 +49,10 @@ if [[ $HOST_RUNS_I386 == 0 ]]; then
 else
   if [[ -n $HOST_I386_NOTE ]]; then
     echo "The 32-bit parts run $HOST_I386_NOTE."
-    export CORVANE_MEMORY_NOT_MEASURED="qemu-i386's own memory would count"
+    export CORVANE_MEMORY_NOT_MEASURED="qemu-i386's own memory would count" CORVANE_UNDER_EMULATOR=1
   fi
   timed "unit (g++ -m32)" unit native32 "g++ -m32"
-  unset CORVANE_MEMORY_NOT_MEASURED
+  unset CORVANE_MEMORY_NOT_MEASURED CORVANE_UNDER_EMULATOR
 fi
 
 for bits in 32 64; do

@@ -46,9 +46,12 @@ check "every file is verified" grep -q '^4 verified, 0 mismatched, 0 missing, 0 
 
 # Damage one byte: a byte different from the one there (writing a fixed one
 # leaves the file intact once in 256 runs).
-byte=$(od -An -tu1 -j4500000 -N1 "$work/set/sub dir/three.bin" | tr -d ' ')
-printf "\\x$(printf %02x $(((byte + 1) % 256)))" |
-  dd of="$work/set/sub dir/three.bin" bs=1 seek=4500000 conv=notrunc status=none
+damage() {  # file, offset
+  local byte
+  byte=$(od -An -tu1 -j"$2" -N1 "$1" | tr -d ' ')
+  printf "\\x$(printf %02x $(((byte + 1) % 256)))" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none
+}
+damage "$work/set/sub dir/three.bin" 4500000
 rm "$work/set/empty.bin"
 "$fsum" -jf -c "$work/set/list.sfv" >"$work/out"
 check "a damaged set exits with 1" test $? -eq 1
@@ -214,30 +217,34 @@ mkdir -p "$work/algos"
 (
   cd "$work/algos" || exit
   for size in 0 1 63 64 65 1048577; do head -c $size /dev/urandom >"s$size.bin"; done
-  truncate -s 5G big.iso && printf end >>big.iso
-  b3sum --no-mmap -- *.bin big.iso >B3SUMS
+  # Under the emulator 5 GiB of BLAKE3 would take most of an hour.
+  big=()
+  if [[ -z "${CORVANE_UNDER_EMULATOR:-}" ]]; then truncate -s 5G big.iso && printf end >>big.iso && big=(big.iso); fi
+  b3sum --no-mmap -- *.bin "${big[@]}" >B3SUMS
   b3sum --no-mmap -- *.bin >CHECKSUMS  # says no algorithm: 64 digits fit three
   b2sum -- *.bin >B2SUMS
   b2sum -l 256 --tag -- *.bin >b2-256.txt
-  xxhsum -H128 -- *.bin big.iso >list.txt  # 32 digits: MD5 or XXH128
+  xxhsum -H128 -- *.bin "${big[@]}" >list.txt  # 32 digits: MD5 or XXH128
   xxhsum -H64 -- *.bin >SUMS
   xxhsum -H32 -- *.bin >list.xxh32
   xxhsum -H3 -- *.bin >xxh3-tags.txt
   openssl dgst -sha3-256 -- *.bin | sed 's/^SHA3-256(\(.*\))= /SHA3-256 (\1) = /' >sha3.txt
 ) 2>"$work/err"  # xxhsum's progress
-for row in "B3SUMS|7|BLAKE3" "CHECKSUMS|6|BLAKE3" "B2SUMS|6|BLAKE2b" "b2-256.txt|6|BLAKE2b" "list.txt|7|XXH128" \
+big=$([[ -f "$work/algos/big.iso" ]] && echo 7 || echo 6)
+[[ $big == 7 ]] || echo "skip the 5 GiB file: it is hashed natively only, not under the emulator"
+for row in "B3SUMS|$big|BLAKE3" "CHECKSUMS|6|BLAKE3" "B2SUMS|6|BLAKE2b" "b2-256.txt|6|BLAKE2b" "list.txt|$big|XXH128" \
   "SUMS|6|XXH64" "list.xxh32|6|XXH32" "xxh3-tags.txt|6|XXH3" "sha3.txt|6|SHA3-256"; do
   IFS='|' read -r list n name <<<"$row"
   "$fsum" -c "$work/algos/$list" >"$work/out" 2>&1
   check "$list verifies with status 0" test $? -eq 0
   check "$list: $n verified ($name)" grep -qF "$n verified, 0 mismatched, 0 missing, 0 unreadable ($name)" "$work/out"
 done
-printf 'x' | dd of="$work/algos/s65.bin" bs=1 seek=7 conv=notrunc status=none
+damage "$work/algos/s65.bin" 7
 for list in CHECKSUMS list.txt SUMS; do
   "$fsum" -c "$work/algos/$list" >"$work/out" 2>&1
   check "$list: a damaged file FAILS, never OK" test $? -eq 1 -a "$(grep -c '^FAILED      s65.bin' "$work/out")" -eq 1
 done
-rm "$work/algos/big.iso"
+rm -f "$work/algos/big.iso"
 # And the lists the tool makes of them, checked by those tools.
 cd "$work/algos" || exit
 for row in "-blake3|b3sum -c" "-b2|b2sum -c" "-xxh128|xxhsum -c" "-xxh64|xxhsum -c" "-xxh32|xxhsum -c" \
