@@ -43,8 +43,7 @@ public:
         }
         status_.Flush();
         if (list_.failed()) {
-            const std::string why = terminal_.outFailure ? terminal_.outFailure() : "";
-            terminal_.err("fsum: the list could not be written" + (why.empty() ? "" : ": " + why) + ".\n");
+            terminal_.err("fsum: the list could not be written" + terminal_.WhyOutFailed() + ".\n");
             return kCannotCheck;
         }
         return cannotMake_ ? kCannotCheck : unreadable_ ? kSomeFailed : kAllVerified;

@@ -125,8 +125,7 @@ private:
     }
 
     int NotWritten() {
-        const std::string why = terminal_.outFailure ? terminal_.outFailure() : "";
-        terminal_.err("fsum: the report could not be written" + (why.empty() ? "" : ": " + why) + "\n");
+        terminal_.err("fsum: the report could not be written" + terminal_.WhyOutFailed() + "\n");
         return kCannotCheck;
     }
 

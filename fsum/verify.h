@@ -28,6 +28,12 @@ struct Terminal {
     bool console = false;                     // the report goes to a console: show progress there
     bool errorConsole = false;                // so does terminal.err
     std::function<std::string()> outFailure;  // why `out` could not be written, if known
+
+    // ": <why>" for a message that `out` could not be written, or nothing.
+    std::string WhyOutFailed() const {
+        const std::string why = outFailure ? outFailure() : "";
+        return why.empty() ? "" : ": " + why;
+    }
 };
 
 // Checks every file the list names and returns the exit status. A run that
