@@ -41,11 +41,17 @@ long long ReadBlock(const ByteSource& file, std::uint64_t offset, unsigned char*
     return static_cast<long long>(got);
 }
 
-// A piece-sized buffer of this thread's own, made once (and left unfilled:
-// many small files must not cost a clearing each).
+// A buffer for one piece, on a page boundary: some processors copy from
+// the system's cache into an unaligned buffer at a fifth of the speed.
+struct alignas(4096) Piece {
+    unsigned char bytes[kPiece];
+};
+
+// A piece of this thread's own, made once (and left unfilled: many small
+// files must not cost a clearing each).
 unsigned char* ThreadBuffer() {
-    thread_local std::unique_ptr<unsigned char[]> buffer(new unsigned char[kPiece]);
-    return buffer.get();
+    thread_local std::unique_ptr<Piece> buffer(new Piece);
+    return buffer->bytes;
 }
 
 // Hashes up to `length` bytes from `offset` on this thread, onto `crc`; the
@@ -176,7 +182,7 @@ public:
             Slot& slot = slots_[i];
             WaitUntil([&] { return !slot.full; });
             std::string reason;
-            const long long got = ReadBlock(file, offset, slot.bytes.get(), kPiece, reason);
+            const long long got = ReadBlock(file, offset, slot.piece->bytes, kPiece, reason);
             std::lock_guard<std::mutex> lock(mutex_);
             if (got < 0) {
                 failed_ = true, error_ = reason, slot.filled = 0;
@@ -196,7 +202,7 @@ public:
         for (std::size_t i = 0;; i = (i + 1) % kSlots) {
             Slot& slot = slots_[i];
             WaitUntil([&] { return slot.full; });
-            hasher.Update(slot.bytes.get(), slot.filled);
+            hasher.Update(slot.piece->bytes, slot.filled);
             context.done += slot.filled;
             if (context.tick) context.tick();
             std::lock_guard<std::mutex> lock(mutex_);
@@ -215,7 +221,7 @@ public:
 private:
     static constexpr std::size_t kSlots = 4;
     struct Slot {
-        std::unique_ptr<unsigned char[]> bytes{new unsigned char[kPiece]};
+        std::unique_ptr<Piece> piece{new Piece};
         std::size_t filled = 0;
         bool full = false, last = false;
     };
