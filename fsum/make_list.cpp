@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "digests/batch.h"
+#include "find_files.h"
 #include "lists/list_forms.h"
 #include "res/version.h"
-#include "system/paths.h"
 
 namespace fsum {
 namespace {
@@ -22,6 +22,13 @@ public:
         : options_(options),
           terminal_(terminal),
           batches_(workers, self, *this),
+          finder_(options.folder, options.recurse,
+                  {[this](const std::string& name, const std::string& path) { Add(name, path); },
+                   [this](const std::string& text, bool named) {
+                       ++matched_;  // it was named, but cannot be read
+                       Fail(text, named ? cannotMake_ : unreadable_);
+                   },
+                   [this] { return list_.failed(); }}),
           list_(terminal.out, false),
           // Progress only where it cannot mix with the list on one console.
           status_(terminal.err, terminal.errorConsole && !terminal.console) {}
@@ -31,7 +38,7 @@ public:
             if (options_.algorithm == Algorithm::Crc32) list_.Line(SfvComment());
             for (const std::string& mask : options_.masks) {
                 matched_ = skipped_ = 0;
-                Mask(mask);
+                finder_.Find(mask);
                 batches_.Flush();
                 Matched(mask);
                 if (list_.failed()) break;
@@ -64,66 +71,6 @@ private:
         } else if (matched_ == skipped_) {
             Fail("fsum: nothing to list: \"" + Visible(mask) + "\" names only the list being written.",
                  cannotMake_);
-        }
-    }
-
-    // A mask is a folder part, taken as it is, and a last part that may hold
-    // wildcards; a folder named outright is walked whole. A folder that the
-    // mask or -d names and that cannot be read makes no list.
-    void Mask(const std::string& mask) {
-        const std::size_t cut = mask.find_last_of(kSeparators);
-        std::string prefix = cut == std::string::npos ? "" : mask.substr(0, cut + 1);
-        const std::string last = mask.substr(prefix.size());
-        std::replace_if(
-            prefix.begin(), prefix.end(), [](char c) { return c == '/'; }, kSeparator);
-        const std::string folder = prefix.empty() ? options_.folder : JoinPath(options_.folder, prefix);
-        if (paths::HasWildcards(last))
-            return Walk(folder, prefix, FoldCase(last), options_.recurse, cannotMake_);
-        const std::string path = last.empty() ? folder : JoinPath(folder, last);
-        switch (KindOf(path)) {
-            case FolderEntry::File:
-                return Add(prefix + last, path);
-            case FolderEntry::Folder:
-                return Walk(path, last.empty() ? prefix : prefix + last + kSeparator, "*", true, cannotMake_);
-            case FolderEntry::Other: {
-                // Said with the reason when the folder it stands in is not there.
-                std::vector<FolderEntry> entries;
-                if (!folder.empty() && KindOf(folder) != FolderEntry::Folder)
-                    Entries(folder, entries, cannotMake_);
-                return;
-            }
-        }
-    }
-
-    // The folder's entries in the byte order of their names, so that two
-    // runs give one list; false, said and flagged, when it cannot be read.
-    bool Entries(const std::string& folder, std::vector<FolderEntry>& entries, bool& flag) {
-        std::string error;
-        if (!ReadFolder(folder, entries, error)) {
-            ++matched_;  // it was named, but cannot be read
-            Fail("fsum: the folder \"" + Visible(folder) + "\" could not be read: " + error, flag);
-            return false;
-        }
-        std::sort(entries.begin(), entries.end(),
-                  [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
-        return true;
-    }
-
-    // A folder's files that match, subfolders where they fall in the order
-    // of names. `flag` is what a folder that cannot be read sets: a subfolder
-    // found on the way is one file that could not be read.
-    void Walk(const std::string& folder, const std::string& prefix, const std::string& pattern, bool recurse,
-              bool& flag) {
-        std::vector<FolderEntry> entries;
-        if (!Entries(folder, entries, flag)) return;
-        for (const FolderEntry& entry : entries) {
-            if (entry.kind == FolderEntry::File && paths::Matches(pattern, FoldCase(entry.name))) {
-                Add(prefix + entry.name, JoinPath(folder, entry.name));
-            } else if (entry.kind == FolderEntry::Folder && recurse) {
-                Walk(JoinPath(folder, entry.name), prefix + entry.name + kSeparator, pattern, true,
-                     unreadable_);
-            }
-            if (list_.failed()) return;
         }
     }
 
@@ -179,6 +126,7 @@ private:
     const MakeOptions& options_;
     const Terminal& terminal_;
     Batches<std::string> batches_;  // the files' names in the list
+    FileFinder finder_;
     Report list_;
     Report status_;
     std::uint64_t matched_ = 0;   // files the current mask matched
@@ -191,25 +139,14 @@ private:
 }  // namespace
 
 bool ParseMakeArguments(const std::vector<std::string>& args, MakeOptions& options) {
-    const std::pair<const char*, Algorithm> switches[] = {
-        {"-crc32", Algorithm::Crc32},       {"-md5", Algorithm::Md5},
-        {"-sha1", Algorithm::Sha1},         {"-sha256", Algorithm::Sha256},
-        {"-sha384", Algorithm::Sha384},     {"-sha512", Algorithm::Sha512},
-        {"-sha3-256", Algorithm::Sha3_256}, {"-sha3-384", Algorithm::Sha3_384},
-        {"-sha3-512", Algorithm::Sha3_512}, {"-b2", Algorithm::Blake2b},
-        {"-blake3", Algorithm::Blake3},     {"-xxh32", Algorithm::Xxh32},
-        {"-xxh64", Algorithm::Xxh64},       {"-xxh3", Algorithm::Xxh3},
-        {"-xxh128", Algorithm::Xxh128}};
     bool chosen = false;
     std::size_t i = 0;
     for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
         const std::string& arg = args[i];
-        const auto picked = std::find_if(std::begin(switches), std::end(switches),
-                                         [&](const auto& entry) { return arg == entry.first; });
-        if (picked != std::end(switches)) {
+        if (const auto picked = FromSwitch(arg)) {
             if (chosen) return false;  // one algorithm a list
             chosen = true;
-            options.algorithm = picked->second;
+            options.algorithm = *picked;
         } else if (arg == "-r") {
             options.recurse = true;
         } else if (arg == "-bsd") {

@@ -10,26 +10,27 @@ struct Facts {
     std::size_t size;
     const char* display;
     const char* tag;
+    const char* option;  // the switch that picks it: fsum -sha256
 };
 
 // In the order of the enum; among algorithms of one length, the one lists
 // mean most often comes first.
 constexpr Facts kFacts[kAlgorithms] = {
-    {Algorithm::Crc32, 4, "CRC-32", ""},
-    {Algorithm::Md5, 16, "MD5", "MD5"},
-    {Algorithm::Sha1, 20, "SHA-1", "SHA1"},
-    {Algorithm::Sha256, 32, "SHA-256", "SHA256"},
-    {Algorithm::Sha384, 48, "SHA-384", "SHA384"},
-    {Algorithm::Sha512, 64, "SHA-512", "SHA512"},
-    {Algorithm::Sha3_256, 32, "SHA3-256", "SHA3-256"},
-    {Algorithm::Sha3_384, 48, "SHA3-384", "SHA3-384"},
-    {Algorithm::Sha3_512, 64, "SHA3-512", "SHA3-512"},
-    {Algorithm::Blake2b, 64, "BLAKE2b", "BLAKE2b"},
-    {Algorithm::Blake3, 32, "BLAKE3", "BLAKE3"},
-    {Algorithm::Xxh32, 4, "XXH32", "XXH32"},
-    {Algorithm::Xxh64, 8, "XXH64", "XXH64"},
-    {Algorithm::Xxh3, 8, "XXH3", "XXH3"},
-    {Algorithm::Xxh128, 16, "XXH128", "XXH128"},
+    {Algorithm::Crc32, 4, "CRC-32", "", "-crc32"},
+    {Algorithm::Md5, 16, "MD5", "MD5", "-md5"},
+    {Algorithm::Sha1, 20, "SHA-1", "SHA1", "-sha1"},
+    {Algorithm::Sha256, 32, "SHA-256", "SHA256", "-sha256"},
+    {Algorithm::Sha384, 48, "SHA-384", "SHA384", "-sha384"},
+    {Algorithm::Sha512, 64, "SHA-512", "SHA512", "-sha512"},
+    {Algorithm::Sha3_256, 32, "SHA3-256", "SHA3-256", "-sha3-256"},
+    {Algorithm::Sha3_384, 48, "SHA3-384", "SHA3-384", "-sha3-384"},
+    {Algorithm::Sha3_512, 64, "SHA3-512", "SHA3-512", "-sha3-512"},
+    {Algorithm::Blake2b, 64, "BLAKE2b", "BLAKE2b", "-b2"},
+    {Algorithm::Blake3, 32, "BLAKE3", "BLAKE3", "-blake3"},
+    {Algorithm::Xxh32, 4, "XXH32", "XXH32", "-xxh32"},
+    {Algorithm::Xxh64, 8, "XXH64", "XXH64", "-xxh64"},
+    {Algorithm::Xxh3, 8, "XXH3", "XXH3", "-xxh3"},
+    {Algorithm::Xxh128, 16, "XXH128", "XXH128", "-xxh128"},
 };
 
 const Facts& Of(Algorithm algorithm) { return kFacts[static_cast<std::size_t>(algorithm)]; }
@@ -46,6 +47,13 @@ int HexValue(char c) {
 std::size_t DigestSize(Algorithm algorithm) { return Of(algorithm).size; }
 const char* DisplayName(Algorithm algorithm) { return Of(algorithm).display; }
 const char* TagName(Algorithm algorithm) { return Of(algorithm).tag; }
+
+std::optional<Algorithm> FromSwitch(std::string_view option) {
+    for (const Facts& facts : kFacts) {
+        if (option == facts.option) return facts.algorithm;
+    }
+    return std::nullopt;
+}
 
 std::optional<Tag> FromTag(std::string_view tag) {
     // OpenSSL and cksum -a name SHA-2 "SHA2-256"; b2sum -l N writes "BLAKE2b-N".

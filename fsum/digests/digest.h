@@ -50,6 +50,11 @@ const char* DisplayName(Algorithm algorithm);
 // The name a BSD tag line gives it: "MD5", "SHA1", "SHA256", "BLAKE3", ...;
 // CRC-32 has none.
 const char* TagName(Algorithm algorithm);
+// The algorithm a switch of the tool picks: -crc32, -md5, -sha1, -sha256,
+// -sha384, -sha512, -sha3-256, -sha3-384, -sha3-512, -b2, -blake3, -xxh32,
+// -xxh64, -xxh3, -xxh128.
+std::optional<Algorithm> FromSwitch(std::string_view option);
+
 // The algorithm of a tag and the digest's length in bytes it says, if any:
 // SHA2-256 is SHA256's other name, BLAKE2b-256 a BLAKE2b of 32 bytes.
 struct Tag {

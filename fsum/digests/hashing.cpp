@@ -303,8 +303,7 @@ bool DigestOfFile(const ByteSource& file, Algorithm algorithm, HashContext& cont
     if (algorithm == Algorithm::Crc32) {
         std::uint32_t crc = 0;
         if (!CrcOfFile(file, context, crc, error)) return false;
-        digest.size = 4;
-        for (std::size_t i = 0; i < 4; ++i) digest.bytes[i] = static_cast<unsigned char>(crc >> (24 - 8 * i));
+        digest = CrcDigest(crc);
         return true;
     }
     std::vector<Digest> digests;

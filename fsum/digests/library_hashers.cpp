@@ -1,5 +1,5 @@
-// BLAKE3, BLAKE2b and xxHash, each from the library made for it: BLAKE3's
-// official C code, libb2, and xxHash's header.
+// BLAKE3, BLAKE2b, xxHash and CRC-32, each from the library made for it:
+// BLAKE3's official C code, libb2, xxHash's header and libdeflate.
 #include <blake2.h>
 #include <blake3.h>
 
@@ -8,6 +8,7 @@
 
 #include <stdexcept>
 
+#include "crc.h"
 #include "hasher.h"
 
 namespace fsum {
@@ -85,6 +86,21 @@ using Xxh32Hasher = XxhHasher<XXH32_state_t, XXH32_canonical_t, XXH32_reset, XXH
 using Xxh64Hasher = XxhHasher<XXH64_state_t, XXH64_canonical_t, XXH64_reset, XXH64_update, XXH64_digest,
                               XXH64_canonicalFromHash>;
 
+// CRC-32 as one of several candidates (a lone CRC-32 is read in blocks on
+// every thread, CrcOfFile).
+class Crc32Hasher : public Hasher {
+public:
+    void Update(const void* data, std::size_t size) override { crc_ = Crc32Update(crc_, data, size); }
+    Digest Finish() override {
+        const Digest digest = CrcDigest(crc_);
+        crc_ = 0;
+        return digest;
+    }
+
+private:
+    std::uint32_t crc_ = 0;
+};
+
 // XXH3's 64-bit and 128-bit digests share one state.
 class Xxh3Hasher : public Hasher {
 public:
@@ -123,6 +139,8 @@ std::unique_ptr<Hasher> NewLibraryHasher(Algorithm algorithm) {
             return std::make_unique<Xxh3Hasher>(false);
         case Algorithm::Xxh128:
             return std::make_unique<Xxh3Hasher>(true);
+        case Algorithm::Crc32:
+            return std::make_unique<Crc32Hasher>();
         default:
             return nullptr;
     }

@@ -1,0 +1,95 @@
+// What every check shares, whatever names the files and their digests (a
+// list, a digest given on the command line, CRCs in file names): hashing
+// them in batches, a verdict and a report line for each, the counts, the
+// summary and the exit status.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "digests/batch.h"
+#include "lists/list_forms.h"
+#include "report.h"
+#include "verify.h"
+
+namespace fsum {
+
+// An entry and the path of its file.
+struct Checked {
+    Entry entry;
+    std::string path;
+};
+
+class EntryCheck : protected BatchObserver {
+public:
+    EntryCheck(const Options& options, const Terminal& terminal, Workers& workers)
+        : options_(options),
+          terminal_(terminal),
+          workers_(workers),
+          report_(terminal.out, terminal.console) {}
+    virtual ~EntryCheck() = default;
+
+    // The exit status. A run that meets a failure it cannot go past still
+    // ends with the summary so far.
+    int Run();
+
+protected:
+    virtual int CheckAll() = 0;
+    // The report's first line: "Checking \"list\"".
+    virtual std::string Heading() const = 0;
+    // Where the check is, for the progress line: "entry 12".
+    virtual std::string Where() const { return "file " + std::to_string(position_ + 1); }
+    // What the report says before an entry's line, and before the summary.
+    virtual void BeforeTell(const Entry&) {}
+    virtual void BeforeSummary() {}
+    // Counts of the check's own after the four (", 2 lines not understood"),
+    // and notes after the algorithms (" (list read as ...)").
+    virtual std::string MoreCounts() const { return ""; }
+    virtual std::string Notes() const { return ""; }
+
+    // Hashes the entries `feed` adds (`self`, the list, is Skipped).
+    void Check(const FileIdentity& self, const std::function<void()>& feed);
+    // One entry to check; with candidates, hashed at once, so that the
+    // algorithm it matches serves the entries after it.
+    void Add(Entry entry, std::string path);
+
+    void Start();
+    void Summary();
+    int NotWritten();
+    // Everything verified (0), or not (1).
+    int Status() const;
+    std::uint64_t checked() const { return counts_.checked(); }
+
+    const Options& options_;
+    const Terminal& terminal_;
+    Workers& workers_;
+    Report report_;
+    std::uint64_t position_ = 0;  // entries told so far
+    bool started_ = false;        // the report has begun
+    bool alwaysNamed_ = false;    // every OK line names its algorithm
+    const char* unsaid_ = "the list does not say its algorithm";
+    Batches<Checked>* batches_ = nullptr;
+
+private:
+    void BatchNext() override;
+    void Told(std::size_t index, const Hashed& hashed) override;
+    void LargeNext(std::size_t) override { report_.Flush(); }
+    void Progress(std::size_t index, std::uint64_t size, std::uint64_t done, double seconds) override;
+
+    void Tell(Checked& checked, const Hashed& outcome);
+    bool Matches(Checked& checked, const Hashed& outcome);
+    bool MatchesAnother(Checked& checked);
+    std::string Tried(const Entry& entry) const;
+    FileJob JobOf(Checked& checked);
+
+    struct Counts {
+        std::uint64_t verified = 0, mismatched = 0, missing = 0, unreadable = 0;
+        std::uint64_t checked() const { return verified + mismatched + missing + unreadable; }
+    };
+    Counts counts_;
+    std::vector<Algorithm> algorithms_;        // in the order the entries first name them
+    std::map<std::size_t, Algorithm> chosen_;  // for digests of a length several algorithms write
+};
+
+}  // namespace fsum
