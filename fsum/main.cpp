@@ -1,5 +1,8 @@
 // fsum: checks the files named in a checksum list, or makes one.
 // Command lines: fsum -c [-jf] [-w] "list"
+//                fsum -c [-jf] [-w] -r [-d<folder>] mask...
+//                fsum -c [-jf] -n [-r] [-d<folder>] mask...
+//                fsum -c -e[<digest>] [-sha256|...] "file"
 //                fsum [-crc32|-md5|...|-blake3|-xxh128] [-r] [-d<folder>] [-bsd] mask...
 #include <algorithm>
 #include <string>
@@ -16,20 +19,27 @@ int Usage() {
     return fsum::kCannotCheck;
 }
 
-int Run(const std::vector<std::string>& args) {
+int Command(const std::vector<std::string>& args) {
     const fsum::Terminal terminal{fsum::WriteOut, fsum::WriteError, fsum::OutputIsConsole(),
                                   fsum::ErrorIsConsole(), fsum::OutputFailure};
     if (std::find(args.begin(), args.end(), "-c") != args.end()) {
         fsum::Options options;
-        std::string listPath;
-        if (!fsum::ParseArguments(args, options, listPath)) return Usage();
+        if (!fsum::ParseArguments(args, options)) return Usage();
         fsum::Workers workers(fsum::CoreCount(), fsum::SystemThread);
-        return fsum::CheckList(listPath, options, terminal, workers);
+        return fsum::Check(options, terminal, workers);
     }
     fsum::MakeOptions options;
     if (!fsum::ParseMakeArguments(args, options)) return Usage();
     fsum::Workers workers(fsum::CoreCount(), fsum::SystemThread);
     return fsum::MakeList(options, terminal, workers, fsum::OutputIdentity());
+}
+
+// A console the tool has to itself (started from Explorer) closes when it
+// ends: it stays until a key is pressed, so that the report can be read.
+int Run(const std::vector<std::string>& args) {
+    const int status = Command(args);
+    if (fsum::AloneOnConsole()) fsum::WaitForKey();
+    return status;
 }
 
 }  // namespace

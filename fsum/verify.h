@@ -2,9 +2,11 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "digests/digest.h"
 #include "digests/workers.h"
 #include "report.h"
 
@@ -14,13 +16,24 @@ namespace fsum {
 enum ExitStatus { kAllVerified = 0, kSomeFailed = 1, kCannotCheck = 2 };
 
 struct Options {
-    bool onlyFailed = false;  // -jf: leave out the verified lines
-    bool warnFormat = false;  // -w: report improperly formatted lines
+    bool onlyFailed = false;             // -jf: leave out the verified lines
+    bool warnFormat = false;             // -w: report improperly formatted lines
+    bool recurse = false;                // -r: the masks apply in every subfolder too
+    std::string folder;                  // -d: where the masks are taken
+    bool crcInNames = false;             // -n: files against the CRC their names carry
+    bool digestGiven = false;            // -e: one file against a digest...
+    std::string digest;                  // ...this one, or the clipboard's
+    std::optional<Algorithm> algorithm;  // -sha256 ...: the digest's algorithm
+    // The list; with -r the masks of lists; with -n the masks of files;
+    // with -e the file.
+    std::vector<std::string> targets;
 };
 
-// Parses the arguments after the program name; false when they are not
-// "-c [-jf] [-w] list" with the options in any order before the list.
-bool ParseArguments(const std::vector<std::string>& args, Options& options, std::string& listPath);
+// Parses the arguments after the program name, the options in any order
+// before the targets; false when they are none of "-c [-jf] [-w] list",
+// "-c [-jf] [-w] -r [-d<folder>] mask...", "-c [-jf] -n [-r] [-d<folder>]
+// mask..." and "-c -e[<digest>] [-sha256|...] file".
+bool ParseArguments(const std::vector<std::string>& args, Options& options);
 
 struct Terminal {
     Sink out;                                 // the report
@@ -40,6 +53,10 @@ struct Terminal {
 // meets a failure it cannot go past still ends with the summary so far.
 int CheckList(const std::string& listPath, const Options& options, const Terminal& terminal,
               Workers& workers);
+
+// Runs the check the options ask for: a list, a tree of lists, the CRCs in
+// names, or a file against a digest.
+int Check(const Options& options, const Terminal& terminal, Workers& workers);
 
 extern const char kUsage[];
 

@@ -123,6 +123,16 @@ inline constexpr char kSeparators[] = "/";
 // are text, and such a line is read in the ANSI code page only.
 bool RawNameExists(const std::string& path);
 
+// The text on the clipboard (Windows only); false with the reason when
+// there is none or the system has no clipboard to read.
+bool ClipboardText(std::string& text, std::string& error);
+
+// Whether the tool is the only program on its console, as when Explorer
+// starts it: the console closes when it ends. Then WaitForKey keeps the
+// report on screen until the user presses a key.
+bool AloneOnConsole();
+void WaitForKey();
+
 // Why the last write to standard output failed.
 std::string OutputFailure();
 

@@ -101,6 +101,15 @@ bool RawNameExists(const std::string& path) {
 }
 bool WriteError(std::string_view text) { return WriteAll(STDERR_FILENO, text); }
 bool OutputIsConsole() { return isatty(STDOUT_FILENO) == 1; }
+
+bool ClipboardText(std::string&, std::string& error) {
+    error = "only the Windows build reads the clipboard: give the digest after -e";
+    return false;
+}
+
+// A terminal here outlives the programs it runs.
+bool AloneOnConsole() { return false; }
+void WaitForKey() {}
 bool ErrorIsConsole() { return isatty(STDERR_FILENO) == 1; }
 
 FileIdentity OutputIdentity() {

@@ -315,6 +315,47 @@ check "and is named with the reason" grep -q '"mem" could not be read: ' "$work/
 "$fsum" -sha256 '*' >/dev/full 2>"$work/err"
 check "a list that cannot be written exits with 2" test $? -eq 2
 check "and says why" grep -qx 'fsum: the list could not be written: No space left on device.' "$work/err"
+# Checks without a list: a file against a digest as pasted, files against the
+# CRC in their names, and a tree of lists.
+mkdir -p bare/tree/good bare/tree/bad bare/tree/worse
+head -c 100000 /dev/urandom >bare/file.iso
+sha=$(sha256sum bare/file.iso | cut -c1-64) md5=$(md5sum bare/file.iso | cut -c1-32) crc=$(crc_of bare/file.iso)
+spaced=$(echo "${md5^^}" | sed 's/../& /g; s/ $//')
+while IFS='|' read -r digest status line; do
+  "$fsum" -c "-e$digest" bare/file.iso >"$work/out" 2>&1
+  check "-e '$digest' exits with $status" test $? -eq "$status"
+  check "-e '$digest' says '$line'" grep -q "$line" "$work/out"
+done <<EOF
+$sha|0|^OK          bare/file.iso  (SHA-256)$
+sha256:${sha^^}|0|^OK          bare/file.iso  (SHA-256)$
+$spaced|0|^OK          bare/file.iso  (MD5)$
+$sha  file.iso|0|^OK          bare/file.iso  (SHA-256)$
+$crc|0|^OK          bare/file.iso  (CRC-32)$
+${sha:1}0|1|none of SHA-256, SHA3-256, BLAKE3 gives it
+12345|2|the digest given is not a digest
+md5:$sha|2|is 64 hexadecimal digits long, and MD5's digest is 32
+EOF
+"$fsum" -c -e bare/file.iso >"$work/out" 2>&1
+check "-e alone off Windows says the clipboard is Windows's" grep -q 'only the Windows build reads the clipboard' "$work/out"
+cp bare/file.iso "bare/Show - 01 [$crc].mkv"
+cp bare/file.iso "bare/tree/Show - 02 (${crc,,}).mkv"
+cp bare/file.iso "bare/Show (2019) [20220806].mkv"
+cp bare/file.iso "bare/clip_20220806_.mkv"
+"$fsum" -c -n -r -dbare '*.mkv' >"$work/out"
+check "-n: one damaged name and two intact exit with 1" test $? -eq 1
+check "-n: both CRCs in names verify" grep -q '^2 verified, 1 mismatched, 0 missing, 0 unreadable, 1 without a CRC' "$work/out"
+check "-n: the last bracket group is the CRC" grep -q '^FAILED      Show (2019) \[20220806\].mkv' "$work/out"
+printf x >bare/tree/good/f && printf y >bare/tree/bad/f
+(cd bare/tree/good && printf 'f %s\n' "$(crc_of f)" >g.sfv)
+(cd bare/tree/bad && printf 'f %s\n' "$(crc_of f)" >b.sfv && printf z >f)
+printf '\0\377 not a list' >bare/tree/worse/w.sfv
+"$fsum" -c -r -dbare/tree '*.sfv' >"$work/out" 2>"$work/err"
+check "a tree of lists exits with its worst status" test $? -eq 2
+check "each list of the tree has its summary" test "$(grep -c ' verified, ' "$work/out")" -eq 2
+check "the tree's total names the lists that failed" \
+  grep -q '^3 lists, 1 all verified; with failed, missing or unreadable files: "bad/b.sfv"; not checked: "worse/w.sfv"$' "$work/out"
+check "a list of the tree that holds none is said" grep -q 'worse/w.sfv" holds no checksum lines' "$work/err"
+
 # A folder the masks or -d name that is not there makes no list; nor does a
 # mask whose one file is the list being written.
 cases=(

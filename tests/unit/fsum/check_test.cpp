@@ -16,6 +16,14 @@ namespace {
 namespace fs = std::filesystem;
 using testing_helpers::Utf16;
 
+// The options -jf and -w set.
+Options With(bool onlyFailed, bool warnFormat) {
+    Options options;
+    options.onlyFailed = onlyFailed;
+    options.warnFormat = warnFormat;
+    return options;
+}
+
 class CheckListTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -78,11 +86,11 @@ TEST_F(CheckListTest, ReportsEveryKindOfResult) {
     EXPECT_TRUE(Says("2 verified, 1 mismatched, 1 missing, 1 unreadable, 1 line not understood\n"));
     EXPECT_TRUE(err.empty());
 
-    EXPECT_EQ(Run("list.sfv", {true, false}), kSomeFailed);
+    EXPECT_EQ(Run("list.sfv", With(true, false)), kSomeFailed);
     EXPECT_FALSE(Says("OK "));
     EXPECT_TRUE(Says("FAILED      bad.bin"));
 
-    EXPECT_EQ(Run("list.sfv", {false, true}), kSomeFailed);
+    EXPECT_EQ(Run("list.sfv", With(false, true)), kSomeFailed);
     EXPECT_TRUE(Says("WARNING     line 7 is an improperly formatted checksum line\n"));
     EXPECT_TRUE(Says(", 1 line not understood\n"));
     // Warnings stand in the order of the list's lines.
@@ -100,13 +108,13 @@ TEST_F(CheckListTest, TheExitStatusSaysWhatHappened) {
         bool outputWorks;
         int status;
     } cases[] = {
-        {"ok.sfv", {true, true}, true, kAllVerified},
+        {"ok.sfv", With(true, true), true, kAllVerified},
         {"mismatch.sfv", {}, true, kSomeFailed},  // a mismatch alone is a failure
         {"self.sfv", {}, true, kCannotCheck},     // nothing was checked
         {"ok.sfv", {}, false, kCannotCheck},      // the report could not be written
     };
     for (const auto& c : cases) EXPECT_EQ(Run(c.list, c.options, c.outputWorks), c.status) << c.list;
-    EXPECT_EQ(Run("ok.sfv", {true, true}), kAllVerified);
+    EXPECT_EQ(Run("ok.sfv", With(true, true)), kAllVerified);
     EXPECT_TRUE(Says("2 verified, 0 mismatched, 0 missing, 0 unreadable, 1 line not understood\n"));
 }
 

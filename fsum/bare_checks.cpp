@@ -1,0 +1,136 @@
+#include "bare_checks.h"
+
+#include "find_files.h"
+#include "lists/bare_digests.h"
+#include "system/system.h"
+#include "verdicts.h"
+
+namespace fsum {
+namespace {
+
+// fsum -c -e<digest> file: the algorithm by the digest's length unless a
+// switch or a prefix says it, every candidate hashed in one read.
+class DigestCheck : public EntryCheck {
+public:
+    DigestCheck(const Options& options, const Terminal& terminal, Workers& workers)
+        : EntryCheck(options, terminal, workers) {
+        alwaysNamed_ = true;
+        unsaid_ = "the digest does not say its algorithm";
+    }
+
+private:
+    int CheckAll() override {
+        std::string text = options_.digest, why;
+        const bool copied = text.empty();
+        if (copied && !ClipboardText(text, why)) return CannotCheck(why);
+        std::optional<PastedDigest> pasted = ReadPastedDigest(text, why);
+        if (pasted && options_.algorithm) pasted = Narrowed(*pasted, *options_.algorithm, why);
+        if (!pasted) return CannotCheck((copied ? "the copied text " : "the digest given ") + why);
+        Entry entry;
+        entry.name = options_.targets.front();
+        entry.expected = pasted->digest;
+        entry.algorithm = pasted->candidates.front();
+        if (pasted->candidates.size() > 1) entry.candidates = pasted->candidates;
+        Check(FileIdentity{}, [&] { Add(std::move(entry), options_.targets.front()); });
+        Summary();
+        report_.Flush();
+        return report_.failed() ? NotWritten() : Status();
+    }
+
+    int CannotCheck(const std::string& why) {
+        terminal_.err("fsum: \"" + Visible(options_.targets.front()) + "\" cannot be checked: " + why +
+                      ".\n");
+        return kCannotCheck;
+    }
+
+    std::string Heading() const override {
+        return "Checking \"" + Visible(options_.targets.front()) + "\" against " +
+               (options_.digest.empty() ? "the copied digest" : "the digest given");
+    }
+};
+
+// fsum -c -n mask...: each file whose name carries a CRC-32 against it.
+class NameCheck : public EntryCheck {
+public:
+    NameCheck(const Options& options, const Terminal& terminal, Workers& workers)
+        : EntryCheck(options, terminal, workers),
+          finder_(options.folder, options.recurse,
+                  {[this](const std::string& name, const std::string& path) { Found(name, path); },
+                   [this](const std::string& text, bool named) { FolderFailed(text, named); },
+                   [this] { return report_.failed(); }}) {}
+
+private:
+    int CheckAll() override {
+        Check(FileIdentity{}, [this] {
+            for (const std::string& mask : options_.targets) {
+                const std::uint64_t before = matched_;
+                finder_.Find(mask);
+                if (matched_ == before) Unmatched(mask);
+            }
+        });
+        Summary();
+        report_.Flush();
+        if (report_.failed()) return NotWritten();
+        if (cannotCheck_) return kCannotCheck;
+        if (checked() == 0) {
+            terminal_.err("fsum: no file the masks name has a CRC in its name, so nothing was checked.\n");
+            return kCannotCheck;
+        }
+        return folderFailed_ ? kSomeFailed : Status();
+    }
+
+    void Found(const std::string& name, const std::string& path) {
+        ++matched_;
+        const std::size_t cut = name.find_last_of(kSeparators);
+        const std::optional<Digest> crc = CrcInName(cut == std::string::npos ? name : name.substr(cut + 1));
+        if (!crc) {
+            ++withoutCrc_;
+            return;
+        }
+        Entry entry;
+        entry.name = name;
+        entry.expected = *crc;
+        Add(std::move(entry), path);
+    }
+
+    void FolderFailed(const std::string& text, bool named) {
+        ++matched_;
+        (named ? cannotCheck_ : folderFailed_) = true;
+        Start();
+        report_.Line(text, true);
+    }
+
+    void Unmatched(const std::string& mask) {
+        cannotCheck_ = true;
+        Start();
+        report_.Line("fsum: nothing matches \"" + Visible(mask) + "\".", true);
+    }
+
+    std::string Heading() const override {
+        std::string masks;
+        for (const std::string& mask : options_.targets) masks += " \"" + Visible(mask) + "\"";
+        return "Checking the CRCs in the names of" + masks;
+    }
+
+    std::string MoreCounts() const override {
+        return ", " + std::to_string(withoutCrc_) + " without a CRC in the name";
+    }
+
+    FileFinder finder_;
+    std::uint64_t matched_ = 0;     // files and unreadable folders the masks named
+    std::uint64_t withoutCrc_ = 0;  // files whose names carry none
+    bool folderFailed_ = false;     // a subfolder could not be read
+    bool cannotCheck_ = false;      // a mask named nothing, or a folder it names could not be read
+};
+
+}  // namespace
+
+int CheckDigest(const Options& options, const Terminal& terminal, Workers& workers) {
+    return DigestCheck(options, terminal, workers).Run();
+}
+
+int CheckNames(const Options& options, const Terminal& terminal, Workers& workers) {
+    return NameCheck(options, terminal, workers).Run();
+}
+
+}  // namespace fsum

@@ -1,0 +1,59 @@
+// The clipboard and the console window, which only the Windows build knows.
+#include <windows.h>
+
+#include "base/system_message.h"
+#include "base/text_encoding.h"
+#include "system.h"
+
+namespace fsum {
+
+namespace {
+
+// Another program may hold the clipboard for a moment.
+bool OpenTheClipboard(std::string& error) {
+    for (int tries = 0; !OpenClipboard(nullptr); ++tries) {
+        if (tries == 20) {
+            error = "the clipboard could not be opened: " + corvane::SystemMessage(GetLastError());
+            return false;
+        }
+        Sleep(50);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ClipboardText(std::string& text, std::string& error) {
+    if (!OpenTheClipboard(error)) return false;
+    const HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const auto* chars = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+    if (chars) {
+        const std::size_t room = GlobalSize(data) / sizeof(wchar_t);
+        std::size_t length = 0;
+        while (length < room && chars[length] != L'\0') ++length;
+        text = corvane::Utf8(std::wstring_view(chars, length));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    if (!chars) error = "the clipboard holds no text: copy the digest first";
+    return chars != nullptr;
+}
+
+bool AloneOnConsole() {
+    DWORD mode = 0, processes[2];
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) && GetConsoleProcessList(processes, 2) == 1;
+}
+
+void WaitForKey() {
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    FlushConsoleInputBuffer(input);  // keys pressed while the check ran
+    WriteOut("\nPress any key to close this window.");
+    for (;;) {
+        INPUT_RECORD record;
+        DWORD read = 0;
+        if (!ReadConsoleInputW(input, &record, 1, &read) || read == 0) return;
+        if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown) return;
+    }
+}
+
+}  // namespace fsum
