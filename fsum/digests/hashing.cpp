@@ -42,16 +42,26 @@ long long ReadBlock(const ByteSource& file, std::uint64_t offset, unsigned char*
 }
 
 // A buffer for one piece, on a page boundary: some processors copy from
-// the system's cache into an unaligned buffer at a fifth of the speed.
-struct alignas(4096) Piece {
-    unsigned char bytes[kPiece];
+// the system's cache into an unaligned buffer at a fifth of the speed. Made
+// once per thread or ring (and left unfilled: many small files must not
+// cost a clearing each).
+class Piece {
+public:
+    Piece() {
+        void* start = storage_.get();
+        std::size_t room = kPiece + kPage;
+        bytes = static_cast<unsigned char*>(std::align(kPage, kPiece, start, room));
+    }
+    unsigned char* bytes;
+
+private:
+    static constexpr std::size_t kPage = 4096;
+    std::unique_ptr<unsigned char[]> storage_{new unsigned char[kPiece + kPage]};
 };
 
-// A piece of this thread's own, made once (and left unfilled: many small
-// files must not cost a clearing each).
 unsigned char* ThreadBuffer() {
-    thread_local std::unique_ptr<Piece> buffer(new Piece);
-    return buffer->bytes;
+    thread_local Piece buffer;
+    return buffer.bytes;
 }
 
 // Hashes up to `length` bytes from `offset` on this thread, onto `crc`; the
@@ -182,7 +192,7 @@ public:
             Slot& slot = slots_[i];
             WaitUntil([&] { return !slot.full; });
             std::string reason;
-            const long long got = ReadBlock(file, offset, slot.piece->bytes, kPiece, reason);
+            const long long got = ReadBlock(file, offset, slot.piece.bytes, kPiece, reason);
             std::lock_guard<std::mutex> lock(mutex_);
             if (got < 0) {
                 failed_ = true, error_ = reason, slot.filled = 0;
@@ -202,7 +212,7 @@ public:
         for (std::size_t i = 0;; i = (i + 1) % kSlots) {
             Slot& slot = slots_[i];
             WaitUntil([&] { return slot.full; });
-            hasher.Update(slot.piece->bytes, slot.filled);
+            hasher.Update(slot.piece.bytes, slot.filled);
             context.done += slot.filled;
             if (context.tick) context.tick();
             std::lock_guard<std::mutex> lock(mutex_);
@@ -221,7 +231,7 @@ public:
 private:
     static constexpr std::size_t kSlots = 4;
     struct Slot {
-        std::unique_ptr<Piece> piece{new Piece};
+        Piece piece;
         std::size_t filled = 0;
         bool full = false, last = false;
     };
