@@ -11,8 +11,10 @@ inline constexpr char kToolName[] = "fsum.exe";
 inline constexpr char kScriptName[] = "~temp.bat";
 inline constexpr char kOptOnlyFailed[] = "-jf ";
 inline constexpr char kOptWarn[] = "-w ";
-// How the console is started: the system's cmd, without AutoRun, on the script.
-inline constexpr char kConsoleStart[] = "cmd.exe /d /c ";
+// How the console is started: the system's cmd, without AutoRun (/d) and
+// without delayed expansion (/v:off), which a user may turn on for every cmd
+// and which would read a ! in a path as a variable.
+inline constexpr char kConsoleStart[] = "cmd.exe /d /v:off /c ";
 
 // The variables that hand the console a path its code page cannot hold.
 inline constexpr char kToolVariable[] = "CORVANE_TOOL";

@@ -14,9 +14,12 @@ void FileFinder::Find(const std::string& mask) {
     std::replace_if(
         prefix.begin(), prefix.end(), [](char c) { return c == '/'; }, kSeparator);
     const std::string folder = prefix.empty() ? folder_ : JoinPath(folder_, prefix);
-    if (paths::HasWildcards(last)) return Walk(folder, prefix, FoldCase(last), recurse_, true);
     const std::string path = last.empty() ? folder : JoinPath(folder, last);
-    switch (KindOf(path)) {
+    const FolderEntry::Kind kind = KindOf(path);
+    // With -r a plain name is a mask too: SHA256SUMS in every subfolder.
+    if (paths::HasWildcards(last) || (recurse_ && !last.empty() && kind != FolderEntry::Folder))
+        return Walk(folder, prefix, FoldCase(last), recurse_, true);
+    switch (kind) {
         case FolderEntry::File:
             return found_.file(prefix + last, path);
         case FolderEntry::Folder:

@@ -1,7 +1,7 @@
 // The files that masks name, in the order of their names: a mask is a folder
 // part, taken as it is, and a last part that may hold * and ?; a folder named
-// outright is walked whole, and with `recurse` the masks apply in every
-// subfolder too.
+// outright is walked whole, and with `recurse` the masks (plain names too)
+// apply in every subfolder.
 #pragma once
 
 #include <functional>

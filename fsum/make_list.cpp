@@ -86,6 +86,10 @@ private:
         // #, or looks like a GNU or BSD line) is the same file named from ".".
         if (options_.algorithm == Algorithm::Crc32 && !SfvNameReadsBack(name))
             name = std::string(".") + kSeparator + name;
+        // GNU and BSD lines name folders with / on every system, as coreutils
+        // reads them (Windows takes / too); a Windows name holds no \ of its own.
+        if (options_.algorithm != Algorithm::Crc32 && kSeparator == '\\')
+            std::replace(name.begin(), name.end(), '\\', '/');
         switch (hashed.kind) {
             case Hashed::Done:
                 if (const auto line =

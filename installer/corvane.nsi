@@ -1,6 +1,7 @@
 ; Corvane's installer: Corvane.exe and fsum.exe, the associations of the
 ; checksum lists (.sfv, .md5, .sha1, .sha256, .sha512), a Send To entry for
-; lists with any other name, and an uninstaller, for the current user (no administrator rights needed) or,
+; lists with any other name, a verb on every file that checks it against a
+; copied digest, and an uninstaller, for the current user (no administrator rights needed) or,
 ; with /AllUsers, for every user of the machine.
 ;
 ;   makensis -DBIN=<folder with Corvane.exe and fsum.exe> -DOUT=<setup.exe>
@@ -71,6 +72,11 @@ Unicode true
   ${EndIf}
 !macroend
 !define CLASSES "Software\Classes"
+
+; A verb on every file: the tool checks it against a digest the user has
+; copied (from a download page), in a console that stays until a key.
+!define VERB_KEY "${CLASSES}\*\shell\${PRODUCT}.CheckCopied"
+!define VERB_COMMAND '"$INSTDIR\fsum.exe" -c -e "%1"'
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUT}"
@@ -180,6 +186,9 @@ Section "Install"
   !insertmacro Associate sha1 "SHA-1 checksum list"
   !insertmacro Associate sha256 "SHA-256 checksum list"
   !insertmacro Associate sha512 "SHA-512 checksum list"
+  WriteRegStr SHCTX "${VERB_KEY}" "" "Check against copied checksum"
+  WriteRegStr SHCTX "${VERB_KEY}" "Icon" "$INSTDIR\Corvane.exe,0"
+  WriteRegStr SHCTX "${VERB_KEY}\command" "" '${VERB_COMMAND}'
   ; Lists whose name says nothing (SHA256SUMS, CHECKSUMS.txt) go by Send To.
   CreateShortcut "${SENDTO_LINK}" "$INSTDIR\Corvane.exe" "" "$INSTDIR\Corvane.exe" 0
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'  ; SHCNE_ASSOCCHANGED
@@ -192,6 +201,15 @@ Function un.onInit
   ; Whose install this is: the all-users one names this folder in HKLM.
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
   ${If} $0 == $INSTDIR
+    ; Without an administrator's rights nothing in Program Files or HKLM
+    ; could go, yet the uninstaller would say it had finished.
+    UserInfo::GetAccountType
+    Pop $1
+    ${If} $1 != "Admin"
+      MessageBox MB_OK|MB_ICONSTOP "Removing ${PRODUCT} for all users needs an administrator: run $INSTDIR\uninstall.exe as administrator." /SD IDOK
+      SetErrorLevel 740
+      Quit
+    ${EndIf}
     SetShellVarContext all
   ${Else}
     SetShellVarContext current
@@ -212,6 +230,14 @@ Section "Uninstall"
   !insertmacro Dissociate sha1
   !insertmacro Dissociate sha256
   !insertmacro Dissociate sha512
+  ; The verb as far as it is still this installation's; other programs'
+  ; verbs on every file stay.
+  ReadRegStr $0 SHCTX "${VERB_KEY}\command" ""
+  ${If} $0 == '${VERB_COMMAND}'
+    DeleteRegKey SHCTX "${VERB_KEY}"
+    DeleteRegKey /ifempty SHCTX "${CLASSES}\*\shell"
+    DeleteRegKey /ifempty SHCTX "${CLASSES}\*"
+  ${EndIf}
   Delete "${SENDTO_LINK}"
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd

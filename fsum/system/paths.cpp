@@ -26,6 +26,11 @@ bool IsWindowsDevice(const std::string& path) {
            name[3] <= '9';
 }
 
+bool WalkableReparseFolder(std::uint32_t tag) {
+    constexpr std::uint32_t kNameSurrogate = 0x20000000;  // IsReparseTagNameSurrogate's bit
+    return (tag & kNameSurrogate) == 0;
+}
+
 std::string WindowsLongForm(const std::string& fullPath) {
     // MAX_PATH counts UTF-16 units: a UTF-8 sequence of four bytes is two
     // units, every other sequence one per lead byte.

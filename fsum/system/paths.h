@@ -3,6 +3,7 @@
 // are UTF-8.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,12 @@ namespace fsum::paths {
 // CON, COM1, ..., with any extension and in any case), or a path into the
 // device namespace (\\.\).
 bool IsWindowsDevice(const std::string& path);
+
+// Windows: whether a folder that carries a reparse point with this tag is
+// walked. Only name surrogates (junctions, symbolic links, mount points) may
+// lead round in a circle; other folders with a reparse point, such as
+// OneDrive's files on demand (a cloud tag), hold files like any folder.
+bool WalkableReparseFolder(std::uint32_t tag);
 
 // Windows: a full path as the file functions take it at any length: behind
 // \\?\ (a share behind \\?\UNC\) once it reaches MAX_PATH, as it is below

@@ -160,20 +160,28 @@ FileIdentity OutputIdentity() {
 
 namespace {
 
-FolderEntry::Kind KindOfAttributes(DWORD attributes) {
+// `tag`: the reparse tag, where the attributes say there is one.
+FolderEntry::Kind KindOfAttributes(DWORD attributes, DWORD tag) {
     if (attributes & FILE_ATTRIBUTE_DEVICE) return FolderEntry::Other;
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return FolderEntry::File;
     // A junction or a link to a folder is not walked: it may lead round in a circle.
-    return attributes & FILE_ATTRIBUTE_REPARSE_POINT ? FolderEntry::Other : FolderEntry::Folder;
+    const bool walked = !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) || paths::WalkableReparseFolder(tag);
+    return walked ? FolderEntry::Folder : FolderEntry::Other;
 }
 
 }  // namespace
 
 FolderEntry::Kind KindOf(const std::string& path) {
     if (paths::IsWindowsDevice(path)) return FolderEntry::Other;
-    const DWORD attributes = GetFileAttributesW(LongPathForm(Wide(path)).c_str());
+    const std::wstring wide = LongPathForm(Wide(path));
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return FolderEntry::Other;
-    return KindOfAttributes(attributes);
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return KindOfAttributes(attributes, 0);
+    // The tag comes with the folder's entry in its parent.
+    WIN32_FIND_DATAW found{};
+    const corvane::ScopedFind search(
+        FindFirstFileExW(wide.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
+    return search.valid() ? KindOfAttributes(attributes, found.dwReserved0) : FolderEntry::Other;
 }
 
 bool ReadFolder(const std::string& folder, std::vector<FolderEntry>& entries, std::string& error) {
@@ -188,7 +196,7 @@ bool ReadFolder(const std::string& folder, std::vector<FolderEntry>& entries, st
     do {
         const std::wstring name = found.cFileName;
         if (name != L"." && name != L"..")
-            entries.push_back({KindOfAttributes(found.dwFileAttributes), Utf8(name)});
+            entries.push_back({KindOfAttributes(found.dwFileAttributes, found.dwReserved0), Utf8(name)});
     } while (FindNextFileW(search.get(), &found));
     const DWORD code = GetLastError();
     if (code != ERROR_NO_MORE_FILES) {

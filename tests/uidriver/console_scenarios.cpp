@@ -2,15 +2,16 @@
 
 #include <shellapi.h>
 
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "base/handle.h"
+#include "base/text_encoding.h"
 #include "checks.h"
 #include "console.h"
 #include "driver.h"
-#include "base/handle.h"
-#include "base/text_encoding.h"
 #include "program.h"
 #include "scenarios.h"
 #include "shell/layout.h"
@@ -115,6 +116,54 @@ void ProgressScenario(const std::string& folder, const std::string& argument, co
     FinishConsole(console);
     program.Click(cmdExit);
     Check(program.Ended(), "Exit ends the program");
+}
+
+namespace {
+
+void SetClipboardText(const std::string& text) {
+    const std::wstring wide = corvane::Wide(text);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
+    std::memcpy(GlobalLock(memory), wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    const bool set = OpenClipboard(nullptr) && EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+    Check(set, "the clipboard holds [" + text + "]");
+}
+
+// A program started in a console of its own, as Explorer starts one.
+corvane::UniqueHandle StartInNewConsole(const std::string& commandLine, DWORD& pid) {
+    std::wstring line = corvane::Wide(commandLine);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    const bool ok = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
+                                   nullptr, &startup, &started);
+    Check(ok, "started in a console of its own: " + commandLine);
+    if (!ok) return corvane::UniqueHandle();
+    CloseHandle(started.hThread);
+    pid = started.dwProcessId;
+    return corvane::UniqueHandle(started.hProcess);
+}
+
+}  // namespace
+
+void CopiedDigestScenario(const std::string& folder, const std::string& file, const std::string& digest,
+                          const std::string& report) {
+    const std::string check = "\"" + folder + "\\fsum.exe\" -c -e \"" + file + "\"";
+    for (const auto& [copied, shows] :
+         {std::pair(digest, report), std::pair(std::string("no digest"), std::string("the copied text"))}) {
+        SetClipboardText(copied);
+        DWORD pid = 0;
+        const corvane::UniqueHandle alone = StartInNewConsole(check, pid);
+        if (!alone.valid()) return;
+        CheckConsoleShows(pid, shows);  // and the prompt: it waits for a key
+        FinishConsole(pid);
+    }
+    // From a script the console is the script's, which stays: no waiting.
+    DWORD pid = 0;
+    const corvane::UniqueHandle script = StartInNewConsole("cmd.exe /d /c \"" + check + "\"", pid);
+    Check(script.valid() && WaitForSingleObject(script.get(), kTimeoutMs) == WAIT_OBJECT_0,
+          "run from a script, the tool ends without waiting for a key");
 }
 
 void ShellOpenScenario(const std::string& list, const std::string& report) {

@@ -12,6 +12,7 @@
 //   uidriver exitfirst DIR ARG TEXT        Exit while the console waits
 //   uidriver progress DIR ARG NAME         a long file's progress line in the console
 //   uidriver shellopen LIST TEXT           the shell opens LIST with the associated program
+//   uidriver copied   DIR FILE DIGEST TEXT  fsum.exe -c -e FILE alone in its console, DIGEST copied
 //   uidriver dialog   DIR (PATH OPTS SCRIPT TEXT)...   checks through the Open dialog
 //   uidriver cancel   DIR LISTDIR          the Open dialog lists LISTDIR's .sfv file; Cancel
 //   uidriver message  DIR ARG TEXT         a problem reported in a message box
@@ -37,7 +38,7 @@ namespace {
 int Usage() {
     std::fputs(
         "usage: uidriver "
-        "window|missing|cmdline|closebox|twowindows|twochecks|exitfirst|progress|shellopen|dialog|cancel|"
+        "window|missing|cmdline|closebox|twowindows|twochecks|exitfirst|progress|shellopen|copied|dialog|cancel|"
         "message|codepages|demo|"
         "picture "
         "DIR ...\n",
@@ -57,6 +58,10 @@ int wmain(int argc, wchar_t** argv) {
     const size_t n = args.size();
     if (scenario == "codepages") {
         CodePageScenario();
+        return Summary();
+    }
+    if (scenario == "copied" && n == 5) {
+        CopiedDigestScenario(args[1], args[2], args[3], args[4]);
         return Summary();
     }
     if (scenario == "shellopen" && n == 3) {

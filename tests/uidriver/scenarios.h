@@ -47,6 +47,11 @@ void ExitFirstScenario(const std::string& folder, const std::string& argument, c
 void ProgressScenario(const std::string& folder, const std::string& argument, const std::string& name);
 // The shell opens a list as a double click would: the associated Corvane
 // checks it (its console shows the report line).
+// fsum.exe -c -e FILE alone in a console of its own, the digest copied:
+// the report (TEXT) and a wait for a key; from a script, no wait.
+void CopiedDigestScenario(const std::string& folder, const std::string& file, const std::string& digest,
+                          const std::string& report);
+
 void ShellOpenScenario(const std::string& list, const std::string& report);
 // The demo's run, with screenshots of the window and the console.
 void DemoScenario(const std::string& folder, const std::string& argument, const std::string& shots);

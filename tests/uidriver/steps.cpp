@@ -4,11 +4,12 @@
 
 #include <algorithm>
 
+#include "base/handle.h"
+#include "base/text_encoding.h"
+#include "check/texts.h"
 #include "checks.h"
 #include "console.h"
 #include "driver.h"
-#include "base/handle.h"
-#include "base/text_encoding.h"
 #include "shell/layout.h"
 
 namespace uidriver {
@@ -54,10 +55,10 @@ DWORD AwaitConsole(const Program& program, const std::vector<DWORD>& known) {
 
 void CheckConsoleStart(DWORD console, const std::string& script) {
     const std::string line = CommandLineOf(console);
-    const std::string start = "cmd.exe /d /c \"\"", end = "\"\"";
+    const std::string start = std::string(corvane::texts::kConsoleStart) + "\"\"", end = "\"\"";
     const bool framed = line.size() > start.size() + end.size() && line.rfind(start, 0) == 0 &&
                         line.compare(line.size() - end.size(), end.size(), end) == 0;
-    Check(framed, "the console runs cmd.exe /d /c \"\"<script>\"\"", line);
+    Check(framed, "the console runs " + start + "<script>\"\"", line);
     if (!framed) return;
     // The program names its script by the short form of its folder where
     // there is one.

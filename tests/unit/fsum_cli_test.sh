@@ -355,6 +355,8 @@ check "each list of the tree has its summary" test "$(grep -c ' verified, ' "$wo
 check "the tree's total names the lists that failed" \
   grep -q '^3 lists, 1 all verified; with failed, missing or unreadable files: "bad/b.sfv"; not checked: "worse/w.sfv"$' "$work/out"
 check "a list of the tree that holds none is said" grep -q 'worse/w.sfv" holds no checksum lines' "$work/err"
+"$fsum" -c -r -dbare/tree g.sfv >"$work/out" 2>&1
+check "with -r a plain name is found in every subfolder" grep -q '^1 list, 1 all verified$' "$work/out"
 
 # A folder the masks or -d name that is not there makes no list; nor does a
 # mask whose one file is the list being written.

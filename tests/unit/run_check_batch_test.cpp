@@ -47,7 +47,7 @@ TEST_F(RunCheckBatchTest, WritesTheScriptInTheShortProgramFolderAndStartsIt) {
     // cmd without the user's AutoRun command; the outer quotes are the ones
     // /c strips, so the script's own stay whatever its path holds.
     EXPECT_EQ(CommandLines(),
-              std::vector<std::string>{"cmd.exe /d /c \"\"C:\\PROGRA~1\\CORVANE\\~temp.bat\"\""});
+              std::vector<std::string>{"cmd.exe /d /v:off /c \"\"C:\\PROGRA~1\\CORVANE\\~temp.bat\"\""});
     EXPECT_TRUE(sys.started[0].environment.empty());
 }
 
@@ -56,14 +56,14 @@ TEST_F(RunCheckBatchTest, WithoutAShortFormUsesTheLongOneQuoted) {
     ASSERT_TRUE(RunCheckBatch(job, sys).started);
     EXPECT_EQ(job.sBatchFile, "C:\\Program Files\\Corvane\\~temp.bat");
     EXPECT_EQ(CommandLines(),
-              std::vector<std::string>{"cmd.exe /d /c \"\"C:\\Program Files\\Corvane\\~temp.bat\"\""});
+              std::vector<std::string>{"cmd.exe /d /v:off /c \"\"C:\\Program Files\\Corvane\\~temp.bat\"\""});
 }
 
 TEST_F(RunCheckBatchTest, AVolumeWithoutShortNamesGetsTheScriptPathQuoted) {
     sys.shortNames[kLongTools] = kLongTools;
     ASSERT_TRUE(RunCheckBatch(job, sys).started);
     EXPECT_EQ(CommandLines(),
-              std::vector<std::string>{"cmd.exe /d /c \"\"C:\\Program Files\\Corvane\\~temp.bat\"\""});
+              std::vector<std::string>{"cmd.exe /d /v:off /c \"\"C:\\Program Files\\Corvane\\~temp.bat\"\""});
 }
 
 TEST_F(RunCheckBatchTest, NetworkFolderMapsTheFirstFreeLetter) {

@@ -167,13 +167,14 @@ check "fsum.exe: SHA-3 where the system has none is status 1" test $? -eq 1
 check "fsum.exe: and each entry is UNREADABLE, saying why" \
   test "$(grep -c '^UNREADABLE  .*This Windows has no SHA-3' "$top/fsum.log")" -eq 6
 
-# Lists made by the Windows build: masks that ignore case, \ between folders,
-# and never the list being written; read back by the tool and by coreutils.
+# Lists made by the Windows build: masks that ignore case, / between folders
+# in GNU lines, and never the list being written; read back by the tool and
+# by coreutils.
 mkdir -p "$forms/sub" && printf 'deep' >"$forms/sub/Deep.BIN"
 (cd "$forms" && "$WINE" "$prog/fsum.exe" -sha256 -r '*.bin' </dev/null >made.sha256 2>"$top/fsum.log")
 check "fsum.exe -sha256 -r *.bin makes a list with status 0" test $? -eq 0
-check "*.bin matches sub\\Deep.BIN" grep -qF '  sub\Deep.BIN' "$forms/made.sha256"
-check "sha256sum verifies the list, / for \\" sh -c "cd '$forms' && tr '\\\\' / <made.sha256 | sha256sum -c --quiet -"
+check "*.bin matches sub/Deep.BIN, / between folders" grep -qF '  sub/Deep.BIN' "$forms/made.sha256"
+check "sha256sum verifies the list as it is" sh -c "cd '$forms' && sha256sum -c --quiet made.sha256"
 "$WINE" "$prog/fsum.exe" -c "C:\\Corvane Test\\forms\\made.sha256" </dev/null >"$top/fsum.log" 2>&1
 check "fsum.exe verifies the list it made" grep -qF '6 verified, 0 mismatched, 0 missing, 0 unreadable (SHA-256)' "$top/fsum.log"
 "$WINE" "$prog/fsum.exe" -crc32 '-dC:\Corvane Test\forms' 'SIZE ?.BIN' </dev/null >"$top/made.sfv" 2>/dev/null
@@ -185,12 +186,29 @@ check "-d and ?: SIZE ?.BIN names the two files of one-character size" \
 check "a list made into the folder does not name itself" \
   sh -c "grep -q 'size 0.bin' '$forms/made.md5' && ! grep -q made.md5 '$forms/made.md5'"
 
+# Checks without a list in the Windows build: a digest copied from a page,
+# checked from a console of the tool's own (as Explorer's verb starts it),
+# which stays until a key; a digest given; CRCs in names; a tree of lists.
+sha=$(sha256sum "$forms/size 1.bin" | cut -c1-64)
+scenario "a copied digest, alone in a console" copied "$P" 'C:\Corvane Test\forms\size 1.bin' "SHA256:${sha^^}" \
+  'OK          C:\Corvane Test\forms\size 1.bin  (SHA-256)'
+"$WINE" "$prog/fsum.exe" -c "-e$(md5sum "$forms/size 1.bin" | cut -c1-32 | sed 's/../& /g')" \
+  "C:\\Corvane Test\\forms\\size 1.bin" </dev/null >"$top/fsum.log" 2>&1
+check "fsum.exe -e with a digest given in byte pairs verifies" grep -q '^OK .*size 1.bin  (MD5)' "$top/fsum.log"
+cp "$forms/size 1.bin" "$forms/sub/Show [$(crc_of "$forms/size 1.bin")].bin"
+"$WINE" "$prog/fsum.exe" -c -n -r "-dC:\\Corvane Test\\forms" '*' </dev/null >"$top/fsum.log" 2>&1
+check "fsum.exe -c -n -r verifies the CRC in a name, \\ between folders" \
+  grep -q '^OK          sub\\Show \[' "$top/fsum.log"
+"$WINE" "$prog/fsum.exe" -c -r "-dC:\\Corvane Test" 'SHA256SUMS' 'made.sha256' </dev/null >"$top/fsum.log" 2>&1
+check "fsum.exe -c -r totals the lists of a tree" grep -q '^2 lists, 2 all verified$' "$top/fsum.log"
+
 # A bare name lies in the current folder, which the driver sets to the Windows folder.
 bare=$(expect bare '@echo off' 'C:' 'cd "C:\windows"' "$tool -c \"nothere.sfv\"" 'echo .' 'pause')
 scenario "a bare file name" cmdline "$P" 'nothere.sfv' "$bare" 'cannot read the checksum list'
 
 # Network paths: Wine's net use maps nothing, so the script is checked by its
 # bytes. E: and F: are taken, so G: is mapped.
+rm -f "$WINEPREFIX"/dosdevices/[e-z]:  # left by a run that was stopped
 ln -sfn "$top" "$WINEPREFIX/dosdevices/e:"
 ln -sfn "$top" "$WINEPREFIX/dosdevices/f:"
 rule="echo $(printf -- '-%.0s' $(seq 75))"

@@ -72,6 +72,10 @@ for ext in md5 sha1 sha256 sha512; do
     is "$(reg_value "HKCU\\$classes\\Corvane.$ext\\shell\\open\\command" "")" "\"$per_user\\Corvane.exe\" \"%1\""
   check ".$ext: with no other program, Corvane is the default" is "$(reg_value "HKCU\\$classes\\.$ext" "")" "Corvane.$ext"
 done
+verb="HKCU\\$classes\\*\\shell\\Corvane.CheckCopied"
+check "every file has the verb that checks it against a copied digest" \
+  is "$(reg_value "$verb" "")" "Check against copied checksum"
+check "the verb runs the tool on the file" is "$(reg_value "$verb\\command" "")" "\"$per_user\\fsum.exe\" -c -e \"%1\""
 sendto="$(unix_path "C:\\users\\$user\\AppData\\Roaming\\Microsoft\\Windows\\SendTo")/Corvane.lnk"
 check "the Send To entry starts the installed Corvane" grep -qaF "$per_user\\Corvane.exe" "$sendto"
 
@@ -92,11 +96,13 @@ for ext in md5 sha1 sha256 sha512; do
     test -z "$(reg_value "HKCU\\$classes\\Corvane.$ext\\shell\\open\\command" "")$(reg_value "HKCU\\$classes\\.$ext" "")"
 done
 check "the Send To entry is gone" test ! -e "$sendto"
+check "the verb is gone" lacks_key "$verb"
 
 echo "== installer ($bits-bit): another program owns .sfv"
 run reg add "HKCU\\$classes\\.sfv" /ve /d Other.sfv /f
 run reg add "HKCU\\$classes\\Other.sfv\\shell\\open\\command" /ve /d 'other.exe "%1"' /f
 run reg add "HKCU\\$classes\\.sha256" /ve /d Other.sha256 /f
+run reg add "HKCU\\$classes\\*\\shell\\Other\\command" /ve /d 'other.exe "%1"' /f
 run "$setup" /S
 check "the other program stays the default" is "$(reg_value "HKCU\\$classes\\.sfv" "")" Other.sfv
 check "and of .sha256 files" is "$(reg_value "HKCU\\$classes\\.sha256" "")" Other.sha256
@@ -109,6 +115,10 @@ check "and its ProgID is untouched" \
 check "Corvane is no longer listed" lists_no_corvane
 check "the other program is still the default of .sha256 files" \
   is "$(reg_value "HKCU\\$classes\\.sha256" "")" Other.sha256
+check "another program's verb on every file stays" \
+  is "$(reg_value "HKCU\\$classes\\*\\shell\\Other\\command" "")" 'other.exe "%1"'
+check "beside it, Corvane's verb is gone" lacks_key "HKCU\\$classes\\*\\shell\\Corvane.CheckCopied"
+run reg delete "HKCU\\$classes\\*" /f
 run reg delete "HKCU\\$classes\\.sha256" /f
 run reg delete "HKCU\\$classes\\.sfv" /f
 run reg delete "HKCU\\$classes\\Other.sfv" /f
@@ -121,11 +131,14 @@ in_program_files() { [[ "$all_users" == 'C:\Program Files'*'\Corvane' ]]; }
 check "it goes to Program Files" in_program_files
 check "its association is under HKLM" \
   is "$(reg_value "HKLM\\$classes\\Corvane.sfv\\shell\\open\\command" "")" "\"$all_users\\Corvane.exe\" \"%1\""
+check "and its verb on every file" \
+  is "$(reg_value "HKLM\\$classes\\*\\shell\\Corvane.CheckCopied\\command" "")" "\"$all_users\\fsum.exe\" -c -e \"%1\""
 sample_driver "the driver" "$bits" shellopen 'C:\Sample lists\demo.sfv' 'FAILED      damaged.txt'
 uninstall_from "$all_users"
 check "the all-users uninstall removes the folder" test ! -e "$(unix_path "$all_users")"
 check "and its keys" test -z "$(reg_value "HKLM\\$uninstall" InstallLocation)"
-check "and its association" test -z "$(reg_value "HKLM\\$classes\\Corvane.sfv\\shell\\open\\command" "")"
+check "and its association and verb" test -z "$(reg_value "HKLM\\$classes\\Corvane.sfv\\shell\\open\\command" "")$(
+  reg_value "HKLM\\$classes\\*\\shell\\Corvane.CheckCopied\\command" "")"
 
 echo "== installer ($bits-bit): a folder that cannot be made"
 run "$setup" /S '/D=Z:\proc\corvane'

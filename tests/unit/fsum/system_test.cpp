@@ -44,6 +44,23 @@ TEST(WindowsPaths, LongPathsGainThePrefixAndDeviceNamesAreKnown) {
     EXPECT_EQ(paths::PosixEntryPath("/lists", "back\\slash", true), "/lists/back\\slash");
 }
 
+TEST(WindowsPaths, OnlyNameSurrogateFoldersAreLeftUnwalked) {
+    const struct {
+        std::uint32_t tag;
+        bool walked;
+    } cases[] = {
+        {0xA0000003, false},  // a mount point or junction
+        {0xA000000C, false},  // a symbolic link
+        {0xA000001D, false},  // a link of WSL's
+        {0x9000001A, true},   // OneDrive's files on demand (CLOUD)
+        {0x9000F01A, true},   // and its other cloud tags, the directory bit set
+        {0x80000013, true},   // deduplication
+        {0x8000001B, true},   // an app execution alias
+        {0, true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(paths::WalkableReparseFolder(c.tag), c.walked) << std::hex << c.tag;
+}
+
 TEST(Masks, StarAndQuestionMarkStandForWholeCharacters) {
     const struct {
         const char* mask;
