@@ -157,6 +157,8 @@ bool ParseMakeArguments(const std::vector<std::string>& args, MakeOptions& optio
             options.bsd = true;
         } else if (arg.rfind("-d", 0) == 0 && arg.size() > 2) {
             options.folder = arg.substr(2);
+        } else if (arg.rfind("-o", 0) == 0 && arg.size() > 2) {
+            options.output = arg.substr(2);
         } else {
             return false;
         }
@@ -168,7 +170,18 @@ bool ParseMakeArguments(const std::vector<std::string>& args, MakeOptions& optio
 
 int MakeList(const MakeOptions& options, const Terminal& terminal, Workers& workers,
              const FileIdentity& self) {
-    return Maker(options, terminal, workers, self).Run();
+    if (options.output.empty()) return Maker(options, terminal, workers, self).Run();
+    // The tool writes the bytes itself: a shell that re-encodes a program's
+    // output (Windows PowerShell 5.1 writes UTF-16 of it) cannot spoil them.
+    OutputFile file;
+    std::string error;
+    if (!file.Create(options.output, error)) {
+        terminal.err("fsum: \"" + Visible(options.output) + "\" could not be made: " + error + "\n");
+        return kCannotCheck;
+    }
+    const Terminal toFile{[&file](std::string_view text) { return file.Write(text); }, terminal.err, false,
+                          terminal.errorConsole, [&file] { return file.failure(); }};
+    return Maker(options, toFile, workers, file.identity()).Run();
 }
 
 }  // namespace fsum

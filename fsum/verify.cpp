@@ -35,11 +35,13 @@ const char kUsage[] =
     "  the clipboard on Windows): the algorithm follows from its length, or a switch\n"
     "  of those below names it\n"
     "   or: fsum [-crc32|-md5|-sha1|-sha256|-sha384|-sha512|-sha3-256|-sha3-384|-sha3-512|\n"
-    "             -b2|-blake3|-xxh32|-xxh64|-xxh3|-xxh128] [-r] [-d<folder>] [-bsd] mask...\n"
+    "             -b2|-blake3|-xxh32|-xxh64|-xxh3|-xxh128] [-r] [-d<folder>] [-bsd] [-o<file>]\n"
+    "             mask...\n"
     "  writes a list of the files the masks (* and ? as wildcards) name to standard\n"
     "  output: an .sfv list (-crc32, the default) or GNU lines, BSD tag lines with -bsd\n"
     "  -r   take the masks in every subfolder too\n"
-    "  -d   take the masks in the folder, and name the files from there\n";
+    "  -d   take the masks in the folder, and name the files from there\n"
+    "  -o   write the list to the file (in PowerShell, rather than > file)\n";
 
 namespace {
 

@@ -33,6 +33,7 @@ Unicode true
 
 !include FileFunc.nsh
 !include LogicLib.nsh
+!include WinVer.nsh
 !include x64.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
@@ -106,6 +107,13 @@ UninstPage instfiles
 Var AllUsers
 
 Function .onInit
+  ; The oldest Windows the programs run on: the tool's reusable hashes need
+  ; Windows 8, and 8.1 is the oldest that Windows Update still served.
+  ${IfNot} ${AtLeastWin8.1}
+    MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} needs Windows 8.1 or later." /SD IDOK
+    SetErrorLevel 1150  ; ERROR_OLD_WIN_VERSION
+    Quit
+  ${EndIf}
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/AllUsers" $1

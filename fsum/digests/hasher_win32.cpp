@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <memory>
 #include <stdexcept>
 #include <utility>
@@ -34,6 +35,12 @@ BCRYPT_ALG_HANDLE Provider(Algorithm algorithm) {
     return providers[static_cast<std::size_t>(algorithm)];
 }
 
+std::string Hex(NTSTATUS status) {
+    char text[9];
+    std::snprintf(text, sizeof text, "%08lX", static_cast<unsigned long>(status));
+    return text;
+}
+
 bool IsSha3(Algorithm algorithm) {
     return algorithm == Algorithm::Sha3_256 || algorithm == Algorithm::Sha3_384 ||
            algorithm == Algorithm::Sha3_512;
@@ -54,25 +61,34 @@ public:
     CngHasher& operator=(const CngHasher&) = delete;
     ~CngHasher() override { BCryptDestroyHash(hash_); }
 
+    // A failure is kept until Finish, which may throw: Update runs on the
+    // thread that drains a read-ahead ring, where nothing may be thrown.
     void Update(const void* data, std::size_t size) override {
         // CNG takes at most 4 GiB a call.
         auto* bytes = static_cast<unsigned char*>(const_cast<void*>(data));
-        for (std::size_t done = 0; done < size;) {
+        for (std::size_t done = 0; done < size && status_ == 0;) {
             const ULONG piece = static_cast<ULONG>(std::min<std::size_t>(size - done, 1u << 30));
-            BCryptHashData(hash_, bytes + done, piece, 0);
+            status_ = BCryptHashData(hash_, bytes + done, piece, 0);
             done += piece;
         }
     }
+    // A digest the system could not finish is no digest: the file is then
+    // unreadable, with the reason, never FAILED.
     Digest Finish() override {
         Digest digest;
         digest.size = size_;
-        BCryptFinishHash(hash_, digest.bytes.data(), static_cast<ULONG>(size_), 0);
+        if (status_ == 0) status_ = BCryptFinishHash(hash_, digest.bytes.data(), static_cast<ULONG>(size_), 0);
+        if (status_ != 0) {
+            const NTSTATUS status = status_;
+            throw std::runtime_error("The system could not compute the digest (NTSTATUS 0x" + Hex(status) + ").");
+        }
         return digest;
     }
 
 private:
     BCRYPT_HASH_HANDLE hash_ = nullptr;
     std::size_t size_;
+    NTSTATUS status_ = 0;  // the first failure, which spoils the digest
 };
 
 }  // namespace

@@ -76,6 +76,31 @@ private:
     FileIdentity identity_;
 };
 
+// A file the tool writes itself (a list made with -o): made anew, or
+// emptied, and never read by the tool while it is written.
+class OutputFile {
+public:
+    OutputFile() = default;
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+    ~OutputFile();
+
+    bool Create(const std::string& path, std::string& error);
+    // False when the bytes could not all be written; why in failure().
+    bool Write(std::string_view bytes);
+    const std::string& failure() const { return failure_; }
+    const FileIdentity& identity() const { return identity_; }
+
+private:
+#ifdef _WIN32
+    corvane::UniqueHandle file_;
+#else
+    int fd_ = -1;
+#endif
+    FileIdentity identity_;
+    std::string failure_;
+};
+
 // Writes report text to standard output or standard error: to a console as
 // the user would type every character, elsewhere as UTF-8. False when the
 // text could not be written.

@@ -36,6 +36,28 @@ InputFile::~InputFile() {
     if (fd_ >= 0) close(fd_);
 }
 
+OutputFile::~OutputFile() {
+    if (fd_ >= 0) close(fd_);
+}
+
+bool OutputFile::Create(const std::string& path, std::string& error) {
+    fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    struct stat info{};
+    if (fd_ < 0 || fstat(fd_, &info) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    identity_ = IdentityOf(info);
+    return true;
+}
+
+bool OutputFile::Write(std::string_view bytes) {
+    errno = 0;
+    if (WriteAll(fd_, bytes)) return true;
+    failure_ = errno ? std::strerror(errno) : "it was cut short";
+    return false;
+}
+
 bool InputFile::Open(const std::string& path, bool& missing, std::string& error) {
     // The type first: opening a FIFO would release a writer waiting on it,
     // and opening a device runs its driver.

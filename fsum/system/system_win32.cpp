@@ -57,6 +57,28 @@ HANDLE ThreadEvent() {
 }  // namespace
 
 InputFile::~InputFile() = default;
+OutputFile::~OutputFile() = default;
+
+bool OutputFile::Create(const std::string& path, std::string& error) {
+    file_.reset(CreateFileW(LongPathForm(Wide(path)).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file_.valid() || !GetFileInformationByHandle(file_.get(), &info)) {
+        error = SystemMessage(GetLastError());
+        return false;
+    }
+    identity_ = IdentityOf(info);
+    return true;
+}
+
+bool OutputFile::Write(std::string_view bytes) {
+    DWORD written = 0;
+    if (WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        written == bytes.size())
+        return true;
+    failure_ = SystemMessage(GetLastError());
+    return false;
+}
 
 bool InputFile::Open(const std::string& path, bool& missing, std::string& error) {
     missing = false;

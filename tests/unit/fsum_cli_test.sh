@@ -355,6 +355,12 @@ check "each list of the tree has its summary" test "$(grep -c ' verified, ' "$wo
 check "the tree's total names the lists that failed" \
   grep -q '^3 lists, 1 all verified; with failed, missing or unreadable files: "bad/b.sfv"; not checked: "worse/w.sfv"$' "$work/out"
 check "a list of the tree that holds none is said" grep -q 'worse/w.sfv" holds no checksum lines' "$work/err"
+"$fsum" -sha256 -r -dbare/tree -obare/tree/SHA256SUMS '*' 2>"$work/err"
+check "-o writes the list, which leaves itself out" \
+  sh -c "cd bare/tree && ! grep -q SHA256SUMS SHA256SUMS && sha256sum -c --quiet SHA256SUMS"
+"$fsum" -md5 -obare/none/x.md5 '*' 2>"$work/err"
+check "-o into a folder that is not there exits with 2, saying why" \
+  sh -c "test $? -eq 2 && grep -q 'could not be made' '$work/err'"
 "$fsum" -c -r -dbare/tree g.sfv >"$work/out" 2>&1
 check "with -r a plain name is found in every subfolder" grep -q '^1 list, 1 all verified$' "$work/out"
 
