@@ -198,7 +198,11 @@ Section "Install"
   WriteRegStr SHCTX "${VERB_KEY}" "Icon" "$INSTDIR\Corvane.exe,0"
   WriteRegStr SHCTX "${VERB_KEY}\command" "" '${VERB_COMMAND}'
   ; Lists whose name says nothing (SHA256SUMS, CHECKSUMS.txt) go by Send To.
-  CreateShortcut "${SENDTO_LINK}" "$INSTDIR\Corvane.exe" "" "$INSTDIR\Corvane.exe" 0
+  ; Windows has no Send To folder for all users: an entry in the installing
+  ; administrator's own would outlive another administrator's uninstall.
+  ${If} $AllUsers == 0
+    CreateShortcut "${SENDTO_LINK}" "$INSTDIR\Corvane.exe" "" "$INSTDIR\Corvane.exe" 0
+  ${EndIf}
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'  ; SHCNE_ASSOCCHANGED
 SectionEnd
 

@@ -185,6 +185,10 @@ check "-d and ?: SIZE ?.BIN names the two files of one-character size" \
 (cd "$forms" && WINEPATH="$P" "$WINE" cmd /c 'fsum.exe -md5 * >made.md5' </dev/null >/dev/null 2>&1)
 check "a list made into the folder does not name itself" \
   sh -c "grep -q 'size 0.bin' '$forms/made.md5' && ! grep -q made.md5 '$forms/made.md5'"
+"$WINE" "$prog/fsum.exe" -sha256 -r '-oC:\Corvane Test\forms\o.sha256' '-dC:\Corvane Test\forms' '*' \
+  </dev/null >/dev/null 2>&1
+check "-o writes the list, which leaves itself out and sha256sum reads" \
+  sh -c "cd '$forms' && grep -q 'sub/Deep.BIN' o.sha256 && ! grep -q o.sha256 o.sha256 && sha256sum -c --quiet o.sha256"
 
 # Checks without a list in the Windows build: a digest copied from a page,
 # checked from a console of the tool's own (as Explorer's verb starts it),

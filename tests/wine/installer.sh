@@ -45,6 +45,13 @@ uninstall_from() {
   wait_until 600 uninstaller_ended || echo "  the uninstaller still runs after 600 s"
 }
 
+echo "== installer ($bits-bit): below Windows 8.1"
+wine_windows_version win7
+run "$setup" /S
+check "on Windows 7 the setup refuses" test $? -ne 0
+check "and installs nothing" test ! -e "$(unix_path "$per_user")"
+wine_windows_version win10
+
 echo "== installer ($bits-bit): for the current user"
 run "$setup" /S
 check "the silent install succeeds" test $? -eq 0
@@ -131,6 +138,7 @@ in_program_files() { [[ "$all_users" == 'C:\Program Files'*'\Corvane' ]]; }
 check "it goes to Program Files" in_program_files
 check "its association is under HKLM" \
   is "$(reg_value "HKLM\\$classes\\Corvane.sfv\\shell\\open\\command" "")" "\"$all_users\\Corvane.exe\" \"%1\""
+check "an install for all users makes no Send To entry" test ! -e "$sendto"
 check "and its verb on every file" \
   is "$(reg_value "HKLM\\$classes\\*\\shell\\Corvane.CheckCopied\\command" "")" "\"$all_users\\fsum.exe\" -c -e \"%1\""
 sample_driver "the driver" "$bits" shellopen 'C:\Sample lists\demo.sfv' 'FAILED      damaged.txt'

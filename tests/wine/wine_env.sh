@@ -107,6 +107,13 @@ if [[ ! -d "$WINEPREFIX/drive_c/windows" ]]; then
 fi
 WINE_C="$WINEPREFIX/drive_c"
 
+# Wine calls itself Windows 7 unless a prefix says otherwise, and the
+# programs need 8.1 or later (the setup refuses an older one).
+wine_windows_version() {  # win7, win81, win10
+  "$WINE" reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1 </dev/null
+}
+wine_windows_version win10
+
 # Wine draws "MS Sans Serif" (and Tahoma, the face of dialogs and message
 # boxes) with DejaVu Sans, which is wider, unless its own fonts are in the
 # prefix: Debian's fonts-wine puts them where this Wine does not look. The
