@@ -5,7 +5,7 @@
 # and MD5 lists, and for the first two cases BLAKE3, XXH128, BLAKE2b and
 # SHA3-256 lists. Every round runs every command once, side by side; the
 # ratios are of the median times. Asserts nothing.
-#   bench/bench.sh [--cold] [rounds, default 5]
+#   bench/bench.sh [--cold] [rounds, default 5] [case...: big medium small]
 # Warm cache unless --cold, which empties the page cache before every command
 # (root only). BASELINE=/path/to/another/fsum adds that build as a column (an
 # older one, to measure a change).
@@ -14,6 +14,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cold=0
 [[ ${1:-} == --cold ]] && cold=1 && shift
 rounds=${1:-5}
+cases=("${@:2}")
+((${#cases[@]})) || cases=(big medium small)
 if ((cold)) && [[ $EUID -ne 0 ]]; then
   echo "bench: --cold empties the page cache, which only root may do; skipped"
   exit 0
@@ -48,9 +50,11 @@ make_case() {  # name, count, bytes per file
     fi
   )
 }
-make_case big 1 $((2 << 30))
-make_case medium 2000 $((512 << 10))
-make_case small 50000 4096
+declare -A shapes=([big]="1 $((2 << 30))" [medium]="2000 $((512 << 10))" [small]="50000 4096")
+for case in "${cases[@]}"; do
+  # shellcheck disable=SC2086 # the count and the size are two words
+  make_case "$case" ${shapes[$case]}
+done
 
 seconds() {  # the wall time of one run of a command, in the case's folder
   if ((cold)); then sync && echo 3 >/proc/sys/vm/drop_caches; fi
@@ -93,7 +97,7 @@ order=(fsum baseline rhash cksfv sha256sum md5sum b3sum xxhsum b2sum openssl cat
 printf '%s, %s cores, median of %s rounds, %s cache; fsum built with libdeflate %s\n' \
   "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)" "$(nproc)" "$rounds" \
   "$( ((cold)) && echo cold || echo warm)" "$(cat "$root/build/native/libdeflate-version.txt")"
-for case in big medium small; do
+for case in "${cases[@]}"; do
   cd "$data/$case"
   bytes=$(du -cb $(cat files.txt) | tail -n1 | cut -f1)
   ((cold)) || cat $(cat files.txt) >/dev/null  # warm the cache

@@ -4,7 +4,10 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cwchar>
+#include <string_view>
+#include <vector>
 
 #include "base/handle.h"
 #include "base/system_message.h"
@@ -14,25 +17,38 @@
 namespace corvane {
 namespace {
 
+// The name part of a NAME=value entry; the hidden per-drive entries
+// ("=C:=C:\\dir") have a name that begins with =.
+std::wstring_view NameOf(std::wstring_view entry) { return entry.substr(0, entry.find(L'=', 1)); }
+
+// Names as the system compares them: case ignored, in Unicode order.
+int CompareNames(std::wstring_view a, std::wstring_view b) {
+    const std::wstring_view x = NameOf(a), y = NameOf(b);
+    return CompareStringOrdinal(x.data(), static_cast<int>(x.size()), y.data(), static_cast<int>(y.size()),
+                                TRUE);
+}
+
 // The environment of this process with the given variables put in or
 // replaced, as CreateProcessW takes it: NAME=value strings, each ended by a
-// NUL, and a NUL after the last.
+// NUL, a NUL after the last, and sorted by name as its documentation asks.
 std::wstring EnvironmentBlock(const Environment& environment) {
-    std::wstring block;
-    if (environment.empty()) return block;
-    auto overridden = [&](const wchar_t* entry) {
-        for (const auto& [name, value] : environment) {
-            const std::wstring prefix = Wide(name) + L"=";
-            if (_wcsnicmp(entry, prefix.c_str(), prefix.size()) == 0) return true;
-        }
-        return false;
-    };
+    if (environment.empty()) return {};
+    std::vector<std::wstring> entries;
+    for (const auto& [name, value] : environment) entries.push_back(Wide(name + "=" + value));
+    const auto given = entries.end() - entries.begin();
     wchar_t* own = GetEnvironmentStringsW();
     for (const wchar_t* entry = own; entry && *entry; entry += wcslen(entry) + 1) {
-        if (!overridden(entry)) block.append(entry).push_back(L'\0');
+        const bool replaced =
+            std::any_of(entries.begin(), entries.begin() + given,
+                        [&](const std::wstring& mine) { return CompareNames(entry, mine) == CSTR_EQUAL; });
+        if (!replaced) entries.emplace_back(entry);
     }
     FreeEnvironmentStringsW(own);
-    for (const auto& [name, value] : environment) block.append(Wide(name + "=" + value)).push_back(L'\0');
+    std::sort(entries.begin(), entries.end(), [](const std::wstring& a, const std::wstring& b) {
+        return CompareNames(a, b) == CSTR_LESS_THAN;
+    });
+    std::wstring block;
+    for (const std::wstring& entry : entries) block.append(entry).push_back(L'\0');
     block.push_back(L'\0');
     return block;
 }
