@@ -90,7 +90,7 @@ private:
         Entry entry;
         entry.name = name;
         entry.expected = *crc;
-        Add(std::move(entry), path);
+        Add(std::move(entry), path, true);
     }
 
     void FolderFailed(const std::string& text, bool named) {

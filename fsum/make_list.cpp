@@ -76,7 +76,7 @@ private:
 
     void Add(const std::string& name, const std::string& path) {
         ++matched_;
-        batches_.Add(name, {path, options_.algorithm, {}, 0});
+        batches_.Add(name, {path, options_.algorithm, {}, 0, true});
     }
 
     void Told(std::size_t index, const Hashed& hashed) override {

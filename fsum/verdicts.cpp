@@ -28,8 +28,8 @@ void EntryCheck::Check(const FileIdentity& self, const std::function<void()>& fe
     batches_ = nullptr;
 }
 
-void EntryCheck::Add(Entry entry, std::string path) {
-    Checked checked{std::move(entry), std::move(path)};
+void EntryCheck::Add(Entry entry, std::string path, bool listed) {
+    Checked checked{std::move(entry), std::move(path), listed};
     FileJob job = JobOf(checked);
     const bool guess = !job.candidates.empty();
     batches_->Add(std::move(checked), std::move(job));
@@ -133,7 +133,7 @@ bool EntryCheck::MatchesAnother(Checked& checked) {
     InputFile file;
     bool missing = false;
     std::string error;
-    if (!file.Open(checked.path, missing, error)) return false;
+    if (!file.Open(checked.path, missing, error, checked.listed)) return false;
     HashContext context;
     context.workers = &workers_;
     std::vector<Digest> digests;
@@ -158,7 +158,7 @@ std::string EntryCheck::Tried(const Entry& entry) const {
 // a digest of that length.
 FileJob EntryCheck::JobOf(Checked& checked) {
     Entry& entry = checked.entry;
-    FileJob job{checked.path, entry.algorithm, {}, 0};
+    FileJob job{checked.path, entry.algorithm, {}, 0, checked.listed};
     if (entry.algorithm == Algorithm::Blake2b) job.size = entry.expected.size;
     if (entry.candidates.empty()) return job;
     const auto chosen = chosen_.find(entry.expected.size);

@@ -19,6 +19,7 @@ namespace fsum {
 struct Checked {
     Entry entry;
     std::string path;
+    bool listed = false;  // found by listing its folder, not named by the user
 };
 
 class EntryCheck : protected BatchObserver {
@@ -52,7 +53,7 @@ protected:
     void Check(const FileIdentity& self, const std::function<void()>& feed);
     // One entry to check; with candidates, hashed at once, so that the
     // algorithm it matches serves the entries after it.
-    void Add(Entry entry, std::string path);
+    void Add(Entry entry, std::string path, bool listed = false);
 
     void Start();
     void Summary();

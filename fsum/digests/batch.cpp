@@ -36,7 +36,7 @@ void HashInto(const InputFile& file, const FileJob& job, HashContext& context, H
 
 bool BatchHasher::Open(const FileJob& job, InputFile& file, Hashed& hashed) const {
     bool missing = false;
-    if (file.Open(job.path, missing, hashed.reason)) return true;
+    if (file.Open(job.path, missing, hashed.reason, job.listed)) return true;
     hashed.kind = missing ? Hashed::Missing : Hashed::Unreadable;
     return false;
 }

@@ -24,6 +24,7 @@ struct FileJob {
     // the algorithm has several (BLAKE2b); 0 for its own.
     std::vector<Algorithm> candidates;
     std::size_t size = 0;
+    bool listed = false;  // the name was found by listing its folder
 };
 
 struct Hashed {

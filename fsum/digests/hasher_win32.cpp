@@ -77,10 +77,12 @@ public:
     Digest Finish() override {
         Digest digest;
         digest.size = size_;
-        if (status_ == 0) status_ = BCryptFinishHash(hash_, digest.bytes.data(), static_cast<ULONG>(size_), 0);
+        if (status_ == 0)
+            status_ = BCryptFinishHash(hash_, digest.bytes.data(), static_cast<ULONG>(size_), 0);
         if (status_ != 0) {
             const NTSTATUS status = status_;
-            throw std::runtime_error("The system could not compute the digest (NTSTATUS 0x" + Hex(status) + ").");
+            throw std::runtime_error("The system could not compute the digest (NTSTATUS 0x" + Hex(status) +
+                                     ").");
         }
         return digest;
     }

@@ -13,17 +13,22 @@ char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + '
 
 }  // namespace
 
-bool IsWindowsDevice(const std::string& path) {
+bool IsWindowsDevice(const std::string& path, bool extensionsMakeFiles) {
     if (StartsWith(path, "\\\\.\\")) return true;
     std::string name = path.substr(path.find_last_of("\\/:") + 1);
-    name = name.substr(0, name.find('.'));
+    const std::size_t dot = name.find('.');
+    if (dot != std::string::npos && extensionsMakeFiles) return false;
+    name = name.substr(0, dot);
     while (!name.empty() && name.back() == ' ') name.pop_back();
     std::transform(name.begin(), name.end(), name.begin(), Upper);
     for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
         if (name == device) return true;
     }
-    return name.size() == 4 && (StartsWith(name, "COM") || StartsWith(name, "LPT")) && name[3] >= '1' &&
-           name[3] <= '9';
+    if (!StartsWith(name, "COM") && !StartsWith(name, "LPT")) return false;
+    const std::string number = name.substr(3);
+    // 1 to 9, or the superscript digits ¹ ² ³ in UTF-8.
+    return (number.size() == 1 && number[0] >= '1' && number[0] <= '9') || number == "\xC2\xB9" ||
+           number == "\xC2\xB2" || number == "\xC2\xB3";
 }
 
 bool WalkableReparseFolder(std::uint32_t tag) {
@@ -31,12 +36,12 @@ bool WalkableReparseFolder(std::uint32_t tag) {
     return (tag & kNameSurrogate) == 0;
 }
 
-std::string WindowsLongForm(const std::string& fullPath) {
+std::string WindowsLongForm(const std::string& fullPath, bool always) {
     // MAX_PATH counts UTF-16 units: a UTF-8 sequence of four bytes is two
     // units, every other sequence one per lead byte.
     std::size_t units = 0;
     for (unsigned char c : fullPath) units += (c & 0xC0) != 0x80 ? (c >= 0xF0 ? 2 : 1) : 0;
-    if (units < kMaxPath || StartsWith(fullPath, "\\\\?\\")) return fullPath;
+    if ((units < kMaxPath && !always) || StartsWith(fullPath, "\\\\?\\")) return fullPath;
     if (StartsWith(fullPath, "\\\\")) return "\\\\?\\UNC\\" + fullPath.substr(2);
     return "\\\\?\\" + fullPath;
 }

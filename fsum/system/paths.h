@@ -10,9 +10,10 @@
 namespace fsum::paths {
 
 // Windows: a name that opens a device, not a file, in every folder (NUL,
-// CON, COM1, ..., with any extension and in any case), or a path into the
-// device namespace (\\.\).
-bool IsWindowsDevice(const std::string& path);
+// CON, COM1, COM¹, ..., in any case, and before Windows 11 with any
+// extension: `extensionsMakeFiles` there), or a path into the device
+// namespace (\\.\).
+bool IsWindowsDevice(const std::string& path, bool extensionsMakeFiles);
 
 // Windows: whether a folder that carries a reparse point with this tag is
 // walked. Only name surrogates (junctions, symbolic links, mount points) may
@@ -21,9 +22,10 @@ bool IsWindowsDevice(const std::string& path);
 bool WalkableReparseFolder(std::uint32_t tag);
 
 // Windows: a full path as the file functions take it at any length: behind
-// \\?\ (a share behind \\?\UNC\) once it reaches MAX_PATH, as it is below
-// that or when it already has the prefix.
-std::string WindowsLongForm(const std::string& fullPath);
+// \\?\ (a share behind \\?\UNC\) once it reaches MAX_PATH or `always`
+// (where no name is taken for a device), as it is below that or when it
+// already has the prefix.
+std::string WindowsLongForm(const std::string& fullPath, bool always = false);
 
 // The path of a list entry: a name relative to the list's folder lies in it;
 // an absolute or network path stands as it is; \ and / both separate folders.

@@ -3,6 +3,7 @@
 // and paths. Paths and text are UTF-8.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
@@ -34,16 +35,23 @@ public:
 // one thread, a larger one a block per thread.
 inline constexpr std::size_t kBlock = std::size_t{4} << 20;
 
-// How the system knows a file: device and inode, or volume serial number and
-// file index. Two opened paths with the same identity are one file.
+// How the system knows a file: device and inode, or volume serial number
+// and file id (128 bits on ReFS). Two opened paths with the same known
+// identity are one file; an unknown one equals nothing, so no file is ever
+// skipped for it.
 struct FileIdentity {
     std::uint64_t volume = 0;
-    std::uint64_t file = 0;
+    std::array<unsigned char, 16> file{};
     bool known = false;
     bool operator==(const FileIdentity& other) const {
         return known && other.known && volume == other.volume && file == other.file;
     }
 };
+
+// The identity of a file id of `size` bytes (up to 16, in the system's byte
+// order): unknown where the id is all zeros or all ones, which file systems
+// give for "no id".
+FileIdentity IdentityFrom(std::uint64_t volume, const void* id, std::size_t size);
 
 // Why an entry that is there is not read.
 inline constexpr char kFolder[] = "It is a folder, not a file.";
@@ -58,8 +66,9 @@ public:
 
     // Opens a regular file for reading, never waiting for anything: a folder,
     // a pipe, a device or a device name is refused with a reason. On failure
-    // `missing` says whether the file is simply not there.
-    bool Open(const std::string& path, bool& missing, std::string& error);
+    // `missing` says whether the file is simply not there. A `listed` name,
+    // found by listing its folder, is a file whatever it is called (aux.c).
+    bool Open(const std::string& path, bool& missing, std::string& error, bool listed = false);
 
     std::uint64_t Size() const override { return size_; }
     long long ReadAt(std::uint64_t offset, void* buffer, std::size_t count,

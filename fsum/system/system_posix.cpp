@@ -17,7 +17,8 @@ namespace {
 
 // How the system knows the file: its device and inode.
 FileIdentity IdentityOf(const struct stat& info) {
-    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), true};
+    const std::uint64_t inode = info.st_ino;
+    return IdentityFrom(static_cast<std::uint64_t>(info.st_dev), &inode, sizeof inode);
 }
 
 bool WriteAll(int fd, std::string_view text) {
@@ -42,7 +43,7 @@ OutputFile::~OutputFile() {
 
 bool OutputFile::Create(const std::string& path, std::string& error) {
     fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    struct stat info{};
+    struct stat info {};
     if (fd_ < 0 || fstat(fd_, &info) != 0) {
         error = std::strerror(errno);
         return false;
@@ -58,7 +59,7 @@ bool OutputFile::Write(std::string_view bytes) {
     return false;
 }
 
-bool InputFile::Open(const std::string& path, bool& missing, std::string& error) {
+bool InputFile::Open(const std::string& path, bool& missing, std::string& error, bool) {
     // The type first: opening a FIFO would release a writer waiting on it,
     // and opening a device runs its driver.
     struct stat info {};

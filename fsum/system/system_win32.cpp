@@ -43,9 +43,41 @@ std::wstring LongPathForm(const std::wstring& path) {
     return Wide(paths::WindowsLongForm(Utf8(full)));
 }
 
-// How the system knows the file: its volume's serial number and its index.
-FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
-    return {info.dwVolumeSerialNumber, std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow, true};
+// How the system knows the file: its volume's serial number and its 128-bit
+// id (Windows 8 and later), which ReFS needs; the 64-bit index where a file
+// system gives no such id.
+FileIdentity IdentityOf(HANDLE file, const BY_HANDLE_FILE_INFORMATION& info) {
+    FILE_ID_INFO id{};
+    if (GetFileInformationByHandleEx(file, FileIdInfo, &id, sizeof id))
+        return IdentityFrom(id.VolumeSerialNumber, id.FileId.Identifier, sizeof id.FileId.Identifier);
+    const std::uint64_t index = std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow;
+    return IdentityFrom(info.dwVolumeSerialNumber, &index, sizeof index);
+}
+
+// Whether this Windows opens a reserved name with an extension (aux.c) as
+// a file: Windows 11 (build 22000) and later do.
+bool ExtensionsMakeFiles() {
+    static const bool files = [] {
+        OSVERSIONINFOW version{};
+        version.dwOSVersionInfoSize = sizeof version;
+        return GetVersionExW(&version) && version.dwMajorVersion >= 10 && version.dwBuildNumber >= 22000;
+    }();
+    return files;
+}
+
+// A name found by listing its folder, as the file functions open it
+// whatever it is called: the folder's full path (the name's own would turn
+// aux.c into \\.\aux), the name after it, behind \\?\.
+std::wstring ListedPathForm(const std::string& path) {
+    const std::size_t cut = path.find_last_of("\\/");
+    const std::wstring folder = Wide(cut == std::string::npos ? "." : path.substr(0, cut + 1));
+    const DWORD size = GetFullPathNameW(folder.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return LongPathForm(Wide(path));
+    std::wstring full(size, L'\0');
+    full.resize(GetFullPathNameW(folder.c_str(), size, full.data(), nullptr));
+    if (full.empty() || full.back() != L'\\') full += L'\\';
+    full += Wide(cut == std::string::npos ? path : path.substr(cut + 1));
+    return Wide(paths::WindowsLongForm(Utf8(full), true));
 }
 
 // An event of this thread's own for the reads it waits on.
@@ -67,7 +99,7 @@ bool OutputFile::Create(const std::string& path, std::string& error) {
         error = SystemMessage(GetLastError());
         return false;
     }
-    identity_ = IdentityOf(info);
+    identity_ = IdentityOf(file_.get(), info);
     return true;
 }
 
@@ -80,14 +112,15 @@ bool OutputFile::Write(std::string_view bytes) {
     return false;
 }
 
-bool InputFile::Open(const std::string& path, bool& missing, std::string& error) {
+bool InputFile::Open(const std::string& path, bool& missing, std::string& error, bool listed) {
     missing = false;
-    if (paths::IsWindowsDevice(path)) {
+    // GetFileType below has the last word either way.
+    if (!listed && paths::IsWindowsDevice(path, ExtensionsMakeFiles())) {
         error = "It is the name of a device, not a file.";
         return false;
     }
     // What the path is, before anything is opened.
-    const std::wstring target = LongPathForm(Wide(path));
+    const std::wstring target = listed ? ListedPathForm(path) : LongPathForm(Wide(path));
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         error = kFolder;
@@ -119,7 +152,7 @@ bool InputFile::Open(const std::string& path, bool& missing, std::string& error)
         return false;
     }
     size_ = std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
-    identity_ = IdentityOf(info);
+    identity_ = IdentityOf(file.get(), info);
     file_ = std::move(file);
     return true;
 }
@@ -177,7 +210,7 @@ FileIdentity OutputIdentity() {
     const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     BY_HANDLE_FILE_INFORMATION info{};
     if (GetFileType(out) != FILE_TYPE_DISK || !GetFileInformationByHandle(out, &info)) return {};
-    return IdentityOf(info);
+    return IdentityOf(out, info);
 }
 
 namespace {
@@ -194,7 +227,7 @@ FolderEntry::Kind KindOfAttributes(DWORD attributes, DWORD tag) {
 }  // namespace
 
 FolderEntry::Kind KindOf(const std::string& path) {
-    if (paths::IsWindowsDevice(path)) return FolderEntry::Other;
+    if (paths::IsWindowsDevice(path, ExtensionsMakeFiles())) return FolderEntry::Other;
     const std::wstring wide = LongPathForm(Wide(path));
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return FolderEntry::Other;

@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace fsum::paths;
     const auto [folderPart, namePart] = TwoParts(data, size);
     const std::string folder(folderPart), name(namePart);
-    IsWindowsDevice(name);
+    IsWindowsDevice(name, false);
+    IsWindowsDevice(name, true);
     if (WindowsLongForm(folder).size() < folder.size()) __builtin_trap();
     WindowsEntryPath(folder, name);
     PosixEntryPath(folder, name, size % 2 == 0);

@@ -122,6 +122,12 @@ scenario "names as they are, in the console" cmdline "$P" '"C:\Corvane Test\name
 scenario "device names are unreadable, and the check ends" cmdline "$P" '"C:\Corvane Test\devices\devices.sfv"' \
   "$(tool_script devices devices devices.sfv)" \
   'UNREADABLE  NUL  (It is the name of a device|UNREADABLE  CON  (|UNREADABLE  COM1  (|0 verified'
+# Reserved names that a folder listing returns are files (git checkouts hold
+# aux.c); typed, before Windows 11, they name devices.
+mkdir -p "$top/reserved" && printf a >"$top/reserved/aux.c" && printf b >"$top/reserved/con.h"
+"$WINE" "$prog/fsum.exe" -md5 '-dC:\Corvane Test\reserved' '*' </dev/null >"$top/reserved.md5" 2>"$top/fsum.log"
+check "listed, aux.c and con.h are files, read as such" \
+  sh -c "cd '$top/reserved' && md5sum -c --quiet '$top/reserved.md5' && test \$(wc -l <'$top/reserved.md5') -eq 2"
 scenario "an entry past MAX_PATH verifies" cmdline "$P" '"C:\Corvane Test\long\long.sfv"' \
   "$(tool_script long long long.sfv)" '1 verified, 0 mismatched, 0 missing, 0 unreadable'
 scenario "a large file shows its progress" progress "$P" '"C:\Corvane Test\big\big.sfv"' big.bin

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 #include "system/paths.h"
+#include "system/system.h"
 
 namespace fsum {
 namespace {
@@ -27,12 +29,33 @@ TEST(WindowsPaths, LongPathsGainThePrefixAndDeviceNamesAreKnown) {
     for (const auto& f : forms) {
         EXPECT_EQ(paths::WindowsLongForm(f.path), f.longForm.empty() ? f.path : f.longForm) << f.path;
     }
-    for (const char* device :
-         {"NUL", "con", "C:\\dir\\COM1", "aux.txt", "LPT9 .log", "\\\\.\\PhysicalDrive0"}) {
-        EXPECT_TRUE(paths::IsWindowsDevice(device)) << device;
-    }
-    for (const char* file : {"CONSOLE.txt", "nul-list.sfv", "COM0", "COM10", "sub\\nul\\x.bin"}) {
-        EXPECT_FALSE(paths::IsWindowsDevice(file)) << file;
+    // A listed name is opened behind the prefix at any length.
+    EXPECT_EQ(paths::WindowsLongForm("C:\\d\\aux.c", true), "\\\\?\\C:\\d\\aux.c");
+    EXPECT_EQ(paths::WindowsLongForm("\\\\srv\\s\\con.h", true), "\\\\?\\UNC\\srv\\s\\con.h");
+    // A typed name: before Windows 11 with any extension, from it bare only.
+    const struct {
+        const char* name;
+        bool before11, from11;
+    } devices[] = {
+        {"NUL", true, true},
+        {"con", true, true},
+        {"C:\\dir\\COM1", true, true},
+        {"COM\xC2\xB9", true, true},  // COM¹
+        {"lpt\xC2\xB3", true, true},  // LPT³
+        {"\\\\.\\PhysicalDrive0", true, true},
+        {"aux.txt", true, false},
+        {"LPT9 .log", true, false},
+        {"COM\xC2\xB2.x", true, false},
+        {"CONSOLE.txt", false, false},
+        {"nul-list.sfv", false, false},
+        {"COM0", false, false},
+        {"COM10", false, false},
+        {"COM\xC2\xB4", false, false},  // no device has ´
+        {"sub\\nul\\x.bin", false, false},
+    };
+    for (const auto& d : devices) {
+        EXPECT_EQ(paths::IsWindowsDevice(d.name, false), d.before11) << d.name;
+        EXPECT_EQ(paths::IsWindowsDevice(d.name, true), d.from11) << d.name;
     }
     EXPECT_EQ(paths::WindowsEntryPath("C:\\lists", "sub/a.bin"), "C:\\lists\\sub\\a.bin");
     EXPECT_EQ(paths::WindowsEntryPath("C:\\", "a.bin"), "C:\\a.bin");
@@ -59,6 +82,28 @@ TEST(WindowsPaths, OnlyNameSurrogateFoldersAreLeftUnwalked) {
         {0, true},
     };
     for (const auto& c : cases) EXPECT_EQ(paths::WalkableReparseFolder(c.tag), c.walked) << std::hex << c.tag;
+}
+
+TEST(FileIdentities, AnIdOfAllZerosOrAllOnesIsNoIdAndEqualsNothing) {
+    std::array<unsigned char, 16> zeros{}, ones{}, id{}, highOnly{};
+    ones.fill(0xFF);
+    id[0] = 7;
+    highOnly[15] = 7;  // a 128-bit id that differs beyond the old 64 bits
+    const std::uint64_t index = ~std::uint64_t{0};
+    const struct {
+        FileIdentity a, b;
+        bool same;
+    } cases[] = {
+        {IdentityFrom(1, id.data(), 16), IdentityFrom(1, id.data(), 16), true},
+        {IdentityFrom(1, id.data(), 16), IdentityFrom(2, id.data(), 16), false},
+        {IdentityFrom(1, id.data(), 16), IdentityFrom(1, highOnly.data(), 16), false},
+        {IdentityFrom(1, zeros.data(), 16), IdentityFrom(1, zeros.data(), 16), false},
+        {IdentityFrom(1, ones.data(), 16), IdentityFrom(1, ones.data(), 16), false},
+        {IdentityFrom(1, &index, 8), IdentityFrom(1, &index, 8), false},  // a 64-bit index of all ones
+        {FileIdentity{}, FileIdentity{}, false},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(cases[i].a == cases[i].b, cases[i].same) << i;
 }
 
 TEST(Masks, StarAndQuestionMarkStandForWholeCharacters) {
