@@ -232,10 +232,13 @@ FolderEntry::Kind KindOf(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return FolderEntry::Other;
     if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return KindOfAttributes(attributes, 0);
-    // The tag comes with the folder's entry in its parent.
+    // The tag comes with the folder's entry in its parent, which a name
+    // ending in a separator does not find.
+    std::wstring entry = wide;
+    while (entry.size() > 1 && (entry.back() == L'\\' || entry.back() == L'/')) entry.pop_back();
     WIN32_FIND_DATAW found{};
     const corvane::ScopedFind search(
-        FindFirstFileExW(wide.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
+        FindFirstFileExW(entry.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
     return search.valid() ? KindOfAttributes(attributes, found.dwReserved0) : FolderEntry::Other;
 }
 
