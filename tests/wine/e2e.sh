@@ -17,7 +17,7 @@ trap 'unmount_readonly; wine_cleanup' EXIT
 unmount_readonly
 rm -rf "$top"
 prog="$top/Program Files/Corvane"
-mkdir -p "$prog" "$top/No Tool" "$readonly_dir" "$top/sfv data" "$top/second" "$top/100% café & co" \
+mkdir -p "$prog" "$top/No Tool" "$readonly_dir" "$top/sfv data" "$top/second" "$top/100% café & co!" \
   "$top/日本 ü" "$top/expected"
 cp "$bin/Corvane.exe" "$bin/fsum.exe" "$prog/"
 cp "$bin/Corvane.exe" "$top/No Tool/"
@@ -32,7 +32,7 @@ cp "$root"/samples/demo/* "$top/sfv data/"
 # A second list, whose report names a file of its own.
 cp "$root/samples/demo/intact.txt" "$top/second/second.txt"
 sed -n 's/^intact\.txt /second.txt /p' "$root/samples/demo/demo.sfv" >"$top/second/other.sfv"
-cp "$root"/samples/demo/* "$top/100% café & co/"
+cp "$root"/samples/demo/* "$top/100% café & co!/"
 cp "$root"/samples/demo/* "$top/日本 ü/"
 cp "$bin/uidriver.exe" "$top/"
 
@@ -87,9 +87,13 @@ scenario "an argument without quotes keeps every character" cmdline "$P" "$D\\de
 
 # cmd reads the script in the OEM code page (437: é is 0x82) and expands
 # percent signs everywhere; the tool must still reach the folder.
-odd=$(expect odd '@echo off' 'C:' $'cd "C:\\Corvane Test\\100%% caf\x82 & co"' "$tool -c \"demo.sfv\"" 'echo .' 'pause')
-scenario "a folder with %, é and &" cmdline "$P" '"C:\Corvane Test\100% café & co\demo.sfv"' "$odd" \
+odd=$(expect odd '@echo off' 'C:' $'cd "C:\\Corvane Test\\100%% caf\x82 & co!"' "$tool -c \"demo.sfv\"" 'echo .' 'pause')
+# A user may turn on delayed expansion for every cmd, which would read the !.
+"$WINE" reg add 'HKCU\Software\Microsoft\Command Processor' /v DelayedExpansion /t REG_DWORD /d 1 /f \
+  </dev/null >/dev/null 2>&1
+scenario "a folder with %, é, & and !" cmdline "$P" '"C:\Corvane Test\100% café & co!\demo.sfv"' "$odd" \
   'OK          intact.txt'
+"$WINE" reg delete 'HKCU\Software\Microsoft\Command Processor' /v DelayedExpansion /f </dev/null >/dev/null 2>&1
 
 # A folder the console's code page (437) cannot spell, on a volume without
 # short names (forced: Wine makes one up for every long name), reaches the
