@@ -70,10 +70,7 @@ int CheckTree(const Options& options, const Terminal& terminal, Workers& workers
     report.Line(std::string(75, '='));
     report.Line(Total(outcomes));
     report.Flush();
-    if (report.failed() || !written) {
-        terminal.err("fsum: the report could not be written" + terminal.WhyOutFailed() + "\n");
-        return kCannotCheck;
-    }
+    if (report.failed() || !written) return terminal.NotWritten();
     return worst;
 }
 

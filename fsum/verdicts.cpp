@@ -189,10 +189,7 @@ void EntryCheck::Summary() {
     report_.Line(summary + Notes());
 }
 
-int EntryCheck::NotWritten() {
-    terminal_.err("fsum: the report could not be written" + terminal_.WhyOutFailed() + "\n");
-    return kCannotCheck;
-}
+int EntryCheck::NotWritten() { return terminal_.NotWritten(); }
 
 int EntryCheck::Status() const {
     return counts_.mismatched + counts_.missing + counts_.unreadable == 0 ? kAllVerified : kSomeFailed;

@@ -47,6 +47,12 @@ struct Terminal {
         const std::string why = outFailure ? outFailure() : "";
         return why.empty() ? "" : ": " + why;
     }
+
+    // Says on `err` that the report could not be written; the exit status.
+    int NotWritten() const {
+        err("fsum: the report could not be written" + WhyOutFailed() + "\n");
+        return kCannotCheck;
+    }
 };
 
 // Checks every file the list names and returns the exit status. A run that
