@@ -21,7 +21,7 @@ public:
     Maker(const MakeOptions& options, const Terminal& terminal, Workers& workers, const FileIdentity& self)
         : options_(options),
           terminal_(terminal),
-          batches_(workers, self, *this),
+          batches_(workers, self, options.oneReader, *this),
           finder_(options.folder, options.recurse,
                   {[this](const std::string& name, const std::string& path) { Add(name, path); },
                    [this](const std::string& text, bool named) {
@@ -153,6 +153,8 @@ bool ParseMakeArguments(const std::vector<std::string>& args, MakeOptions& optio
             options.algorithm = *picked;
         } else if (arg == "-r") {
             options.recurse = true;
+        } else if (arg == "-t1") {
+            options.oneReader = true;
         } else if (arg == "-bsd") {
             options.bsd = true;
         } else if (arg.rfind("-d", 0) == 0 && arg.size() > 2) {

@@ -13,10 +13,11 @@ namespace fsum {
 
 struct MakeOptions {
     Algorithm algorithm = Algorithm::Crc32;
-    bool bsd = false;      // -bsd: BSD tag lines rather than GNU ones
-    bool recurse = false;  // -r: masks apply in every subfolder too
-    std::string folder;    // -d: where the masks are taken and names start
-    std::string output;    // -o: the file the list goes to, not standard output
+    bool bsd = false;        // -bsd: BSD tag lines rather than GNU ones
+    bool recurse = false;    // -r: masks apply in every subfolder too
+    bool oneReader = false;  // -t1: one reader per disk, whatever the disk
+    std::string folder;      // -d: where the masks are taken and names start
+    std::string output;      // -o: the file the list goes to, not standard output
     std::vector<std::string> masks;
 };
 

@@ -21,7 +21,7 @@ int EntryCheck::Run() {
 }
 
 void EntryCheck::Check(const FileIdentity& self, const std::function<void()>& feed) {
-    Batches<Checked> batches(workers_, self, *this);
+    Batches<Checked> batches(workers_, self, options_.oneReader, *this);
     batches_ = &batches;
     feed();
     batches.Flush();

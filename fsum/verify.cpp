@@ -41,7 +41,10 @@ const char kUsage[] =
     "  output: an .sfv list (-crc32, the default) or GNU lines, BSD tag lines with -bsd\n"
     "  -r   take the masks in every subfolder too\n"
     "  -d   take the masks in the folder, and name the files from there\n"
-    "  -o   write the list to the file (in PowerShell, rather than > file)\n";
+    "  -o   write the list to the file (in PowerShell, rather than > file)\n"
+    "Every form takes -t1: each disk read by one reader going through its files in\n"
+    "order, as the tool reads a disk the system says is a spinning one (use it for\n"
+    "a hard disk the system cannot tell, as behind some USB cases).\n";
 
 namespace {
 
@@ -198,6 +201,7 @@ bool ParseOption(const std::string& arg, Options& options) {
     if (arg == "-w") return options.warnFormat = true;
     if (arg == "-r") return options.recurse = true;
     if (arg == "-n") return options.crcInNames = true;
+    if (arg == "-t1") return options.oneReader = true;
     if (arg.rfind("-d", 0) == 0 && arg.size() > 2) {
         options.folder = arg.substr(2);
         return true;

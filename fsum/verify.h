@@ -21,6 +21,7 @@ struct Options {
     bool recurse = false;                // -r: the masks apply in every subfolder too
     std::string folder;                  // -d: where the masks are taken
     bool crcInNames = false;             // -n: files against the CRC their names carry
+    bool oneReader = false;              // -t1: one reader per disk, whatever the disk
     bool digestGiven = false;            // -e: one file against a digest...
     std::string digest;                  // ...this one, or the clipboard's
     std::optional<Algorithm> algorithm;  // -sha256 ...: the digest's algorithm

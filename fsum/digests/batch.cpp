@@ -2,8 +2,11 @@
 
 #include <atomic>
 #include <exception>
+#include <memory>
 
-#include "hashing.h"
+#include "lanes.h"
+#include "schedule.h"
+#include "system/disks.h"
 
 namespace fsum {
 namespace {
@@ -34,6 +37,32 @@ void HashInto(const InputFile& file, const FileJob& job, HashContext& context, H
 
 }  // namespace
 
+// The outcomes of a batch, told in order as they become known, by the
+// observer's thread only: so a lane's large file can show its progress
+// once every file before it has been told.
+class BatchHasher::Teller {
+public:
+    Teller(std::size_t size, BatchObserver& observer)
+        : outcomes(size), large(size, 0), ready_(new std::atomic<bool>[size]()), observer_(observer) {}
+
+    std::vector<Hashed> outcomes;
+    std::vector<char> large;  // hashed last, each on every thread
+
+    void Ready(std::size_t index) { ready_[index].store(true, std::memory_order_release); }
+    void TellReady() {
+        while (next_ < outcomes.size() && ready_[next_].load(std::memory_order_acquire)) {
+            observer_.Told(next_, outcomes[next_]);
+            ++next_;
+        }
+    }
+    std::size_t next() const { return next_; }
+
+private:
+    std::unique_ptr<std::atomic<bool>[]> ready_;
+    BatchObserver& observer_;
+    std::size_t next_ = 0;
+};
+
 bool BatchHasher::Open(const FileJob& job, InputFile& file, Hashed& hashed) const {
     bool missing = false;
     if (file.Open(job.path, missing, hashed.reason, job.listed)) return true;
@@ -41,15 +70,17 @@ bool BatchHasher::Open(const FileJob& job, InputFile& file, Hashed& hashed) cons
     return false;
 }
 
-Hashed BatchHasher::Small(const FileJob& job, bool& large) const {
+// The file hashed whole on this thread; with `large`, one of more than two
+// blocks is left to be hashed on every thread, and says so.
+Hashed BatchHasher::Small(const FileJob& job, bool* large) const {
     Hashed hashed;
     try {
         InputFile file;
         if (!Open(job, file, hashed)) return hashed;
         if (file.identity() == self_) {
             hashed.kind = Hashed::Skipped;
-        } else if (file.Size() > 2 * kBlock) {
-            large = true;
+        } else if (large && file.Size() > 2 * kBlock) {
+            *large = true;
         } else {
             HashContext alone;
             HashInto(file, job, alone, hashed);
@@ -61,40 +92,91 @@ Hashed BatchHasher::Small(const FileJob& job, bool& large) const {
     return hashed;
 }
 
-Hashed BatchHasher::Large(std::size_t index, const FileJob& job, BatchObserver& observer) {
+void BatchHasher::ShowProgress(std::size_t index, std::uint64_t size, HashContext& context,
+                               BatchObserver& observer) {
     observer.LargeNext(index);
-    Hashed hashed;
-    InputFile file;
-    if (!Open(job, file, hashed)) return hashed;
     const auto start = std::chrono::steady_clock::now();
-    auto next = start + kQuietFor;
-    HashContext context;
-    context.workers = &workers_;
-    context.tick = [&] {
+    context.tick = [&observer, &context, index, size, start, next = start + kQuietFor]() mutable {
         const auto now = std::chrono::steady_clock::now();
         if (now < next) return;
         next = now + kProgressEvery;
-        observer.Progress(index, file.Size(), context.done,
-                          std::chrono::duration<double>(now - start).count());
+        observer.Progress(index, size, context.done, std::chrono::duration<double>(now - start).count());
     };
+}
+
+Hashed BatchHasher::Large(std::size_t index, const FileJob& job, BatchObserver& observer) {
+    Hashed hashed;
+    InputFile file;
+    if (!Open(job, file, hashed)) return observer.LargeNext(index), hashed;
+    HashContext context;
+    context.workers = &workers_;
+    ShowProgress(index, file.Size(), context, observer);
     HashInto(file, job, context, hashed);
     return hashed;
 }
 
-void BatchHasher::Hash(const std::vector<FileJob>& jobs, BatchObserver& observer) {
-    std::vector<Hashed> outcomes(jobs.size());
-    std::vector<char> large(jobs.size(), 0);
+void BatchHasher::HashSmall(const std::vector<FileJob>& jobs, const std::vector<std::size_t>& which,
+                            Teller& teller) {
     std::atomic<std::size_t> next{0};
     workers_.Run(workers_.size(), [&](unsigned) {
-        for (std::size_t i = next++; i < jobs.size(); i = next++) {
+        for (std::size_t k = next++; k < which.size(); k = next++) {
+            const std::size_t i = which[k];
             bool isLarge = false;
-            outcomes[i] = Small(jobs[i], isLarge);
-            large[i] = isLarge;
+            teller.outcomes[i] = Small(jobs[i], &isLarge);
+            teller.large[i] = isLarge;
         }
     });
-    for (std::size_t i = 0; i < jobs.size(); ++i) {
-        if (large[i]) outcomes[i] = Large(i, jobs[i], observer);
-        observer.Told(i, outcomes[i]);
+    for (const std::size_t i : which) {
+        if (!teller.large[i]) teller.Ready(i);
+    }
+}
+
+// Each lane hashed on a thread of its own where there are enough.
+void BatchHasher::HashLanes(const std::vector<FileJob>& jobs, std::vector<std::unique_ptr<Lane>>& lanes,
+                            Teller& teller, BatchObserver& observer) {
+    const auto hashers = static_cast<unsigned>(std::min<std::size_t>(workers_.size(), lanes.size()));
+    workers_.Run(hashers, [&](unsigned thread) {
+        HashContext context;
+        const Lane::Starting starting = [&](std::size_t index, std::uint64_t size) {
+            context.done = 0;
+            context.tick = nullptr;
+            if (thread != 0) return;
+            teller.TellReady();
+            if (teller.next() == index && size > 2 * kBlock) ShowProgress(index, size, context, observer);
+        };
+        for (std::size_t l = thread; l < lanes.size(); l += hashers) {
+            while (!lanes[l]->Finished()) {
+                Hashed hashed;
+                std::size_t index = 0;
+                if (lanes[l]->reading()) {
+                    index = lanes[l]->HashNext(hashed, context, starting);
+                } else {
+                    index = lanes[l]->TakeNext();
+                    hashed = Small(jobs[index], nullptr);
+                }
+                teller.outcomes[index] = std::move(hashed);
+                teller.Ready(index);
+                if (thread == 0) teller.TellReady();
+            }
+        }
+    });
+}
+
+void BatchHasher::Hash(const std::vector<FileJob>& jobs, BatchObserver& observer) {
+    std::vector<Disk> disks;
+    for (const FileJob& job : jobs) disks.push_back(SystemDisks().Of(job.path));
+    const Schedule schedule = ScheduleReads(disks, oneReader_);
+    std::vector<std::unique_ptr<Lane>> lanes;
+    for (const auto& order : schedule.lanes) {
+        lanes.push_back(std::make_unique<Lane>(jobs, order, self_));
+        lanes.back()->Start();  // reading while the files on other disks are hashed
+    }
+    Teller teller(jobs.size(), observer);
+    HashSmall(jobs, schedule.rest, teller);
+    HashLanes(jobs, lanes, teller, observer);
+    for (std::size_t i = teller.next(); i < jobs.size(); ++i) {
+        if (teller.large[i]) teller.outcomes[i] = Large(i, jobs[i], observer);
+        observer.Told(i, teller.outcomes[i]);
     }
 }
 

@@ -1,38 +1,25 @@
-// Hashing the files of a batch: small ones side by side, each whole on one
-// thread, and each large one after them on every thread by itself (opened
-// only then, so no more files are open at once than threads). Outcomes are
-// told in the batch's order.
+// Hashing the files of a batch. Those on a disk that seeks are read by one
+// reader per disk, in order, the disks side by side. The others: small ones
+// side by side, each whole on one thread, and each large one after them on
+// every thread by itself (opened only then, so no more files are open at
+// once than threads). Outcomes are told in the batch's order.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "digest.h"
+#include "file_job.h"
+#include "hashing.h"
 #include "system/system.h"
 #include "workers.h"
 
 namespace fsum {
 
-struct FileJob {
-    std::string path;
-    Algorithm algorithm = Algorithm::Crc32;
-    // When the list does not say which of several algorithms it means: all
-    // of them, the file read once. And the digest's length in bytes where
-    // the algorithm has several (BLAKE2b); 0 for its own.
-    std::vector<Algorithm> candidates;
-    std::size_t size = 0;
-    bool listed = false;  // the name was found by listing its folder
-};
-
-struct Hashed {
-    enum Kind { Done, Missing, Unreadable, Skipped } kind = Unreadable;
-    Digest digest;                // with the job's algorithm
-    std::vector<Digest> digests;  // with each of its candidates, when it has them
-    std::string reason;           // why a file is missing or unreadable
-};
+class Lane;
 
 class BatchObserver {
 public:
@@ -50,17 +37,25 @@ public:
 class BatchHasher {
 public:
     // `self` is the file the tool is reading or writing itself: a job that
-    // names it is Skipped.
-    BatchHasher(Workers& workers, const FileIdentity& self) : workers_(workers), self_(self) {}
+    // names it is Skipped. `oneReader` (-t1): every disk is read as one
+    // that seeks.
+    BatchHasher(Workers& workers, const FileIdentity& self, bool oneReader)
+        : workers_(workers), self_(self), oneReader_(oneReader) {}
     void Hash(const std::vector<FileJob>& jobs, BatchObserver& observer);
 
 private:
-    Hashed Small(const FileJob& job, bool& large) const;
+    class Teller;
+    void HashSmall(const std::vector<FileJob>& jobs, const std::vector<std::size_t>& which, Teller& teller);
+    void HashLanes(const std::vector<FileJob>& jobs, std::vector<std::unique_ptr<Lane>>& lanes,
+                   Teller& teller, BatchObserver& observer);
+    Hashed Small(const FileJob& job, bool* large) const;
     Hashed Large(std::size_t index, const FileJob& job, BatchObserver& observer);
     bool Open(const FileJob& job, InputFile& file, Hashed& hashed) const;
+    void ShowProgress(std::size_t index, std::uint64_t size, HashContext& context, BatchObserver& observer);
 
     Workers& workers_;
     const FileIdentity self_;
+    const bool oneReader_;
 };
 
 // Files gathered into batches, each job beside what its caller keeps of it
@@ -72,9 +67,9 @@ public:
     // Files looked at together: small files are hashed side by side.
     static constexpr std::size_t kSize = 256;
 
-    // `self` as for BatchHasher.
-    Batches(Workers& workers, const FileIdentity& self, BatchObserver& observer)
-        : hasher_(workers, self), observer_(observer) {}
+    // `self` and `oneReader` as for BatchHasher.
+    Batches(Workers& workers, const FileIdentity& self, bool oneReader, BatchObserver& observer)
+        : hasher_(workers, self, oneReader), observer_(observer) {}
 
     void Add(Item item, FileJob job) {
         items_.push_back(std::move(item));

@@ -22,7 +22,7 @@ public:
     virtual Digest Finish() = 0;
 };
 
-// A new hasher for the algorithm (not CRC-32); throws std::runtime_error
+// A new hasher for the algorithm; throws std::runtime_error
 // when it cannot be made, as where the system has no such digest.
 std::unique_ptr<Hasher> NewHasher(Algorithm algorithm);
 

@@ -1,33 +1,19 @@
 #include "hashing.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <vector>
 
 #include "crc.h"
-#include "hasher.h"
+#include "piece_ring.h"
 #include "system/system.h"
 
 namespace fsum {
-namespace {
 
-// Blocks hashed side by side before their CRCs are joined: the memory for
-// their CRCs stays the same for any file.
-constexpr std::uint64_t kBlocksPerRound = 1024;
-
-const char kShrank[] = "The file became shorter while it was read.";
-
-// Bytes are read and hashed a piece at a time, small enough to stay in the
-// processor's cache between the copy and the CRC: with whole blocks the CRC
-// would fetch every byte from memory a second time.
-constexpr std::size_t kPiece = 256 * 1024;
-
-// Fills the buffer from offset to its end or the end of the file. A short
-// read at the size the system reported is the end (no read more to see 0);
-// a file that says 0 and holds text, as in /proc, is read until a read finds
-// nothing.
+// A short read at the size the system reported is the end (no read more to
+// see 0); a file that says 0 and holds text, as in /proc, is read until a
+// read finds nothing.
 long long ReadBlock(const ByteSource& file, std::uint64_t offset, unsigned char* buffer, std::size_t size,
                     std::string& error) {
     std::size_t got = 0;
@@ -41,26 +27,20 @@ long long ReadBlock(const ByteSource& file, std::uint64_t offset, unsigned char*
     return static_cast<long long>(got);
 }
 
-// A buffer for one piece, on a page boundary: some processors copy from
-// the system's cache into an unaligned buffer at a fifth of the speed. Made
-// once per thread or ring (and left unfilled: many small files must not
-// cost a clearing each).
-class Piece {
-public:
-    Piece() {
-        void* start = storage_.get();
-        std::size_t room = kPiece + kPage;
-        bytes = static_cast<unsigned char*>(std::align(kPage, kPiece, start, room));
-    }
-    unsigned char* bytes;
+namespace {
 
-private:
-    static constexpr std::size_t kPage = 4096;
-    std::unique_ptr<unsigned char[]> storage_{new unsigned char[kPiece + kPage]};
-};
+// Pieces a helper reads ahead of the hashing thread.
+constexpr std::size_t kReadAheadPieces = 4;
 
+// Blocks hashed side by side before their CRCs are joined: the memory for
+// their CRCs stays the same for any file.
+constexpr std::uint64_t kBlocksPerRound = 1024;
+
+const char kShrank[] = "The file became shorter while it was read.";
+
+// Made once per thread.
 unsigned char* ThreadBuffer() {
-    thread_local Piece buffer;
+    thread_local Piece buffer(kPiece);
     return buffer.bytes;
 }
 
@@ -181,130 +161,89 @@ bool HashAlone(const ByteSource& file, Hasher& hasher, HashContext& context, std
     }
 }
 
-// A ring of pieces that a reader fills while a hasher empties it: neither
-// waits for the other while there is work for both.
-class ReadAheadRing {
-public:
-    // The reader: the file from its start into the ring, to its end.
-    void Fill(const ByteSource& file) {
-        std::uint64_t offset = 0;
-        for (std::size_t i = 0;; i = (i + 1) % kSlots) {
-            Slot& slot = slots_[i];
-            WaitUntil([&] { return !slot.full; });
-            std::string reason;
-            const long long got = ReadBlock(file, offset, slot.piece.bytes, kPiece, reason);
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (got < 0) {
-                failed_ = true, error_ = reason, slot.filled = 0;
-            } else {
-                slot.filled = static_cast<std::size_t>(got);
-                offset += slot.filled;
-            }
-            slot.last = got < static_cast<long long>(kPiece);
-            slot.full = true;
-            changed_.notify_all();
-            if (slot.last) return;
-        }
+// The file from its start to its end into the ring, on the reader's side.
+void FillRing(const ByteSource& file, PieceRing& ring) {
+    for (std::uint64_t offset = 0;;) {
+        PieceSlot* slot = ring.ToFill();
+        if (!slot) return;
+        const long long got = ReadBlock(file, offset, slot->piece.bytes, slot->piece.size, slot->reason);
+        slot->failed = got < 0;
+        slot->filled = slot->failed ? 0 : static_cast<std::size_t>(got);
+        slot->last = got < static_cast<long long>(slot->piece.size);
+        offset += slot->filled;
+        ring.Filled();
+        if (slot->last) return;
     }
+}
 
-    // The hasher: every piece in turn, until the last.
-    void Drain(Hasher& hasher, HashContext& context) {
-        for (std::size_t i = 0;; i = (i + 1) % kSlots) {
-            Slot& slot = slots_[i];
-            WaitUntil([&] { return slot.full; });
-            hasher.Update(slot.piece.bytes, slot.filled);
-            context.done += slot.filled;
-            if (context.tick) context.tick();
-            std::lock_guard<std::mutex> lock(mutex_);
-            slot.full = false;
-            changed_.notify_all();
-            if (slot.last) return;
-        }
+// Every piece in turn into the hasher, until the last; whether the file was
+// read whole, and if not, why.
+bool DrainRing(PieceRing& ring, Hasher& hasher, HashContext& context, std::string& error) {
+    for (;;) {
+        PieceSlot& slot = ring.ToEmpty();
+        hasher.Update(slot.piece.bytes, slot.filled);
+        context.done += slot.filled;
+        if (context.tick) context.tick();
+        const bool last = slot.last, failed = slot.failed;
+        if (failed) error = slot.reason;
+        ring.Emptied();
+        if (last) return !failed;
     }
-
-    // After both: whether the file was read whole, and if not, why.
-    bool Read(std::string& error) const {
-        if (failed_) error = error_;
-        return !failed_;
-    }
-
-private:
-    static constexpr std::size_t kSlots = 4;
-    struct Slot {
-        Piece piece;
-        std::size_t filled = 0;
-        bool full = false, last = false;
-    };
-
-    template <typename Ready>
-    void WaitUntil(Ready ready) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, ready);
-    }
-
-    Slot slots_[kSlots];
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool failed_ = false;
-    std::string error_;
-};
+}
 
 // A digest hashed on this thread while a helper reads ahead.
 bool HashReadAhead(const ByteSource& file, Hasher& hasher, HashContext& context, std::string& error) {
-    ReadAheadRing ring;
-    context.workers->Run(
-        2, [&](unsigned thread) { thread == 0 ? ring.Drain(hasher, context) : ring.Fill(file); });
-    return ring.Read(error);
-}
-
-// Every hasher given each piece: the file is read once for all of them.
-class FanOut : public Hasher {
-public:
-    explicit FanOut(std::vector<std::unique_ptr<Hasher>>& hashers) : hashers_(hashers) {}
-    void Update(const void* data, std::size_t size) override {
-        for (auto& hasher : hashers_) {
-            if (hasher) hasher->Update(data, size);
-        }
-    }
-    Digest Finish() override { return {}; }  // each hasher gives its own
-
-private:
-    std::vector<std::unique_ptr<Hasher>>& hashers_;
-};
-
-// A hasher for each algorithm. One the system cannot make (SHA-3 on an
-// older Windows) stays empty among others; alone, its reason is thrown.
-std::vector<std::unique_ptr<Hasher>> TakeHashers(const std::vector<Algorithm>& algorithms, std::size_t size) {
-    std::vector<std::unique_ptr<Hasher>> hashers(algorithms.size());
-    for (std::size_t i = 0; i < algorithms.size(); ++i) {
-        try {
-            hashers[i] = Pool().Take(algorithms[i]);
-            if (size) hashers[i]->Begin(size);
-        } catch (const std::runtime_error&) {
-            if (algorithms.size() == 1) throw;
-        }
-    }
-    return hashers;
+    PieceRing ring(kReadAheadPieces, kPiece);
+    bool read = false;
+    context.workers->Run(2, [&](unsigned thread) {
+        if (thread == 1) return FillRing(file, ring);
+        read = DrainRing(ring, hasher, context, error);
+    });
+    return read;
 }
 
 }  // namespace
 
+// A hasher for each algorithm. One the system cannot make (SHA-3 on an
+// older Windows) stays empty among others; alone, its reason is thrown.
+DigestFeed::DigestFeed(const std::vector<Algorithm>& algorithms, std::size_t size)
+    : algorithms_(algorithms), size_(size), hashers_(algorithms.size()) {
+    for (std::size_t i = 0; i < algorithms.size(); ++i) {
+        try {
+            hashers_[i] = Pool().Take(algorithms[i]);
+            if (size) hashers_[i]->Begin(size);
+        } catch (const std::runtime_error&) {
+            if (algorithms.size() == 1) throw;
+        }
+    }
+}
+
+void DigestFeed::Update(const void* data, std::size_t size) {
+    for (auto& hasher : hashers_) {
+        if (hasher) hasher->Update(data, size);
+    }
+}
+
+std::vector<Digest> DigestFeed::FinishAll() {
+    std::vector<Digest> digests(hashers_.size());
+    for (std::size_t i = 0; i < hashers_.size(); ++i) {
+        if (!hashers_[i]) continue;
+        digests[i] = hashers_[i]->Finish();  // and it starts over for the next file
+        if (size_) hashers_[i]->Begin(DigestSize(algorithms_[i]));
+        Pool().Give(algorithms_[i], std::move(hashers_[i]));
+    }
+    return digests;
+}
+
 bool DigestsOfFile(const ByteSource& file, const std::vector<Algorithm>& algorithms, std::size_t size,
                    HashContext& context, std::vector<Digest>& digests, std::string& error) {
-    std::vector<std::unique_ptr<Hasher>> hashers = TakeHashers(algorithms, size);
-    FanOut all(hashers);
+    DigestFeed all(algorithms, size);
     // Only with a helper to read: the hashing thread must never wait for a
     // reader that is not there.
     const bool ahead = context.workers && context.workers->size() >= 2 && file.Size() > 2 * kBlock;
     const bool hashed =
         ahead ? HashReadAhead(file, all, context, error) : HashAlone(file, all, context, error);
-    digests.assign(hashers.size(), Digest{});
-    for (std::size_t i = 0; i < hashers.size(); ++i) {
-        if (!hashers[i]) continue;
-        digests[i] = hashers[i]->Finish();  // and it starts over for the next file
-        if (size) hashers[i]->Begin(DigestSize(algorithms[i]));
-        Pool().Give(algorithms[i], std::move(hashers[i]));
-    }
+    digests = all.FinishAll();
     return hashed;
 }
 

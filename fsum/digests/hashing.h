@@ -5,10 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "digest.h"
+#include "hasher.h"
 #include "system/system.h"
 #include "workers.h"
 
@@ -21,6 +23,34 @@ struct HashContext {
     Workers* workers = nullptr;
     std::atomic<std::uint64_t> done{0};
     std::function<void()> tick;
+};
+
+// Bytes are read and hashed a piece at a time, small enough to stay in the
+// processor's cache between the copy and the CRC: with whole blocks the CRC
+// would fetch every byte from memory a second time.
+inline constexpr std::size_t kPiece = 256 * 1024;
+
+// Fills the buffer from offset to its end or the end of the file: the bytes
+// read, or -1 with the reason.
+long long ReadBlock(const ByteSource& file, std::uint64_t offset, unsigned char* buffer, std::size_t size,
+                    std::string& error);
+
+// The digests of one file with several algorithms at once, fed its bytes
+// piece by piece (by whichever reader), each algorithm's hasher lent for
+// the file. `size` as for DigestsOfFile; throws as NewHasher does when the
+// only algorithm cannot be had.
+class DigestFeed : public Hasher {
+public:
+    DigestFeed(const std::vector<Algorithm>& algorithms, std::size_t size);
+    void Update(const void* data, std::size_t size) override;
+    Digest Finish() override { return {}; }  // FinishAll gives each algorithm's
+    // A digest per algorithm (empty for one the system could not make).
+    std::vector<Digest> FinishAll();
+
+private:
+    std::vector<Algorithm> algorithms_;
+    std::size_t size_;
+    std::vector<std::unique_ptr<Hasher>> hashers_;
 };
 
 // The CRC of the file from its first byte to its end, wherever the end turns

@@ -86,8 +86,9 @@ using Xxh32Hasher = XxhHasher<XXH32_state_t, XXH32_canonical_t, XXH32_reset, XXH
 using Xxh64Hasher = XxhHasher<XXH64_state_t, XXH64_canonical_t, XXH64_reset, XXH64_update, XXH64_digest,
                               XXH64_canonicalFromHash>;
 
-// CRC-32 as one of several candidates (a lone CRC-32 is read in blocks on
-// every thread, CrcOfFile).
+// CRC-32 as one of several candidates, or for a disk that one reader goes
+// through (elsewhere a lone CRC-32 is read in blocks on every thread,
+// CrcOfFile).
 class Crc32Hasher : public Hasher {
 public:
     void Update(const void* data, std::size_t size) override { crc_ = Crc32Update(crc_, data, size); }

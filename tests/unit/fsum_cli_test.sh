@@ -398,5 +398,18 @@ mkdir many && (cd many && seq 20000 | xargs touch)
 under_16mb "a list of 20,000 files takes under 16 MB" "$fsum" -sha1 -dmany '*'
 cd "$work" || exit
 
+# One reader per disk (-t1), as a spinning disk is read: the same report and
+# status as reading side by side, for every kind of outcome and check.
+printf 'self.sfv 00000000\nset/one.bin %s\n' "$good" >self.sfv
+for args in "-c set/list.sfv" "-c devices.sfv" "-c fifo.sfv" "-c self.sfv" "-c forms/tags.txt" \
+  "-c algos/CHECKSUMS" "-c algos/list.txt" "-c big.sfv" "-c -n -r -dalgos/bare *.mkv" \
+  "-c -r -dalgos/bare/tree *.sfv" "-sha256 -r -dmake *" "-b2 -bsd -dalgos *.bin"; do
+  # shellcheck disable=SC2086 # separate words, and no shell expands the masks
+  side=$(set -f && timeout 300 "$fsum" $args 2>&1; echo "status $?")
+  # shellcheck disable=SC2086
+  one=$(set -f && timeout 300 "$fsum" -t1 $args 2>&1; echo "status $?")
+  check "-t1 $args: the same report and status" test "$one" = "$side"
+done
+
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]

@@ -234,6 +234,7 @@ scenario "a network folder maps the first free letter" cmdline "$P" '"\\nas\medi
 for letter in {g..z}; do ln -sfn "$top" "$WINEPREFIX/dosdevices/$letter:"; done
 scenario "no free drive letter" message "$P" '"\\nas\media\music\album.sfv"' 'Every drive letter from E: to Z: is in use'
 rm -f "$WINEPREFIX"/dosdevices/[e-z]:
+ln -sfn / "$WINEPREFIX/dosdevices/z:"  # the prefix's own, as Wine made it
 
 scenario "the console's code page decides what the script can spell" codepages -
 scenario "an argument that names no file" message "$P" "\"$D\\\"" 'This does not name a .sfv file'

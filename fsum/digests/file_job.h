@@ -1,0 +1,30 @@
+// A file to hash and what came of it.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "digest.h"
+
+namespace fsum {
+
+struct FileJob {
+    std::string path;
+    Algorithm algorithm = Algorithm::Crc32;
+    // When the list does not say which of several algorithms it means: all
+    // of them, the file read once. And the digest's length in bytes where
+    // the algorithm has several (BLAKE2b); 0 for its own.
+    std::vector<Algorithm> candidates;
+    std::size_t size = 0;
+    bool listed = false;  // the name was found by listing its folder
+};
+
+struct Hashed {
+    enum Kind { Done, Missing, Unreadable, Skipped } kind = Unreadable;
+    Digest digest;                // with the job's algorithm
+    std::vector<Digest> digests;  // with each of its candidates, when it has them
+    std::string reason;           // why a file is missing or unreadable
+};
+
+}  // namespace fsum

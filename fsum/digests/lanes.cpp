@@ -1,0 +1,131 @@
+#include "lanes.h"
+
+#include <exception>
+#include <memory>
+#include <system_error>
+
+namespace fsum {
+namespace {
+
+// Long sequential reads, and enough of them ahead that the disk goes on
+// while the hasher finishes a file and starts the next.
+constexpr std::size_t kLanePiece = std::size_t{1} << 20;
+constexpr std::size_t kLanePieces = 8;
+
+}  // namespace
+
+Lane::Lane(const std::vector<FileJob>& jobs, const std::vector<std::size_t>& order, const FileIdentity& self)
+    : jobs_(jobs), order_(order), self_(self), opened_(order.size()), ring_(kLanePieces, kLanePiece) {}
+
+Lane::~Lane() {
+    ring_.Close();
+    if (reader_.joinable()) reader_.join();
+}
+
+bool Lane::Start() {
+    try {
+        reader_ = std::thread([this] { Read(); });
+        return true;
+    } catch (const std::system_error&) {
+        return false;
+    }
+}
+
+// The reader's side, until every file is read or the lane is closed.
+void Lane::Read() {
+    for (std::size_t position = 0; position < order_.size(); ++position) {
+        if (!ReadFile(position)) return;
+    }
+}
+
+// A file that cannot be opened, or is the tool's own, is one empty piece.
+bool Lane::ReadFile(std::size_t position) {
+    const FileJob& job = jobs_[order_[position]];
+    Opened& opened = opened_[position];
+    InputFile file;
+    std::string reason;
+    try {
+        bool missing = false;
+        opened.kind = file.Open(job.path, missing, reason, job.listed) ? Hashed::Done
+                      : missing                                        ? Hashed::Missing
+                                                                       : Hashed::Unreadable;
+    } catch (const std::exception& e) {
+        reason = e.what();
+    }
+    if (opened.kind == Hashed::Done && file.identity() == self_) opened.kind = Hashed::Skipped;
+    opened.size = file.Size();
+    for (std::uint64_t offset = 0;;) {
+        PieceSlot* slot = ring_.ToFill();
+        if (!slot) return false;
+        slot->file = position;
+        long long got = 0;
+        if (opened.kind != Hashed::Done) {
+            slot->reason = reason;
+        } else {
+            try {
+                got = ReadBlock(file, offset, slot->piece.bytes, slot->piece.size, slot->reason);
+            } catch (const std::exception& e) {
+                got = -1, slot->reason = e.what();
+            }
+        }
+        slot->failed = got < 0;
+        slot->filled = got < 0 ? 0 : static_cast<std::size_t>(got);
+        const bool last = opened.kind != Hashed::Done || got < static_cast<long long>(slot->piece.size);
+        slot->last = last;
+        offset += slot->filled;
+        ring_.Filled();
+        if (last) return true;
+    }
+}
+
+std::size_t Lane::HashNext(Hashed& hashed, HashContext& context, const Starting& starting) {
+    PieceSlot& slot = ring_.ToEmpty();
+    const std::size_t position = slot.file;
+    const std::size_t index = order_[position];
+    ++next_;
+    hashed.kind = opened_[position].kind;
+    if (hashed.kind != Hashed::Done) {
+        hashed.reason = slot.reason;
+        ring_.Emptied();
+        return index;
+    }
+    starting(index, opened_[position].size);
+    Feed(jobs_[index], &slot, hashed, context);
+    return index;
+}
+
+// Every piece of the file into its digests; a failure to read, or of the
+// system's hasher, leaves it Unreadable, its pieces taken all the same.
+void Lane::Feed(const FileJob& job, PieceSlot* slot, Hashed& hashed, HashContext& context) {
+    std::unique_ptr<DigestFeed> feed;
+    try {
+        feed = std::make_unique<DigestFeed>(
+            job.candidates.empty() ? std::vector<Algorithm>{job.algorithm} : job.candidates, job.size);
+    } catch (const std::exception& e) {
+        hashed.kind = Hashed::Unreadable, hashed.reason = e.what();
+    }
+    for (;;) {
+        try {
+            if (feed) feed->Update(slot->piece.bytes, slot->filled);
+        } catch (const std::exception& e) {
+            feed.reset(), hashed.kind = Hashed::Unreadable, hashed.reason = e.what();
+        }
+        context.done += slot->filled;
+        if (context.tick) context.tick();
+        if (slot->failed) feed.reset(), hashed.kind = Hashed::Unreadable, hashed.reason = slot->reason;
+        const bool last = slot->last;
+        ring_.Emptied();
+        if (last) break;
+        slot = &ring_.ToEmpty();
+    }
+    if (!feed) return;
+    try {
+        const std::vector<Digest> digests = feed->FinishAll();
+        if (!job.candidates.empty() || job.size) hashed.digests = digests;
+        hashed.digest = digests.front();
+    } catch (const std::exception& e) {
+        hashed.kind = Hashed::Unreadable, hashed.reason = e.what();
+    }
+}
+
+}  // namespace fsum
