@@ -3,9 +3,14 @@
 # against the read and hash limits, in three cases: one 2 GiB file, 2,000
 # files of 512 KiB and 50,000 files of 4 KiB; .sfv lists (CRC-32), SHA-256
 # and MD5 lists, and for the first two cases BLAKE3, XXH128, BLAKE2b and
-# SHA3-256 lists. Every round runs every command once, side by side; the
-# ratios are of the median times. Asserts nothing.
-#   bench/bench.sh [--cold] [rounds, default 5] [case...: big medium small]
+# SHA3-256 lists. Two more cases read through a simulated spinning disk
+# (bench/slowdisk.c, which states its model): one 1 GiB file and 200 files
+# of 5 MiB, each .sfv list checked with one reader (-t1, as for a disk that
+# seeks), read side by side (the tool's way on a disk that does not), and
+# by cat in list order (the one-reader limit). Every round runs every
+# command once, side by side; the ratios are of the median times. Asserts
+# nothing.
+#   bench/bench.sh [--cold] [rounds, default 5] [case...: big medium small hdd-big hdd-many]
 # Warm cache unless --cold, which empties the page cache before every command
 # (root only). BASELINE=/path/to/another/fsum adds that build as a column (an
 # older one, to measure a change).
@@ -15,7 +20,7 @@ cold=0
 [[ ${1:-} == --cold ]] && cold=1 && shift
 rounds=${1:-5}
 cases=("${@:2}")
-((${#cases[@]})) || cases=(big medium small)
+((${#cases[@]})) || cases=(big medium small hdd-big hdd-many)
 if ((cold)) && [[ $EUID -ne 0 ]]; then
   echo "bench: --cold empties the page cache, which only root may do; skipped"
   exit 0
@@ -25,13 +30,17 @@ bash "$root/scripts/setup.sh"
 for tool in rhash cksfv bc b3sum xxhsum; do
   command -v "$tool" >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${tool/xxhsum/xxhash}" >/dev/null
 done
+dpkg -s libfuse3-dev fuse3 >/dev/null 2>&1 ||
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends libfuse3-dev fuse3 >/dev/null
 cmake -S "$root" -B "$root/build/native" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$root/build/native" --target fsum -j"$(nproc)" >/dev/null
 fsum="$root/build/native/bin/fsum"
 data=$(mktemp -d)
-trap 'rm -rf "$data"' EXIT
+trap 'for m in "$data"/*.disk; do fusermount3 -u "$m" 2>/dev/null; done; rm -rf "$data"' EXIT
 reader="$data/reader"
 g++ -O2 -pthread -o "$reader" "$root/bench/reader.cpp"
+# shellcheck disable=SC2046 # the compiler's flags are separate words
+gcc -O2 -o "$data/slowdisk" "$root/bench/slowdisk.c" $(pkg-config --cflags --libs fuse3)
 
 make_case() {  # name, count, bytes per file
   mkdir -p "$data/$1"
@@ -42,7 +51,7 @@ make_case() {  # name, count, bytes per file
     rhash --sfv --crc32 $(cat files.txt) >list.sfv 2>/dev/null
     sha256sum $(cat files.txt) >list.sha256
     md5sum $(cat files.txt) >list.md5
-    if (($2 < 10000)); then
+    if (($2 < 10000)) && [[ $1 != hdd-* ]]; then
       b3sum --no-mmap $(cat files.txt) >list.b3
       xxhsum -H128 $(cat files.txt) >list.xxh128 2>/dev/null
       b2sum $(cat files.txt) >list.b2
@@ -50,7 +59,8 @@ make_case() {  # name, count, bytes per file
     fi
   )
 }
-declare -A shapes=([big]="1 $((2 << 30))" [medium]="2000 $((512 << 10))" [small]="50000 4096")
+declare -A shapes=([big]="1 $((2 << 30))" [medium]="2000 $((512 << 10))" [small]="50000 4096"
+  [hdd-big]="1 $((1 << 30))" [hdd-many]="200 $((5 << 20))")
 for case in "${cases[@]}"; do
   # shellcheck disable=SC2086 # the count and the size are two words
   make_case "$case" ${shapes[$case]}
@@ -67,7 +77,8 @@ median() { sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 # The commands of each kind of list, by the name the table gives them; the
 # first is fsum, the ratios are of the others' times to its time.
 declare -A commands=(
-  [sfv:fsum]='$fsum -c list.sfv'
+  [sfv:fsum]='$fsum $one -c list.sfv'
+  [sfv:parallel]='$fsum -c list.sfv'
   [sfv:baseline]='$BASELINE -c list.sfv'
   [sfv:rhash]='rhash -c list.sfv'
   [sfv:cksfv]='cksfv -q -f list.sfv'
@@ -93,20 +104,37 @@ declare -A commands=(
   [sha3:openssl]='sh -c "openssl dgst -sha3-256 \$(cat files.txt)"'
 )
 order=(fsum baseline rhash cksfv sha256sum md5sum b3sum xxhsum b2sum openssl cat reader)
+hdd_order=(fsum parallel cat)
+
+# The case's files as a spinning disk holds them: the folder it is read in.
+mount_disk() {  # case
+  mkdir -p "$data/$1.disk"
+  "$data/slowdisk" "$data/$1" "$data/$1.disk" -s || return 1
+  echo "$data/$1.disk"
+}
 
 printf '%s, %s cores, median of %s rounds, %s cache; fsum built with libdeflate %s\n' \
   "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)" "$(nproc)" "$rounds" \
   "$( ((cold)) && echo cold || echo warm)" "$(cat "$root/build/native/libdeflate-version.txt")"
 for case in "${cases[@]}"; do
-  cd "$data/$case"
+  one="" tools=("${order[@]}") kinds=(sfv sha256 md5)
+  if [[ $case == hdd-* ]]; then
+    one=-t1 tools=("${hdd_order[@]}") kinds=(sfv)
+    if ! folder=$(mount_disk "$case"); then
+      echo "$case: the simulated disk could not be mounted (FUSE); skipped"
+      continue
+    fi
+    cd "$folder"
+  else
+    cd "$data/$case"
+    ((cold)) || cat $(cat files.txt) >/dev/null  # warm the cache
+  fi
   bytes=$(du -cb $(cat files.txt) | tail -n1 | cut -f1)
-  ((cold)) || cat $(cat files.txt) >/dev/null  # warm the cache
-  kinds=(sfv sha256 md5)
-  [[ -f list.b3 ]] && kinds+=(b3 xxh128 b2 sha3)
+  [[ -f list.b3 && $case != hdd-* ]] && kinds+=(b3 xxh128 b2 sha3)
   for kind in "${kinds[@]}"; do
     declare -A times=()
     for _ in $(seq "$rounds"); do
-      for tool in "${order[@]}"; do
+      for tool in "${tools[@]}"; do
         [[ -n "${commands[$kind:$tool]:-}" ]] || continue
         [[ $tool == baseline && -z "${BASELINE:-}" ]] && continue
         times[$tool]+="$(eval "seconds ${commands[$kind:$tool]}") "
@@ -114,7 +142,7 @@ for case in "${cases[@]}"; do
     done
     printf '\n%s, %s list: %s files, %s bytes\n' "$case" "$kind" "$(wc -l <files.txt)" "$bytes"
     ratios=""
-    for tool in "${order[@]}"; do
+    for tool in "${tools[@]}"; do
       [[ -n "${times[$tool]:-}" ]] || continue
       med=$(echo "${times[$tool]}" | tr ' ' '\n' | grep . | median)
       [[ $tool == fsum ]] && fsum_time=$med

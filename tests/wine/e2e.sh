@@ -176,6 +176,13 @@ done
 check "fsum.exe: SHA-3 where the system has none is status 1" test $? -eq 1
 check "fsum.exe: and each entry is UNREADABLE, saying why" \
   test "$(grep -c '^UNREADABLE  .*This Windows has no SHA-3' "$top/fsum.log")" -eq 6
+# One reader per disk (-t1): the same report as side by side, the entries
+# the system cannot hash among them.
+for list in tags.txt CHECKSUMS sha3.txt; do
+  side=$("$WINE" "$prog/fsum.exe" -c "C:\\Corvane Test\\forms\\$list" </dev/null 2>/dev/null; echo "status $?")
+  one=$("$WINE" "$prog/fsum.exe" -c -t1 "C:\\Corvane Test\\forms\\$list" </dev/null 2>/dev/null; echo "status $?")
+  check "fsum.exe -t1: $list gives the same report and status" test "$one" = "$side"
+done
 
 # Lists made by the Windows build: masks that ignore case, / between folders
 # in GNU lines, and never the list being written; read back by the tool and
