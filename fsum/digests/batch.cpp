@@ -94,7 +94,6 @@ Hashed BatchHasher::Small(const FileJob& job, bool* large) const {
 
 void BatchHasher::ShowProgress(std::size_t index, std::uint64_t size, HashContext& context,
                                BatchObserver& observer) {
-    observer.LargeNext(index);
     const auto start = std::chrono::steady_clock::now();
     context.tick = [&observer, &context, index, size, start, next = start + kQuietFor]() mutable {
         const auto now = std::chrono::steady_clock::now();
@@ -105,9 +104,10 @@ void BatchHasher::ShowProgress(std::size_t index, std::uint64_t size, HashContex
 }
 
 Hashed BatchHasher::Large(std::size_t index, const FileJob& job, BatchObserver& observer) {
+    observer.LargeNext(index);
     Hashed hashed;
     InputFile file;
-    if (!Open(job, file, hashed)) return observer.LargeNext(index), hashed;
+    if (!Open(job, file, hashed)) return hashed;
     HashContext context;
     context.workers = &workers_;
     ShowProgress(index, file.Size(), context, observer);
@@ -117,6 +117,7 @@ Hashed BatchHasher::Large(std::size_t index, const FileJob& job, BatchObserver& 
 
 void BatchHasher::HashSmall(const std::vector<FileJob>& jobs, const std::vector<std::size_t>& which,
                             Teller& teller) {
+    if (which.empty()) return;
     std::atomic<std::size_t> next{0};
     workers_.Run(workers_.size(), [&](unsigned) {
         for (std::size_t k = next++; k < which.size(); k = next++) {
@@ -134,6 +135,7 @@ void BatchHasher::HashSmall(const std::vector<FileJob>& jobs, const std::vector<
 // Each lane hashed on a thread of its own where there are enough.
 void BatchHasher::HashLanes(const std::vector<FileJob>& jobs, std::vector<std::unique_ptr<Lane>>& lanes,
                             Teller& teller, BatchObserver& observer) {
+    if (lanes.empty()) return;
     const auto hashers = static_cast<unsigned>(std::min<std::size_t>(workers_.size(), lanes.size()));
     workers_.Run(hashers, [&](unsigned thread) {
         HashContext context;
@@ -142,7 +144,9 @@ void BatchHasher::HashLanes(const std::vector<FileJob>& jobs, std::vector<std::u
             context.tick = nullptr;
             if (thread != 0) return;
             teller.TellReady();
-            if (teller.next() == index && size > 2 * kBlock) ShowProgress(index, size, context, observer);
+            if (teller.next() != index || size <= 2 * kBlock) return;
+            observer.LargeNext(index);
+            ShowProgress(index, size, context, observer);
         };
         for (std::size_t l = thread; l < lanes.size(); l += hashers) {
             while (!lanes[l]->Finished()) {
