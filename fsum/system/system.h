@@ -18,6 +18,26 @@
 
 namespace fsum {
 
+#ifndef _WIN32
+// The one owner of a POSIX file descriptor: closed when it goes.
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    UniqueFd& operator=(UniqueFd&& other) noexcept;
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd();
+
+    bool valid() const { return fd_ >= 0; }
+    int get() const { return fd_; }
+
+private:
+    int fd_ = -1;
+};
+#endif
+
 // A file's bytes, read at offsets (from several threads at once).
 class ByteSource {
 public:
@@ -79,7 +99,7 @@ private:
 #ifdef _WIN32
     corvane::UniqueHandle file_;
 #else
-    int fd_ = -1;
+    UniqueFd fd_;
 #endif
     std::uint64_t size_ = 0;
     FileIdentity identity_;
@@ -104,7 +124,7 @@ private:
 #ifdef _WIN32
     corvane::UniqueHandle file_;
 #else
-    int fd_ = -1;
+    UniqueFd fd_;
 #endif
     FileIdentity identity_;
     std::string failure_;

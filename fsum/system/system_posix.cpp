@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 #include "paths.h"
 #include "system.h"
@@ -33,18 +34,25 @@ bool WriteAll(int fd, std::string_view text) {
 
 }  // namespace
 
-InputFile::~InputFile() {
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
+UniqueFd::~UniqueFd() {
     if (fd_ >= 0) close(fd_);
 }
 
-OutputFile::~OutputFile() {
-    if (fd_ >= 0) close(fd_);
-}
+InputFile::~InputFile() = default;
+OutputFile::~OutputFile() = default;
 
 bool OutputFile::Create(const std::string& path, std::string& error) {
-    fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    fd_ = UniqueFd(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     struct stat info {};
-    if (fd_ < 0 || fstat(fd_, &info) != 0) {
+    if (!fd_.valid() || fstat(fd_.get(), &info) != 0) {
         error = std::strerror(errno);
         return false;
     }
@@ -54,7 +62,7 @@ bool OutputFile::Create(const std::string& path, std::string& error) {
 
 bool OutputFile::Write(std::string_view bytes) {
     errno = 0;
-    if (WriteAll(fd_, bytes)) return true;
+    if (WriteAll(fd_.get(), bytes)) return true;
     failure_ = errno ? std::strerror(errno) : "it was cut short";
     return false;
 }
@@ -75,21 +83,20 @@ bool InputFile::Open(const std::string& path, bool& missing, std::string& error,
     }
     // Still O_NONBLOCK, and the type checked again on the open file: the
     // path may have been replaced by a FIFO in between.
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
+    UniqueFd fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.valid()) {
         missing = errno == ENOENT || errno == ENOTDIR;
         error = std::strerror(errno);
         return false;
     }
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         error = info.st_mode != 0 ? kNotRegular : std::strerror(errno);
-        close(fd);
         return false;
     }
     // O_NONBLOCK stays: it changes nothing for a regular file. Read-ahead
     // pays only for a file longer than one read.
-    if (info.st_size > static_cast<off_t>(kBlock)) posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    fd_ = fd;
+    if (info.st_size > static_cast<off_t>(kBlock)) posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    fd_ = std::move(fd);
     size_ = static_cast<std::uint64_t>(info.st_size);
     identity_ = IdentityOf(info);
     return true;
@@ -97,7 +104,7 @@ bool InputFile::Open(const std::string& path, bool& missing, std::string& error,
 
 long long InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count, std::string& error) const {
     for (;;) {
-        const ssize_t n = pread(fd_, buffer, count, static_cast<off_t>(offset));
+        const ssize_t n = pread(fd_.get(), buffer, count, static_cast<off_t>(offset));
         if (n >= 0) return n;
         if (errno == EINTR) continue;
         error = std::strerror(errno);
