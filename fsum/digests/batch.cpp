@@ -16,11 +16,8 @@ constexpr auto kQuietFor = std::chrono::seconds(1);
 constexpr auto kProgressEvery = std::chrono::milliseconds(250);
 
 bool Digests(const InputFile& file, const FileJob& job, HashContext& context, Hashed& hashed) {
-    if (job.candidates.empty() && job.size == 0)
-        return DigestOfFile(file, job.algorithm, context, hashed.digest, hashed.reason);
-    const bool read =
-        DigestsOfFile(file, job.candidates.empty() ? std::vector<Algorithm>{job.algorithm} : job.candidates,
-                      job.size, context, hashed.digests, hashed.reason);
+    if (!job.Several()) return DigestOfFile(file, job.algorithm, context, hashed.digest, hashed.reason);
+    const bool read = DigestsOfFile(file, job.Algorithms(), job.size, context, hashed.digests, hashed.reason);
     hashed.digest = hashed.digests.front();
     return read;
 }

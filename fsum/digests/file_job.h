@@ -18,6 +18,13 @@ struct FileJob {
     std::vector<Algorithm> candidates;
     std::size_t size = 0;
     bool listed = false;  // the name was found by listing its folder
+
+    // The algorithms to hash with: the candidates, or the job's own.
+    std::vector<Algorithm> Algorithms() const {
+        return candidates.empty() ? std::vector{algorithm} : candidates;
+    }
+    // Whether the outcome has a digest for each of them (Hashed::digests).
+    bool Several() const { return !candidates.empty() || size != 0; }
 };
 
 struct Hashed {

@@ -1,6 +1,7 @@
 #include "hashing.h"
 
 #include <algorithm>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -161,23 +162,29 @@ bool HashAlone(const ByteSource& file, Hasher& hasher, HashContext& context, std
     }
 }
 
-// The file from its start to its end into the ring, on the reader's side.
-void FillRing(const ByteSource& file, PieceRing& ring) {
+}  // namespace
+
+bool FillRing(const ByteSource& file, PieceRing& ring, std::size_t fileIndex) {
     for (std::uint64_t offset = 0;;) {
         PieceSlot* slot = ring.ToFill();
-        if (!slot) return;
-        const long long got = ReadBlock(file, offset, slot->piece.bytes, slot->piece.size, slot->reason);
+        if (!slot) return false;
+        slot->file = fileIndex;
+        long long got = -1;
+        try {
+            got = ReadBlock(file, offset, slot->piece.bytes, slot->piece.size, slot->reason);
+        } catch (const std::exception& e) {
+            slot->reason = e.what();
+        }
         slot->failed = got < 0;
         slot->filled = slot->failed ? 0 : static_cast<std::size_t>(got);
-        slot->last = got < static_cast<long long>(slot->piece.size);
+        const bool last = got < static_cast<long long>(slot->piece.size);
+        slot->last = last;
         offset += slot->filled;
         ring.Filled();
-        if (slot->last) return;
+        if (last) return true;
     }
 }
 
-// Every piece in turn into the hasher, until the last; whether the file was
-// read whole, and if not, why.
 bool DrainRing(PieceRing& ring, Hasher& hasher, HashContext& context, std::string& error) {
     for (;;) {
         PieceSlot& slot = ring.ToEmpty();
@@ -190,19 +197,6 @@ bool DrainRing(PieceRing& ring, Hasher& hasher, HashContext& context, std::strin
         if (last) return !failed;
     }
 }
-
-// A digest hashed on this thread while a helper reads ahead.
-bool HashReadAhead(const ByteSource& file, Hasher& hasher, HashContext& context, std::string& error) {
-    PieceRing ring(kReadAheadPieces, kPiece);
-    bool read = false;
-    context.workers->Run(2, [&](unsigned thread) {
-        if (thread == 1) return FillRing(file, ring);
-        read = DrainRing(ring, hasher, context, error);
-    });
-    return read;
-}
-
-}  // namespace
 
 // A hasher for each algorithm. One the system cannot make (SHA-3 on an
 // older Windows) stays empty among others; alone, its reason is thrown.
@@ -234,6 +228,24 @@ std::vector<Digest> DigestFeed::FinishAll() {
     }
     return digests;
 }
+
+namespace {
+
+// A digest hashed on this thread while a helper reads ahead.
+bool HashReadAhead(const ByteSource& file, Hasher& hasher, HashContext& context, std::string& error) {
+    PieceRing ring(kReadAheadPieces, kPiece);
+    bool read = false;
+    context.workers->Run(2, [&](unsigned thread) {
+        if (thread == 1) {
+            FillRing(file, ring);
+        } else {
+            read = DrainRing(ring, hasher, context, error);
+        }
+    });
+    return read;
+}
+
+}  // namespace
 
 bool DigestsOfFile(const ByteSource& file, const std::vector<Algorithm>& algorithms, std::size_t size,
                    HashContext& context, std::vector<Digest>& digests, std::string& error) {

@@ -16,6 +16,8 @@
 
 namespace fsum {
 
+class PieceRing;
+
 // What hashing one file takes besides the file: the threads to share it
 // (none: this thread alone), the bytes done so far for a progress line, and
 // a call made on this thread between pieces, to show that line.
@@ -34,6 +36,15 @@ inline constexpr std::size_t kPiece = 256 * 1024;
 // read, or -1 with the reason.
 long long ReadBlock(const ByteSource& file, std::uint64_t offset, unsigned char* buffer, std::size_t size,
                     std::string& error);
+
+// Reading into a ring while another thread hashes from it (piece_ring.h).
+// The reader: the file from its start to its end, each piece marked as the
+// `fileIndex`th; a failure, said or thrown, ends it with a failed piece.
+// False when the hasher closed the ring first.
+bool FillRing(const ByteSource& file, PieceRing& ring, std::size_t fileIndex = 0);
+// The hasher: every piece of one file in turn, to its last; whether the
+// file was read whole, and if not, why.
+bool DrainRing(PieceRing& ring, Hasher& hasher, HashContext& context, std::string& error);
 
 // The digests of one file with several algorithms at once, fed its bytes
 // piece by piece (by whichever reader), each algorithm's hasher lent for

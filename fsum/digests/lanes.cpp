@@ -54,28 +54,14 @@ bool Lane::ReadFile(std::size_t position) {
     }
     if (opened.kind == Hashed::Done && file.identity() == self_) opened.kind = Hashed::Skipped;
     opened.size = file.Size();
-    for (std::uint64_t offset = 0;;) {
-        PieceSlot* slot = ring_.ToFill();
-        if (!slot) return false;
-        slot->file = position;
-        long long got = 0;
-        if (opened.kind != Hashed::Done) {
-            slot->reason = reason;
-        } else {
-            try {
-                got = ReadBlock(file, offset, slot->piece.bytes, slot->piece.size, slot->reason);
-            } catch (const std::exception& e) {
-                got = -1, slot->reason = e.what();
-            }
-        }
-        slot->failed = got < 0;
-        slot->filled = got < 0 ? 0 : static_cast<std::size_t>(got);
-        const bool last = opened.kind != Hashed::Done || got < static_cast<long long>(slot->piece.size);
-        slot->last = last;
-        offset += slot->filled;
-        ring_.Filled();
-        if (last) return true;
-    }
+    if (opened.kind == Hashed::Done) return FillRing(file, ring_, position);
+    PieceSlot* slot = ring_.ToFill();
+    if (!slot) return false;
+    slot->file = position;
+    slot->reason = reason;
+    slot->last = true;
+    ring_.Filled();
+    return true;
 }
 
 std::size_t Lane::HashNext(Hashed& hashed, HashContext& context, const Starting& starting) {
@@ -90,38 +76,29 @@ std::size_t Lane::HashNext(Hashed& hashed, HashContext& context, const Starting&
         return index;
     }
     starting(index, opened_[position].size);
-    Feed(jobs_[index], &slot, hashed, context);
+    Feed(jobs_[index], hashed, context);
     return index;
 }
 
 // Every piece of the file into its digests; a failure to read, or of the
 // system's hasher, leaves it Unreadable, its pieces taken all the same.
-void Lane::Feed(const FileJob& job, PieceSlot* slot, Hashed& hashed, HashContext& context) {
+void Lane::Feed(const FileJob& job, Hashed& hashed, HashContext& context) {
     std::unique_ptr<DigestFeed> feed;
     try {
-        feed = std::make_unique<DigestFeed>(
-            job.candidates.empty() ? std::vector<Algorithm>{job.algorithm} : job.candidates, job.size);
+        feed = std::make_unique<DigestFeed>(job.Algorithms(), job.size);
     } catch (const std::exception& e) {
         hashed.kind = Hashed::Unreadable, hashed.reason = e.what();
     }
-    for (;;) {
-        try {
-            if (feed) feed->Update(slot->piece.bytes, slot->filled);
-        } catch (const std::exception& e) {
-            feed.reset(), hashed.kind = Hashed::Unreadable, hashed.reason = e.what();
-        }
-        context.done += slot->filled;
-        if (context.tick) context.tick();
-        if (slot->failed) feed.reset(), hashed.kind = Hashed::Unreadable, hashed.reason = slot->reason;
-        const bool last = slot->last;
-        ring_.Emptied();
-        if (last) break;
-        slot = &ring_.ToEmpty();
+    DigestFeed none({}, 0);
+    std::string error;
+    if (!DrainRing(ring_, feed ? *feed : none, context, error)) {
+        hashed.kind = Hashed::Unreadable, hashed.reason = error;
+        return;
     }
     if (!feed) return;
     try {
         const std::vector<Digest> digests = feed->FinishAll();
-        if (!job.candidates.empty() || job.size) hashed.digests = digests;
+        if (job.Several()) hashed.digests = digests;
         hashed.digest = digests.front();
     } catch (const std::exception& e) {
         hashed.kind = Hashed::Unreadable, hashed.reason = e.what();

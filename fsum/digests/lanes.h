@@ -49,7 +49,7 @@ private:
     };
     void Read();
     bool ReadFile(std::size_t position);
-    void Feed(const FileJob& job, PieceSlot* slot, Hashed& hashed, HashContext& context);
+    void Feed(const FileJob& job, Hashed& hashed, HashContext& context);
 
     const std::vector<FileJob>& jobs_;
     const std::vector<std::size_t> order_;
