@@ -1,5 +1,7 @@
 #include "bare_checks.h"
 
+#include <set>
+
 #include "find_files.h"
 #include "lists/bare_digests.h"
 #include "system/system.h"
@@ -26,6 +28,7 @@ private:
         std::optional<PastedDigest> pasted = ReadPastedDigest(text, why);
         if (pasted && options_.algorithm) pasted = Narrowed(*pasted, *options_.algorithm, why);
         if (!pasted) return CannotCheck((copied ? "the copied text " : "the digest given ") + why);
+        named_ = pasted->name;
         Entry entry;
         entry.name = options_.targets.front();
         entry.expected = pasted->digest;
@@ -44,9 +47,24 @@ private:
     }
 
     std::string Heading() const override {
-        return "Checking \"" + Visible(options_.targets.front()) + "\" against " +
-               (options_.digest.empty() ? "the copied digest" : "the digest given");
+        return "Checking \"" + Visible(options_.targets.front()) + "\" against " + Given();
     }
+
+    std::string Given() const { return options_.digest.empty() ? "the copied digest" : "the digest given"; }
+
+    // A digest pasted with another file's name may be that file's: said on
+    // the verdict's line, whatever the verdict.
+    std::string LineNote(const Checked& checked) const override {
+        if (named_.empty() || FoldCase(BaseName(named_)) == FoldCase(BaseName(checked.entry.name))) return "";
+        return Given() + " is for \"" + Visible(named_) + "\"";
+    }
+
+    static std::string_view BaseName(std::string_view path) {
+        const std::size_t cut = path.find_last_of("\\/");
+        return cut == std::string_view::npos ? path : path.substr(cut + 1);
+    }
+
+    std::string named_;  // the file the pasted text names with the digest
 };
 
 // fsum -c -n mask...: each file whose name carries a CRC-32 against it.
@@ -57,7 +75,12 @@ public:
           finder_(options.folder, options.recurse,
                   {[this](const std::string& name, const std::string& path) { Found(name, path); },
                    [this](const std::string& text, bool named) { FolderFailed(text, named); },
-                   [this] { return report_.failed(); }}) {}
+                   [this] { return report_.failed(); },
+                   // A pipe, a socket or a device with a CRC in its name is
+                   // checked, to be told unreadable, never passed over.
+                   [this](const std::string& name, const std::string& path, FolderEntry::Kind kind) {
+                       if (kind != FolderEntry::Folder) Found(name, path);
+                   }}) {}
 
 private:
     int CheckAll() override {
@@ -81,6 +104,7 @@ private:
 
     void Found(const std::string& name, const std::string& path) {
         ++matched_;
+        if (!paths_.insert(path).second) return;  // two masks name it
         const std::size_t cut = name.find_last_of(kSeparators);
         const std::optional<Digest> crc = CrcInName(cut == std::string::npos ? name : name.substr(cut + 1));
         if (!crc) {
@@ -117,6 +141,7 @@ private:
     }
 
     FileFinder finder_;
+    std::set<std::string> paths_;
     std::uint64_t matched_ = 0;     // files and unreadable folders the masks named
     std::uint64_t withoutCrc_ = 0;  // files whose names carry none
     bool folderFailed_ = false;     // a subfolder could not be read

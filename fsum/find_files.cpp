@@ -53,9 +53,14 @@ void FileFinder::Walk(const std::string& folder, const std::string& prefix, cons
     std::vector<FolderEntry> entries;
     if (!Entries(folder, entries, named)) return;
     for (const FolderEntry& entry : entries) {
-        if (entry.kind == FolderEntry::File && paths::Matches(pattern, FoldCase(entry.name))) {
+        const bool match = paths::Matches(pattern, FoldCase(entry.name));
+        if (match && entry.kind == FolderEntry::File) {
             found_.file(prefix + entry.name, JoinPath(folder, entry.name));
-        } else if (entry.kind == FolderEntry::Folder && recurse) {
+        } else if (match && found_.other && (entry.kind != FolderEntry::Folder || pattern != "*")) {
+            // Every subfolder fits "*", which names files only.
+            found_.other(prefix + entry.name, JoinPath(folder, entry.name), entry.kind);
+        }
+        if (entry.kind == FolderEntry::Folder && recurse) {
             Walk(JoinPath(folder, entry.name), prefix + entry.name + kSeparator, pattern, true, false);
         }
         if (found_.stop && found_.stop()) return;

@@ -22,6 +22,9 @@ public:
         std::function<void(const std::string& text, bool named)> unreadable;
         // Whether to stop walking (the output can no longer be written).
         std::function<bool()> stop;
+        // If set, what the mask names that is no file: a folder (still
+        // walked with `recurse`), a pipe, a socket, a device, a dangling link.
+        std::function<void(const std::string& name, const std::string& path, FolderEntry::Kind kind)> other;
     };
 
     FileFinder(const std::string& folder, bool recurse, Found found)

@@ -1,6 +1,7 @@
 #include "list_tree.h"
 
 #include <algorithm>
+#include <set>
 
 #include "find_files.h"
 #include "report.h"
@@ -22,7 +23,7 @@ std::string Names(const std::vector<Outcome>& outcomes, int status) {
     return names;
 }
 
-std::string Total(const std::vector<Outcome>& outcomes) {
+std::string Total(const std::vector<Outcome>& outcomes, std::size_t unreadFolders) {
     const auto count = [&](int status) {
         return std::count_if(outcomes.begin(), outcomes.end(),
                              [&](const Outcome& outcome) { return outcome.status == status; });
@@ -33,45 +34,87 @@ std::string Total(const std::vector<Outcome>& outcomes) {
     if (count(kSomeFailed) > 0)
         total += "; with failed, missing or unreadable files: " + Names(outcomes, kSomeFailed);
     if (count(kCannotCheck) > 0) total += "; not checked: " + Names(outcomes, kCannotCheck);
+    if (unreadFolders > 0)
+        total += "; " + std::to_string(unreadFolders) + (unreadFolders == 1 ? " folder" : " folders") +
+                 " could not be read";
     return total;
 }
+
+// Every list the masks name, each once however many masks name it; what a
+// mask names that is no list, and each folder that cannot be read, once.
+class Tree {
+public:
+    Tree(const Options& options, const Terminal& terminal, Workers& workers)
+        : options_(options), terminal_(terminal), workers_(workers) {}
+
+    int Run() {
+        FileFinder finder(options_.folder, true,
+                          {[this](const std::string& name, const std::string& path) { List(name, path); },
+                           [this](const std::string& text, bool named) { Unreadable(text, named); },
+                           [this] { return !written_; },
+                           [this](const std::string& name, const std::string& path, FolderEntry::Kind kind) {
+                               NoList(name, path, kind);
+                           }});
+        for (const std::string& mask : options_.targets) {
+            const std::size_t before = named_;
+            finder.Find(mask);
+            if (named_ == before) Say("fsum: no list matches \"" + Visible(mask) + "\"", kCannotCheck);
+        }
+        if (outcomes_.empty()) return kCannotCheck;
+        written_ = written_ && terminal_.out("\n");
+        Report report(terminal_.out, false);
+        report.Line(std::string(75, '='));
+        report.Line(Total(outcomes_, unreadFolders_));
+        report.Flush();
+        if (report.failed() || !written_) return terminal_.NotWritten();
+        return worst_;
+    }
+
+private:
+    void List(const std::string& name, const std::string& path) {
+        ++named_;
+        if (!paths_.insert(path).second) return;
+        if (!outcomes_.empty()) written_ = written_ && terminal_.out("\n");  // between reports
+        outcomes_.push_back({name, CheckList(path, options_, terminal_, workers_)});
+        worst_ = std::max(worst_, outcomes_.back().status);
+    }
+
+    void Unreadable(const std::string& text, bool named) {
+        ++named_;
+        if (Say(text, named ? kCannotCheck : kSomeFailed)) ++unreadFolders_;
+    }
+
+    void NoList(const std::string& name, const std::string& path, FolderEntry::Kind kind) {
+        ++named_;
+        if (!paths_.insert(path).second) return;
+        const char* what = kind == FolderEntry::Folder ? "a folder" : "not a regular file";
+        Say("fsum: \"" + Visible(name) + "\" is " + what + ", so it was not checked as a list", kCannotCheck);
+        outcomes_.push_back({name, kCannotCheck});
+    }
+
+    // Said once on the error stream, the status at least `status`.
+    bool Say(const std::string& text, int status) {
+        worst_ = std::max(worst_, status);
+        if (!said_.insert(text).second) return false;
+        written_ = written_ && terminal_.err(text + (text.back() == '.' ? "\n" : ".\n"));
+        return true;
+    }
+
+    const Options& options_;
+    const Terminal& terminal_;
+    Workers& workers_;
+    std::vector<Outcome> outcomes_;
+    std::set<std::string> paths_, said_;
+    std::size_t named_ = 0;  // lists, other entries and unreadable folders the masks named
+    std::size_t unreadFolders_ = 0;
+    int worst_ = kAllVerified;
+    bool written_ = true;
+};
 
 }  // namespace
 
 int CheckTree(const Options& options, const Terminal& terminal, Workers& workers) {
-    std::vector<Outcome> outcomes;
-    int worst = kAllVerified;
-    bool written = true;
-    const auto said = [&](const std::string& text) {
-        written = written && terminal.err(text + (text.back() == '.' ? "\n" : ".\n"));
-    };
-    FileFinder finder(options.folder, true,
-                      {[&](const std::string& name, const std::string& path) {
-                           if (!outcomes.empty()) written = written && terminal.out("\n");  // between reports
-                           outcomes.push_back({name, CheckList(path, options, terminal, workers)});
-                           worst = std::max(worst, outcomes.back().status);
-                       },
-                       [&](const std::string& text, bool named) {
-                           said(text);
-                           worst = std::max(worst, named ? int{kCannotCheck} : int{kSomeFailed});
-                       },
-                       [&] { return !written; }});
-    for (const std::string& mask : options.targets) {
-        const std::size_t before = outcomes.size();
-        finder.Find(mask);
-        if (outcomes.size() == before) {
-            said("fsum: no list matches \"" + Visible(mask) + "\"");
-            worst = kCannotCheck;
-        }
-    }
-    if (outcomes.empty()) return kCannotCheck;
-    written = written && terminal.out("\n");
-    Report report(terminal.out, false);
-    report.Line(std::string(75, '='));
-    report.Line(Total(outcomes));
-    report.Flush();
-    if (report.failed() || !written) return terminal.NotWritten();
-    return worst;
+    return Tree(options, terminal, workers).Run();
 }
 
 }  // namespace fsum

@@ -28,7 +28,7 @@ public:
                        ++matched_;  // it was named, but cannot be read
                        Fail(text, named ? cannotMake_ : unreadable_);
                    },
-                   [this] { return list_.failed(); }}),
+                   [this] { return list_.failed(); }, nullptr}),  // a list names files only
           list_(terminal.out, false),
           // Progress only where it cannot mix with the list on one console.
           status_(terminal.err, terminal.errorConsole && !terminal.console) {}

@@ -70,40 +70,68 @@ void EntryCheck::Tell(Checked& checked, const Hashed& outcome) {
     Entry& entry = checked.entry;
     BeforeTell(entry);
     const std::string name = Visible(entry.name);
-    const bool named = alwaysNamed_ || entry.candidates.size() > 1;
     const bool good = outcome.kind == Hashed::Done && Matches(checked, outcome);
-    if (std::find(algorithms_.begin(), algorithms_.end(), entry.algorithm) == algorithms_.end()) {
-        algorithms_.push_back(entry.algorithm);
+    // A digest that matched none of its candidates was checked with each.
+    const bool several = outcome.kind == Hashed::Done && !good && entry.candidates.size() > 1;
+    for (Algorithm algorithm : several ? entry.candidates : std::vector<Algorithm>{entry.algorithm}) {
+        const std::string shown = DisplayName(algorithm, entry.expected.size);
+        if (std::find(algorithms_.begin(), algorithms_.end(), shown) == algorithms_.end())
+            algorithms_.push_back(shown);
     }
+    const std::string note = LineNote(checked);
     switch (outcome.kind) {
         case Hashed::Done:
             if (good) {
                 ++counts_.verified;
-                if (!options_.onlyFailed)
-                    report_.Line("OK          " + name +
-                                 (named ? std::string("  (") + DisplayName(entry.algorithm) + ")" : ""));
+                if (!options_.onlyFailed) report_.Line("OK          " + name + OkNote(entry, note));
                 break;
             }
             ++counts_.mismatched;
-            report_.Line(
-                "FAILED      " + name + "  (expected " + ToHex(entry.expected, entry.algorithm) +
-                    (entry.candidates.size() > 1 ? Tried(entry)
-                                                 : ", found " + ToHex(outcome.digest, entry.algorithm)) +
-                    ")",
-                true);
+            report_.Line("FAILED      " + name + "  (expected " + ToHex(entry.expected, entry.algorithm) +
+                             Found(checked, outcome) + (note.empty() ? "" : "; " + note) + ")",
+                         true);
             break;
         case Hashed::Missing:
             ++counts_.missing;
-            report_.Line("MISSING     " + name, true);
+            report_.Line("MISSING     " + name + (note.empty() ? "" : "  (" + note + ")"), true);
             break;
         case Hashed::Skipped:
             report_.Line("SKIPPED     " + name + "  (this is the checksum list itself)");
             break;
         case Hashed::Unreadable:
             ++counts_.unreadable;
-            report_.Line("UNREADABLE  " + name + "  (" + outcome.reason + ")", true);
+            report_.Line(
+                "UNREADABLE  " + name + "  (" + outcome.reason + (note.empty() ? "" : "; " + note) + ")",
+                true);
             break;
     }
+}
+
+// What follows an OK line's name: the algorithm where the list did not say
+// it, and the check's note.
+std::string EntryCheck::OkNote(const Entry& entry, const std::string& note) const {
+    std::string said;
+    if (alwaysNamed_ || entry.candidates.size() > 1) said = DisplayName(entry.algorithm, entry.expected.size);
+    if (!note.empty()) said += (said.empty() ? "" : "; ") + note;
+    return said.empty() ? "" : "  (" + said + ")";
+}
+
+// What a FAILED line says after the digest expected: the candidates tried,
+// or the digest found, and whether another algorithm of that length gives
+// the one expected (BLAKE3 lines in a list named SHA256SUMS).
+std::string EntryCheck::Found(Checked& checked, const Hashed& outcome) {
+    const Entry& entry = checked.entry;
+    if (entry.candidates.size() > 1) return Tried(entry);
+    std::string found = ", found " + ToHex(outcome.digest, entry.algorithm);
+    if (entry.algorithm == Algorithm::Crc32) return found;
+    std::vector<Algorithm> others = FromHexLength(2 * entry.expected.size);
+    others.erase(std::remove(others.begin(), others.end(), entry.algorithm), others.end());
+    if (const std::optional<Algorithm> other = GivenBy(checked, others)) {
+        found += "; the file's " + DisplayName(*other, entry.expected.size) +
+                 " is the digest expected, but the " + "line is " +
+                 DisplayName(entry.algorithm, entry.expected.size) + "'s";
+    }
+    return found;
 }
 
 // Whether the file gives the entry's digest. Where the entry does not say
@@ -114,7 +142,9 @@ void EntryCheck::Tell(Checked& checked, const Hashed& outcome) {
 bool EntryCheck::Matches(Checked& checked, const Hashed& outcome) {
     Entry& entry = checked.entry;
     if (entry.candidates.size() < 2) return outcome.digest == entry.expected;
-    if (outcome.digests.empty()) return outcome.digest == entry.expected || MatchesAnother(checked);
+    // Hashed with the algorithm chosen before (BLAKE2b's with its length too).
+    if (outcome.digests.size() != entry.candidates.size())
+        return outcome.digest == entry.expected || MatchesAnother(checked);
     for (std::size_t i = 0; i < entry.candidates.size(); ++i) {
         if (outcome.digests[i] == entry.expected) {
             entry.algorithm = chosen_[entry.expected.size] = entry.candidates[i];
@@ -130,27 +160,35 @@ bool EntryCheck::MatchesAnother(Checked& checked) {
     for (Algorithm algorithm : entry.candidates) {
         if (algorithm != entry.algorithm) others.push_back(algorithm);
     }
+    const std::optional<Algorithm> other = GivenBy(checked, others);
+    if (other) entry.algorithm = *other;
+    return other.has_value();
+}
+
+// The first of the algorithms whose digest of the file is the entry's, the
+// file read once more.
+std::optional<Algorithm> EntryCheck::GivenBy(const Checked& checked,
+                                             const std::vector<Algorithm>& algorithms) {
+    if (algorithms.empty()) return std::nullopt;
     InputFile file;
     bool missing = false;
     std::string error;
-    if (!file.Open(checked.path, missing, error, checked.listed)) return false;
+    if (!file.Open(checked.path, missing, error, checked.listed)) return std::nullopt;
     HashContext context;
     context.workers = &workers_;
     std::vector<Digest> digests;
-    if (!DigestsOfFile(file, others, 0, context, digests, error)) return false;
-    for (std::size_t i = 0; i < others.size(); ++i) {
-        if (digests[i] == entry.expected) {
-            entry.algorithm = others[i];
-            return true;
-        }
+    if (!DigestsOfFile(file, algorithms, checked.entry.expected.size, context, digests, error))
+        return std::nullopt;
+    for (std::size_t i = 0; i < algorithms.size(); ++i) {
+        if (digests[i] == checked.entry.expected) return algorithms[i];
     }
-    return false;
+    return std::nullopt;
 }
 
 std::string EntryCheck::Tried(const Entry& entry) const {
     std::string names;
     for (Algorithm algorithm : entry.candidates)
-        names += (names.empty() ? "" : ", ") + std::string(DisplayName(algorithm));
+        names += (names.empty() ? "" : ", ") + DisplayName(algorithm, entry.expected.size);
     return std::string("; ") + unsaid_ + ", and none of " + names + " gives it";
 }
 
@@ -159,14 +197,17 @@ std::string EntryCheck::Tried(const Entry& entry) const {
 FileJob EntryCheck::JobOf(Checked& checked) {
     Entry& entry = checked.entry;
     FileJob job{checked.path, entry.algorithm, {}, 0, checked.listed};
-    if (entry.algorithm == Algorithm::Blake2b) job.size = entry.expected.size;
-    if (entry.candidates.empty()) return job;
-    const auto chosen = chosen_.find(entry.expected.size);
-    if (chosen == chosen_.end()) {
-        job.candidates = entry.candidates;
-    } else {
-        job.algorithm = entry.algorithm = chosen->second;
+    if (!entry.candidates.empty()) {
+        const auto chosen = chosen_.find(entry.expected.size);
+        if (chosen == chosen_.end()) {
+            job.candidates = entry.candidates;
+        } else {
+            job.algorithm = entry.algorithm = chosen->second;
+        }
     }
+    // BLAKE2b's digest may be of any length: the one the entry expects.
+    const std::vector<Algorithm> all = job.Algorithms();
+    if (std::find(all.begin(), all.end(), Algorithm::Blake2b) != all.end()) job.size = entry.expected.size;
     return job;
 }
 
@@ -179,10 +220,9 @@ void EntryCheck::Summary() {
                           std::to_string(counts_.mismatched) + " mismatched, " +
                           std::to_string(counts_.missing) + " missing, " +
                           std::to_string(counts_.unreadable) + " unreadable" + MoreCounts();
-    if (!algorithms_.empty() && algorithms_ != std::vector<Algorithm>{Algorithm::Crc32}) {
+    if (!algorithms_.empty() && algorithms_ != std::vector<std::string>{DisplayName(Algorithm::Crc32)}) {
         std::string names;
-        for (Algorithm algorithm : algorithms_)
-            names += (names.empty() ? "" : ", ") + std::string(DisplayName(algorithm));
+        for (const std::string& algorithm : algorithms_) names += (names.empty() ? "" : ", ") + algorithm;
         summary += " (" + names + ")";
     }
     report_.Line(std::string(75, '-'));

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,8 @@ protected:
     // and notes after the algorithms (" (list read as ...)").
     virtual std::string MoreCounts() const { return ""; }
     virtual std::string Notes() const { return ""; }
+    // What an entry's line says of it besides its verdict, if anything.
+    virtual std::string LineNote(const Checked&) const { return ""; }
 
     // Hashes the entries `feed` adds (`self`, the list, is Skipped).
     void Check(const FileIdentity& self, const std::function<void()>& feed);
@@ -81,6 +84,9 @@ private:
     void Tell(Checked& checked, const Hashed& outcome);
     bool Matches(Checked& checked, const Hashed& outcome);
     bool MatchesAnother(Checked& checked);
+    std::optional<Algorithm> GivenBy(const Checked& checked, const std::vector<Algorithm>& algorithms);
+    std::string OkNote(const Entry& entry, const std::string& note) const;
+    std::string Found(Checked& checked, const Hashed& outcome);
     std::string Tried(const Entry& entry) const;
     FileJob JobOf(Checked& checked);
 
@@ -89,7 +95,7 @@ private:
         std::uint64_t checked() const { return verified + mismatched + missing + unreadable; }
     };
     Counts counts_;
-    std::vector<Algorithm> algorithms_;        // in the order the entries first name them
+    std::vector<std::string> algorithms_;      // in the order the entries first name them
     std::map<std::size_t, Algorithm> chosen_;  // for digests of a length several algorithms write
 };
 

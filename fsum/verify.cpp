@@ -68,6 +68,9 @@ private:
             if (got > 0) listOffset_ += static_cast<std::uint64_t>(got);
             return got;
         });
+        const std::string fault = SignedFault();
+        if (!fault.empty())
+            return CannotCheck("is a signed list with " + fault + ", so no file was checked", "");
         listFolder_ = FolderOf(listPath_);
         Check(list_.identity(), [this] { CheckEntries(); });
         if (report_.failed()) return NotWritten();
@@ -77,13 +80,31 @@ private:
         }
         if (!sawEntry_) {
             if (started_ || !badLines_.empty()) Summary();  // with the warnings, under -w
-            return CannotCheck("holds no checksum lines, so there is nothing to check", "");
+            return CannotCheck("holds no checksum lines" + OtherLengths() + ", so there is nothing to check",
+                               "");
         }
         Summary();
         report_.Flush();
         if (report_.failed()) return NotWritten();
         if (checked() == 0) return CannotCheck("names only itself, so nothing was checked", "");
         return Status();
+    }
+
+    // A list that holds a signed message is read as the signed text alone:
+    // why it cannot be, when it holds more (read once before any file).
+    std::string SignedFault() {
+        std::uint64_t offset = 0;
+        ListReader reader([&](char* buffer, std::size_t size, std::string& error) {
+            const long long got = list_.ReadAt(offset, buffer, size, error);
+            if (got > 0) offset += static_cast<std::uint64_t>(got);
+            return got;
+        });
+        ClearSigned shape;
+        ListLine line;
+        while (reader.Next(line)) {
+            if (line.decodable) shape.IsText(line.text, line.raw);
+        }
+        return shape.Fault();
     }
 
     // The list's lines to their end, in batches of entries.
@@ -95,7 +116,7 @@ private:
             Entry entry;
             entry.line = line.number;
             const LineKind kind = line.decodable ? ReadEntry(line, form, entry) : LineKind::Bad;
-            if (kind == LineKind::Bad) Badly(line.number);
+            if (kind == LineKind::Bad) Badly(line, form);
             if (kind != LineKind::Entry) continue;
             sawEntry_ = true;
             std::string path = PathOf(entry);
@@ -148,8 +169,14 @@ private:
 
     // A badly formatted line: counted, and under -w held until the entries
     // before it are reported.
-    void Badly(std::uint64_t line) {
+    void Badly(const ListLine& bad, const ListForm& form) {
+        const std::uint64_t line = bad.number;
         ++notUnderstood_;
+        Entry other;
+        if (form.algorithm && bad.decodable && ParseLine(bad.text, ListForm{}, other) == LineKind::Entry &&
+            other.algorithm != Algorithm::Crc32) {
+            ++otherLength_[2 * other.expected.size];
+        }
         if (!options_.warnFormat) return;
         badLines_.push_back(line);
         if (badLines_.size() < kHeldWarnings) return;
@@ -171,8 +198,23 @@ private:
         return ", " + std::to_string(bad) + (bad == 1 ? " line" : " lines") + " not understood";
     }
 
+    // Lines whose digests are not of the length of the algorithm the
+    // list's name says (SHA-256 lines in a list named .md5).
+    std::string OtherLengths() const {
+        if (otherLength_.empty()) return "";
+        const Algorithm named = *FormOfList(listPath_).algorithm;
+        std::string lines;
+        for (const auto& [digits, count] : otherLength_) {
+            lines += (lines.empty() ? "" : ", ") + std::to_string(count) + (count == 1 ? " line" : " lines") +
+                     " of " + std::to_string(digits) + " hexadecimal digits";
+        }
+        return " (" + lines + ", not the " + std::to_string(2 * DigestSize(named)) + " of the " +
+               DisplayName(named) + " that the list's name says)";
+    }
+
     std::string Notes() const override {
         std::string notes;
+        if (sawEntry_) notes += OtherLengths();
         const std::string encoding = !reader_ ? "" : ansiNames_ ? AnsiName() : reader_->EncodingName();
         if (!encoding.empty()) notes += " (list read as " + encoding + ")";
         if (signed_.seen()) notes += " (its OpenPGP signature was not checked)";
@@ -187,8 +229,9 @@ private:
     std::string listFolder_;
     std::deque<std::uint64_t> badLines_;
     std::uint64_t notUnderstood_ = 0;
-    bool sawEntry_ = false;   // the list has a checksum line
-    bool ansiNames_ = false;  // a name was read in the ANSI code page
+    std::map<std::size_t, std::uint64_t> otherLength_;  // digits long: lines not of the list's algorithm
+    bool sawEntry_ = false;                             // the list has a checksum line
+    bool ansiNames_ = false;                            // a name was read in the ANSI code page
 };
 
 }  // namespace

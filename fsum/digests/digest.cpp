@@ -1,6 +1,7 @@
 #include "digest.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace fsum {
 namespace {
@@ -48,6 +49,11 @@ std::size_t DigestSize(Algorithm algorithm) { return Of(algorithm).size; }
 const char* DisplayName(Algorithm algorithm) { return Of(algorithm).display; }
 const char* TagName(Algorithm algorithm) { return Of(algorithm).tag; }
 
+std::string DisplayName(Algorithm algorithm, std::size_t size) {
+    if (size == DigestSize(algorithm) || size == 0) return DisplayName(algorithm);
+    return std::string(DisplayName(algorithm)) + "-" + std::to_string(8 * size);
+}
+
 std::optional<Algorithm> FromSwitch(std::string_view option) {
     for (const Facts& facts : kFacts) {
         if (option == facts.option) return facts.algorithm;
@@ -56,9 +62,12 @@ std::optional<Algorithm> FromSwitch(std::string_view option) {
 }
 
 std::optional<Tag> FromTag(std::string_view tag) {
-    // OpenSSL and cksum -a name SHA-2 "SHA2-256"; b2sum -l N writes "BLAKE2b-N".
+    // OpenSSL and cksum -a name SHA-2 "SHA2-256"; b2sum -l N writes
+    // "BLAKE2b-N", OpenSSL BLAKE2b's whole digest "BLAKE2b512" (1.1) or
+    // "BLAKE2B-512" (3).
     std::string name(tag);
     if (name.rfind("SHA2-", 0) == 0) name = "SHA" + name.substr(5);
+    if (name == "BLAKE2b512" || name == "BLAKE2B-512") name = "BLAKE2b";
     if (name.rfind("BLAKE2b-", 0) == 0) {
         const std::string bits = name.substr(8);
         if (bits.empty() || bits.size() > 3 || bits.find_first_not_of("0123456789") != std::string::npos)
@@ -79,7 +88,32 @@ std::vector<Algorithm> FromHexLength(std::size_t digits) {
         if (facts.algorithm != Algorithm::Crc32 && digits == 2 * facts.size)
             candidates.push_back(facts.algorithm);
     }
+    // b2sum -l 256 and -l 384 write digests of SHA-256's and SHA-384's
+    // length; BLAKE2b of those lengths is tried last.
+    if (digits == 64 || digits == 96) candidates.push_back(Algorithm::Blake2b);
     return candidates;
+}
+
+std::optional<Tag> FromName(std::string_view name) {
+    std::string plain;
+    for (const char c : name) {
+        if (c == '-' || c == '_') continue;
+        plain += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    // Names the switches and tags do not spell: coreutils' b2 and b3,
+    // OpenSSL's blake2b512, SHA-2 by its family's name.
+    if (plain == "b2" || plain == "blake2b512") return Tag{Algorithm::Blake2b, 64};
+    if (plain == "b3") return Tag{Algorithm::Blake3, 32};
+    if (plain == "crc") plain = "crc32";
+    if (plain.rfind("sha2", 0) == 0 && plain.size() == 7) plain = "sha" + plain.substr(4);
+    if (plain.rfind("blake2b", 0) == 0 && plain.size() > 7) return FromTag("BLAKE2b-" + plain.substr(7));
+    for (const Facts& facts : kFacts) {
+        std::string option(facts.option + 1);
+        option.erase(std::remove(option.begin(), option.end(), '-'), option.end());
+        if (plain == option || (facts.algorithm == Algorithm::Blake2b && plain == "blake2b"))
+            return Tag{facts.algorithm, facts.size};
+    }
+    return std::nullopt;
 }
 
 std::optional<Digest> FromHex(std::string_view hex) {

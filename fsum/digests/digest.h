@@ -47,6 +47,9 @@ struct Digest {
 std::size_t DigestSize(Algorithm algorithm);
 // The name a report gives it: "CRC-32", "MD5", "SHA-1", "SHA-256", ...
 const char* DisplayName(Algorithm algorithm);
+// The report's name of a digest of `size` bytes: BLAKE2b of another length
+// than its own says it, "BLAKE2b-256".
+std::string DisplayName(Algorithm algorithm, std::size_t size);
 // The name a BSD tag line gives it: "MD5", "SHA1", "SHA256", "BLAKE3", ...;
 // CRC-32 has none.
 const char* TagName(Algorithm algorithm);
@@ -66,7 +69,12 @@ std::optional<Tag> FromTag(std::string_view tag);
 // list means most often first: MD5 before XXH128, SHA-256 before BLAKE3
 // and SHA3-256. CRC-32 is not among them: it is .sfv lines' own, and eight
 // digits before a name are XXH32's, as xxhsum writes them.
+// BLAKE2b of SHA-256's and SHA-384's lengths (b2sum -l 256, -l 384) last.
 std::vector<Algorithm> FromHexLength(std::size_t digits);
+// The algorithm a name as people write it means, case, '-' and '_' aside:
+// "sha256", "SHA-256", "SHA2-256", "sha3_256", "blake2b", "BLAKE2b-256",
+// "b2", "b3", "blake3", "xxh128", "md5", "crc32".
+std::optional<Tag> FromName(std::string_view name);
 
 // Hexadecimal digits, either case, to bytes; nothing unless every character is one.
 std::optional<Digest> FromHex(std::string_view hex);

@@ -11,27 +11,40 @@ bool Is(const std::string& line, std::string_view armour) {
            line.find_first_not_of(" \t", armour.size()) == std::string::npos;
 }
 
+bool IsBlank(const std::string& line) { return line.find_first_not_of(" \t") == std::string::npos; }
+
 void Unescape(std::string& line) {
     if (line.compare(0, 2, "- ") == 0) line.erase(0, 2);
 }
+
+constexpr char kBegin[] = "-----BEGIN PGP SIGNED MESSAGE-----";
 
 }  // namespace
 
 bool ClearSigned::IsText(std::string& text, std::string& raw) {
     switch (state_) {
         case State::Outside:
-            if (!Is(text, "-----BEGIN PGP SIGNED MESSAGE-----")) return true;
+            if (!Is(text, kBegin)) {
+                outside_ = outside_ || !IsBlank(text);
+                return true;
+            }
+            if (seen_ && fault_.empty()) fault_ = "more than one signed part";
             seen_ = true;
             state_ = State::Header;
             return false;
-        case State::Header:  // "Hash: SHA256" and the like, to a blank line
-            if (text.find_first_not_of(" \t") == std::string::npos) state_ = State::Body;
+        case State::Header:  // "Hash: SHA256" lines, to an empty line (blanks allowed)
+            if (IsBlank(text)) {
+                state_ = State::Body;
+            } else if (text.compare(0, 6, "Hash: ") != 0 && fault_.empty()) {
+                fault_ = "a line in its armour header that is not \"Hash: ...\" (or no empty line after it)";
+            }
             return false;
         case State::Body:
             if (Is(text, "-----BEGIN PGP SIGNATURE-----")) {
                 state_ = State::Signature;
                 return false;
             }
+            if (Is(text, kBegin) && fault_.empty()) fault_ = "a signed part inside another";
             Unescape(text);
             Unescape(raw);
             return true;
@@ -40,6 +53,14 @@ bool ClearSigned::IsText(std::string& text, std::string& raw) {
             return false;
     }
     return true;
+}
+
+std::string ClearSigned::Fault() const {
+    if (!seen_) return "";
+    if (outside_) return "text outside its signed part";
+    if (!fault_.empty()) return fault_;
+    if (state_ != State::Outside) return "a signed part that does not end";
+    return "";
 }
 
 }  // namespace fsum

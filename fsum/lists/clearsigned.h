@@ -1,7 +1,9 @@
 // Lists signed with OpenPGP's cleartext signature (gpg --clearsign), as many
 // projects publish SHA256SUMS: the signed text between an armour header and
 // the signature block, each of its lines that begins with '-' escaped as
-// "- ". The signature itself is not checked.
+// "- ". The signature itself is not checked. A list that holds a signed
+// message and anything else besides blank lines (text before or after it, a
+// second one) is no signed list: whoever added that text did not sign it.
 #pragma once
 
 #include <string>
@@ -15,10 +17,15 @@ public:
     bool IsText(std::string& text, std::string& raw);
     // Whether the list holds a signed message.
     bool seen() const { return seen_; }
+    // After the list's last line: why its lines cannot be taken as a signed
+    // list ("text outside its signed part", ...), or nothing.
+    std::string Fault() const;
 
 private:
     enum class State { Outside, Header, Body, Signature } state_ = State::Outside;
     bool seen_ = false;
+    bool outside_ = false;  // a line that is not blank stands outside the signed part
+    std::string fault_;     // the first fault of the armour
 };
 
 }  // namespace fsum

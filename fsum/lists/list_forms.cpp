@@ -72,21 +72,24 @@ LineKind TakeName(std::string_view name, bool escaped, Entry& entry) {
     return LineKind::Entry;
 }
 
-// "ALGO (name) = digest"; nothing when the line is not of that shape.
+// "ALGO (name) = digest", or as OpenSSL writes it, "ALGO(name)= digest";
+// nothing when the line is not of that shape.
 std::optional<LineKind> ParseBsd(std::string_view line, bool escaped, Entry& entry) {
-    const std::size_t open = line.find(" (");
-    const std::size_t close = line.rfind(") = ");
-    if (open == std::string_view::npos || close == std::string_view::npos || close < open + 2)
+    const std::size_t tagEnd = line.find_first_of(" (");
+    if (tagEnd == std::string_view::npos || tagEnd == 0) return std::nullopt;
+    const bool openssl = line[tagEnd] == '(';
+    const std::size_t open = tagEnd + (openssl ? 1 : 2);
+    const std::string_view equals = openssl ? ")= " : ") = ";
+    const std::size_t close = line.rfind(equals);
+    if ((!openssl && line.compare(tagEnd, 2, " (") != 0) || close == std::string_view::npos || close < open)
         return std::nullopt;
-    const std::string_view tag = line.substr(0, open);
-    if (tag.empty() || tag.find_first_of(" \t") != std::string_view::npos) return std::nullopt;
-    const std::optional<Tag> named = FromTag(tag);
+    const std::optional<Tag> named = FromTag(line.substr(0, tagEnd));
     if (!named) return std::nullopt;  // maybe an .sfv line whose name holds " (" and ") = "
-    const std::optional<Digest> digest = FromHex(line.substr(close + 4));
+    const std::optional<Digest> digest = FromHex(line.substr(close + equals.size()));
     if (!digest || digest->size != named->size) return LineKind::Bad;
     entry.algorithm = named->algorithm;
     entry.expected = *digest;
-    return TakeName(line.substr(open + 2, close - open - 2), escaped, entry);
+    return TakeName(line.substr(open, close - open), escaped, entry);
 }
 
 // Which algorithms a GNU line's digest may be of: the one the list's name
@@ -186,11 +189,14 @@ LineKind ParseLine(std::string_view line, const ListForm& form, Entry& entry) {
     std::string_view rest = line.substr(line.find_first_not_of(" \t"));
     const bool escaped = rest.front() == '\\';
     if (escaped) rest.remove_prefix(1);
-    if (const std::optional<LineKind> kind = ParseBsd(rest, escaped, entry)) return *kind;
-    if (const std::optional<LineKind> kind = ParseGnu(rest, escaped, form, entry)) return *kind;
-    // A list whose name says nothing may still hold .sfv lines.
-    if (form.algorithm || escaped) return LineKind::Bad;
+    std::optional<LineKind> kind = ParseBsd(rest, escaped, entry);
+    if (!kind) kind = ParseGnu(rest, escaped, form, entry);
+    if (kind == LineKind::Entry || form.algorithm || escaped) return kind.value_or(LineKind::Bad);
+    // A list whose name says nothing may still hold .sfv lines, also one
+    // whose name begins with a word of hex digits ("01 Track.flac", "Beef
+    // Stew.mkv") that no GNU line could mean.
     while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
+    entry.candidates.clear();
     return ParseSfv(line, entry);
 }
 

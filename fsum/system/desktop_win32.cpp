@@ -40,8 +40,11 @@ bool ClipboardText(std::string& text, std::string& error) {
 }
 
 bool AloneOnConsole() {
+    // Output captured by a file or a program is read there, not on the
+    // console: waiting would only hold up whoever captures it.
     DWORD mode = 0, processes[2];
-    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) && GetConsoleProcessList(processes, 2) == 1;
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) &&
+           GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) && GetConsoleProcessList(processes, 2) == 1;
 }
 
 void WaitForKey() {

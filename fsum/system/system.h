@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -181,8 +182,13 @@ bool RawNameExists(const std::string& path);
 // there is none or the system has no clipboard to read.
 bool ClipboardText(std::string& text, std::string& error);
 
+// Base64 (RFC 4648, padded to a multiple of four) decoded by the system's
+// library: CryptoAPI's on Windows, OpenSSL's elsewhere; nothing for text it
+// refuses.
+std::optional<std::string> FromBase64(std::string_view text);
+
 // Whether the tool is the only program on its console, as when Explorer
-// starts it: the console closes when it ends. Then WaitForKey keeps the
+// starts it, and its output goes there: the console closes when it ends. Then WaitForKey keeps the
 // report on screen until the user presses a key.
 bool AloneOnConsole();
 void WaitForKey();

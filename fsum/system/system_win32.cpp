@@ -1,3 +1,4 @@
+#include <wincrypt.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -194,6 +195,20 @@ bool WriteOut(std::string_view text) {
 std::string OutputFailure() { return outputError ? SystemMessage(outputError) : "it was cut short"; }
 
 bool RawNameExists(const std::string&) { return false; }
+
+std::optional<std::string> FromBase64(std::string_view text) {
+    const auto length = static_cast<DWORD>(text.size());
+    DWORD size = 0;
+    if (text.empty() ||
+        !CryptStringToBinaryA(text.data(), length, CRYPT_STRING_BASE64, nullptr, &size, nullptr, nullptr))
+        return std::nullopt;
+    std::string bytes(size, '\0');
+    if (!CryptStringToBinaryA(text.data(), length, CRYPT_STRING_BASE64, reinterpret_cast<BYTE*>(&bytes[0]),
+                              &size, nullptr, nullptr))
+        return std::nullopt;
+    bytes.resize(size);
+    return bytes;
+}
 bool WriteError(std::string_view text) { return Write(STD_ERROR_HANDLE, text); }
 
 bool OutputIsConsole() {

@@ -10,6 +10,8 @@ namespace {
 
 const char kSha256[] = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
 const char kMd5[] = "098f6bcd4621d373cade4e832627b4f6";
+const char kSha256Spaced[] =
+    "9f 86 d0 81 88 4c 7d 65 9a 2f ea a0 c5 5a d0 15 a3 bf 4f 1b 2b 0b 82 2c d1 5d 6c 15 b0 f0 0a 08";
 
 TEST(ReadPastedDigest, TakesTheDigestAsPeopleCopyIt) {
     using A = Algorithm;
@@ -18,9 +20,9 @@ TEST(ReadPastedDigest, TakesTheDigestAsPeopleCopyIt) {
         std::vector<Algorithm> candidates;  // none: no digest
         const char* hex;
     } cases[] = {
-        {kSha256, {A::Sha256, A::Sha3_256, A::Blake3}, kSha256},
+        {kSha256, {A::Sha256, A::Sha3_256, A::Blake3, A::Blake2b}, kSha256},
         {"  9F86D081884C7D659A2FEAA0C55AD015A3BF4F1B2B0B822CD15D6C15B0F00A08\r\n",
-         {A::Sha256, A::Sha3_256, A::Blake3},
+         {A::Sha256, A::Sha3_256, A::Blake3, A::Blake2b},
          kSha256},
         {"09 8f 6b cd 46 21 d3 73 ca de 4e 83 26 27 b4 f6", {A::Md5, A::Xxh128}, kMd5},
         {"09:8F:6B:CD:46:21:D3:73:CA:DE:4E:83:26:27:B4:F6", {A::Md5, A::Xxh128}, kMd5},
@@ -38,6 +40,43 @@ TEST(ReadPastedDigest, TakesTheDigestAsPeopleCopyIt) {
         {"09  8f", {}, ""},                                 // two separators
         {std::string(kMd5) + "\n" + kMd5 + "  b", {}, ""},  // two lines
         {"not a digest", {}, ""},
+        // As Windows users copy them: certutil, Get-FileHash (table, list,
+        // one row), Subresource Integrity, OpenSSL, names before the digest.
+        {std::string("SHA256 hash of test.txt:\r\n") + kSha256Spaced +
+             "\r\nCertUtil: -hashfile command completed successfully.",
+         {A::Sha256},
+         kSha256},
+        {std::string(
+             "\r\nAlgorithm       Hash     Path\r\n---------       ----     ----\r\nSHA256          ") +
+             kSha256 + "     C:\\Users\\me\\test.txt\r\n\r\n",
+         {A::Sha256},
+         kSha256},
+        {std::string("Algorithm : MD5\nHash      : ") + kMd5 + "\nPath      : C:\\test.txt", {A::Md5}, kMd5},
+        {std::string("SHA256 ") + kSha256, {A::Sha256}, kSha256},
+        {std::string("SHA256=") + kSha256, {A::Sha256}, kSha256},
+        {"sha256-n4bQgYhMfWWaL+qgxVrQFaO/TxsrC4Is0V1sFbDwCgg=", {A::Sha256}, kSha256},
+        {"sha256-n4bQgYhMfWWaL+qgxVrQFaO/TxsrC4Is0V1sFbDwCg", {}, ""},  // not Base64: cut short
+        {std::string("SHA2-256(test.txt)= ") + kSha256, {A::Sha256}, kSha256},
+        {std::string("BLAKE2B-512(t)= ") + kSha256 + kSha256, {A::Blake2b}, ""},
+        {std::string("0x") + kMd5, {A::Md5, A::Xxh128}, kMd5},
+        {"09:8f:6b:cd:46:21:d3:73:ca:de:4e:83:26:27:b4:f6:", {A::Md5, A::Xxh128}, kMd5},
+        {std::string("\xEF\xBB\xBF\xE2\x80\x9CSHA\xE2\x80\x93"
+                     "256:\xC2\xA0") +
+             kSha256 + "\xE2\x80\x8B\xE2\x80\x9D",
+         {A::Sha256},
+         kSha256},
+        // A first byte that is also a name: the whole is hexadecimal.
+        {"b2:86:d0:81:88:4c:7d:65:9a:2f:ea:a0:c5:5a:d0:15:a3:bf:4f:1b:2b:0b:82:2c:d1:5d:6c:15:b0:f0:0a:08",
+         {A::Sha256, A::Sha3_256, A::Blake3, A::Blake2b},
+         "b286d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08"},
+        {std::string("b2:") + kSha256, {A::Blake2b}, kSha256},
+        {std::string("b3:") + kSha256, {A::Blake3}, kSha256},
+        {std::string("BLAKE2b-256:") + kSha256, {A::Blake2b}, kSha256},
+        {std::string("BLAKE2b-512:") + kSha256, {}, ""},
+        {"091 181a86", {}, ""},  // a pair broken
+        {"01 Track.flac 06F040BC", {A::Crc32}, "06f040bc"},
+        {"12345678  xxh32.bin", {A::Xxh32}, "12345678"},
+        {std::string(kMd5) + "  a", {A::Md5, A::Xxh128}, kMd5},
     };
     for (const auto& c : cases) {
         std::string why;
@@ -48,7 +87,49 @@ TEST(ReadPastedDigest, TakesTheDigestAsPeopleCopyIt) {
             continue;
         }
         EXPECT_EQ(pasted->candidates, c.candidates) << c.text;
-        EXPECT_EQ(ToHex(pasted->digest, Algorithm::Md5), c.hex) << c.text;
+        if (*c.hex) {
+            EXPECT_EQ(ToHex(pasted->digest, Algorithm::Md5), c.hex) << c.text;
+        }
+    }
+}
+
+// What a refusal says: what was understood of the text.
+TEST(ReadPastedDigest, ARefusalSaysWhatItUnderstood) {
+    const struct {
+        std::string text, why;
+    } cases[] = {
+        {std::string(kSha256) + " " + kSha256, "holds 2 digests: give one"},
+        {std::string(130, '0'), "is 130 hexadecimal digits long, which no algorithm's digest is"},
+        {"12345", "is 5 hexadecimal digits long, which no algorithm's digest is"},
+        {std::string("SHA224:") + std::string(56, 'a'),
+         "names \"SHA224\", which is none of the algorithms the tool checks, before 56 hexadecimal digits"},
+        {std::string("SHA256: ") + std::string(62, 'a'),
+         "is 62 hexadecimal digits long, and SHA-256's digest is 64"},
+        {std::string(kMd5) + "\n" + kMd5, "holds 2 lines: give one digest"},
+    };
+    for (const auto& c : cases) {
+        std::string why;
+        EXPECT_FALSE(ReadPastedDigest(c.text, why)) << c.text;
+        EXPECT_EQ(why, c.why) << c.text;
+    }
+}
+
+// The file the pasted text names with its digest, for the verdict to say.
+TEST(ReadPastedDigest, KeepsTheNameThatCameWithTheDigest) {
+    const struct {
+        std::string text, name;
+    } cases[] = {
+        {std::string(kMd5) + "  other.iso", "other.iso"},
+        {std::string("SHA256 hash of C:\\x\\a b.iso:\n") + kSha256, "C:\\x\\a b.iso"},
+        {std::string("Algorithm : MD5\nHash : ") + kMd5 + "\nPath : C:\\d\\f.iso", "C:\\d\\f.iso"},
+        {std::string("SHA256  ") + kSha256 + "  C:\\My Files\\f.iso", "C:\\My Files\\f.iso"},
+        {kSha256, ""},
+    };
+    for (const auto& c : cases) {
+        std::string why;
+        const auto pasted = ReadPastedDigest(c.text, why);
+        ASSERT_TRUE(pasted) << c.text << ": " << why;
+        EXPECT_EQ(pasted->name, c.name) << c.text;
     }
 }
 

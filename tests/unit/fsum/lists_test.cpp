@@ -7,6 +7,7 @@
 
 #include "digests/crc.h"
 #include "helpers.h"
+#include "lists/clearsigned.h"
 #include "lists/list_forms.h"
 #include "lists/list_reader.h"
 
@@ -109,6 +110,22 @@ TEST(ParseLine, GnuAndBsdLinesSayTheirAlgorithmAndName) {
         {"a.sha256", "name.bin 0123ABCD", LineKind::Bad, "", Algorithm::Md5},
         {"x.sfv", md5 + "  gnu in an sfv list", LineKind::Bad, "", Algorithm::Md5},
         {"x.sfv", "# 12345678", LineKind::Entry, "#", Algorithm::Crc32},
+        // .sfv names whose first word is hexadecimal, in lists named otherwise
+        // (cksfv's CHECKSUMS.txt): no GNU line could mean them.
+        {"CHECKSUMS.txt", "01 Track.flac 06F040BC", LineKind::Entry, "01 Track.flac", Algorithm::Crc32},
+        {"SUMS", "Beef Stew.mkv ABCDEF01", LineKind::Entry, "Beef Stew.mkv", Algorithm::Crc32},
+        {"SUMS", "A Team.mkv 00000001", LineKind::Entry, "A Team.mkv", Algorithm::Crc32},
+        {"SUMS", "01 - Intro.flac 00000002", LineKind::Entry, "01 - Intro.flac", Algorithm::Crc32},
+        {"a.md5", "01 Track.flac 06F040BC", LineKind::Bad, "", Algorithm::Md5},
+        // OpenSSL's own form, 1.1's and 3's names.
+        {"SUMS", "SHA2-256(b c)= " + sha256, LineKind::Entry, "b c", Algorithm::Sha256},
+        {"SUMS", "SHA256(b)= " + sha256, LineKind::Entry, "b", Algorithm::Sha256},
+        {"SUMS", "SHA3-512(b)= " + sha512, LineKind::Entry, "b", Algorithm::Sha3_512},
+        {"SUMS", "BLAKE2b512(b)= " + sha512, LineKind::Entry, "b", Algorithm::Blake2b},
+        {"SUMS", "BLAKE2B-512(b)= " + sha512, LineKind::Entry, "b", Algorithm::Blake2b},
+        {"SUMS", "BLAKE2b-512 (f) = " + sha512, LineKind::Entry, "f", Algorithm::Blake2b},
+        {"SUMS", "MD5(b)= " + sha1, LineKind::Bad, "", Algorithm::Md5},
+        {"SUMS", "Movie(1)= 12345678", LineKind::Entry, "Movie(1)=", Algorithm::Crc32},
     };
     for (const auto& c : cases) {
         Entry entry;
@@ -129,9 +146,9 @@ TEST(ParseLine, ADigestOfALengthSeveralWriteHasCandidates) {
     } cases[] = {
         {16, {A::Xxh64, A::Xxh3}},
         {32, {A::Md5, A::Xxh128}},
-        {40, {}},  // SHA-1 alone
-        {64, {A::Sha256, A::Sha3_256, A::Blake3}},
-        {96, {A::Sha384, A::Sha3_384}},
+        {40, {}},                                               // SHA-1 alone
+        {64, {A::Sha256, A::Sha3_256, A::Blake3, A::Blake2b}},  // b2sum -l 256 last
+        {96, {A::Sha384, A::Sha3_384, A::Blake2b}},
         {128, {A::Sha512, A::Sha3_512, A::Blake2b}},
     };
     for (const auto& c : cases) {
@@ -181,6 +198,42 @@ TEST(ListReader, BytesThatMakeNoSensibleTextMarkTheirLine) {
                             true))[1]
                   .text,
               "b");
+}
+
+// A clearsigned list is its signed text alone, or refused: text that was
+// added around the signed part was signed by nobody.
+TEST(ClearSigned, OnlyTheSignedTextIsTheList) {
+    const std::string begin = "-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA256\n\n";
+    const std::string end = "-----BEGIN PGP SIGNATURE-----\n\niQEz\n=ab\n-----END PGP SIGNATURE-----\n";
+    const struct {
+        std::string list, text, fault;
+    } cases[] = {
+        {begin + "a 1\n- -b 2\n" + end, "a 1|-b 2|", ""},
+        {"\n" + begin + "a 1\n" + end + " \n", "|a 1| |", ""},
+        {begin + "a 1\n" + end + "evil 3\n", "a 1|evil 3|", "text outside its signed part"},
+        {"evil 3\n" + begin + "a 1\n" + end, "evil 3|a 1|", "text outside its signed part"},
+        {"\f\n" + begin + "a 1\n" + end, "\f|a 1|", "text outside its signed part"},
+        {begin + "a 1\n" + end + begin + "b 2\n" + end, "a 1|b 2|", "more than one signed part"},
+        {"-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA256\na 1\n" + end, "",
+         "a line in its armour header that is not \"Hash: ...\" (or no empty line after it)"},
+        {"-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA256\n \t\na 1\n" + end, "a 1|", ""},
+        {"-----BEGIN PGP SIGNED MESSAGE-----\nComment: x\n\na 1\n" + end, "a 1|",
+         "a line in its armour header that is not \"Hash: ...\" (or no empty line after it)"},
+        {begin + "a 1\n" + begin + "b 2\n" + end, "a 1|", "a signed part inside another"},
+        {begin + "a 1\n", "a 1|", "a signed part that does not end"},
+        {"a 1\nb 2\n", "a 1|b 2|", ""},
+    };
+    for (const auto& c : cases) {
+        ClearSigned shape;
+        std::string text;
+        for (ListLine& line : ReadAll(c.list)) {
+            if (shape.IsText(line.text, line.raw)) text += line.text + "|";
+        }
+        EXPECT_EQ(shape.Fault(), c.fault) << c.list;
+        if (c.fault.empty()) {
+            EXPECT_EQ(text, c.text) << c.list;
+        }
+    }
 }
 
 TEST(FormatLine, WritesEachFormAsItsReaderReadsIt) {
