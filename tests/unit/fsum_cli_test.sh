@@ -91,13 +91,15 @@ printf '%s\n' "what is this" "MD5 (x) = 12" >"$work/none-good.txt"
     "- $one_md5  tab"$'\t'"name" '-----BEGIN PGP SIGNATURE-----' '' 'iQEzBAEBCAAdFiEE' '=abcd' \
     '-----END PGP SIGNATURE-----' 'trailing words'
 } >"$work/SUMS.asc"
+head -n -1 "$work/SUMS.asc" >"$work/signed.asc"
 cases=(
   # arguments after -c (in $work) | status | a line the report holds
   "coreutils.md5|0|4 verified, 0 mismatched, 0 missing, 0 unreadable (MD5)"
   "odd.txt|0|1 verified, 0 mismatched, 0 missing, 0 unreadable, 2 lines not understood"
   "-w none-good.txt|2|WARNING     line 2 is an improperly formatted"
   "none-good.txt|2|holds no checksum lines"
-  "SUMS.asc|0|2 verified, 0 mismatched, 0 missing, 0 unreadable, 1 line not understood (MD5) (its OpenPGP signature was not checked)"
+  "SUMS.asc|2|is a signed list with text outside its signed part, so no file was checked"
+  "signed.asc|0|2 verified, 0 mismatched, 0 missing, 0 unreadable (MD5) (its OpenPGP signature was not checked)"
   "fifo.sfv|1|UNREADABLE  fifo  (It is not a regular file"
   "devices.sfv|1|UNREADABLE  socket  (It is not a regular file"
   "devices.sfv|1|UNREADABLE  /dev/zero  (It is not a regular file"
@@ -229,18 +231,29 @@ mkdir -p "$work/algos"
   xxhsum -H32 -- *.bin >list.xxh32
   xxhsum -H3 -- *.bin >xxh3-tags.txt
   openssl dgst -sha3-256 -- *.bin | sed 's/^SHA3-256(\(.*\))= /SHA3-256 (\1) = /' >sha3.txt
+  openssl dgst -sha256 -- *.bin >openssl.txt
+  b2sum -l 256 -- *.bin >b2-256-gnu.txt  # no hint: 64 digits
+  b3sum --no-mmap -- *.bin >SHA256SUMS    # a name that says another algorithm
+  sha256sum -- *.bin >sha256.md5
 ) 2>"$work/err"  # xxhsum's progress
 big=$([[ -f "$work/algos/big.iso" ]] && echo 7 || echo 6)
 [[ $big == 7 ]] || echo "skip the 5 GiB file: it is hashed natively only, not under the emulator"
-for row in "B3SUMS|$big|BLAKE3" "CHECKSUMS|6|BLAKE3" "B2SUMS|6|BLAKE2b" "b2-256.txt|6|BLAKE2b" "list.txt|$big|XXH128" \
-  "SUMS|6|XXH64" "list.xxh32|6|XXH32" "xxh3-tags.txt|6|XXH3" "sha3.txt|6|SHA3-256"; do
+for row in "B3SUMS|$big|BLAKE3" "CHECKSUMS|6|BLAKE3" "B2SUMS|6|BLAKE2b" "b2-256.txt|6|BLAKE2b-256" "list.txt|$big|XXH128" \
+  "SUMS|6|XXH64" "list.xxh32|6|XXH32" "xxh3-tags.txt|6|XXH3" "sha3.txt|6|SHA3-256" "openssl.txt|6|SHA-256" \
+  "b2-256-gnu.txt|6|BLAKE2b-256"; do
   IFS='|' read -r list n name <<<"$row"
   "$fsum" -c "$work/algos/$list" >"$work/out" 2>&1
   check "$list verifies with status 0" test $? -eq 0
   check "$list: $n verified ($name)" grep -qF "$n verified, 0 mismatched, 0 missing, 0 unreadable ($name)" "$work/out"
 done
+"$fsum" -c "$work/algos/SHA256SUMS" >"$work/out" 2>&1
+check "BLAKE3 lines in SHA256SUMS fail, saying which algorithm gives them" \
+  test $? -eq 1 -a "$(grep -c "the file's BLAKE3 is the digest expected, but the line is SHA-256's" "$work/out")" -eq 6
+"$fsum" -c "$work/algos/sha256.md5" >"$work/out" 2>&1
+check "SHA-256 lines in a list named .md5 are said to be of another length" test $? -eq 2 -a \
+  "$(grep -c 'holds no checksum lines (6 lines of 64 hexadecimal digits, not the 32 of the MD5' "$work/out")" -eq 1
 damage "$work/algos/s65.bin" 7
-for list in CHECKSUMS list.txt SUMS; do
+for list in CHECKSUMS list.txt SUMS b2-256-gnu.txt openssl.txt; do
   "$fsum" -c "$work/algos/$list" >"$work/out" 2>&1
   check "$list: a damaged file FAILS, never OK" test $? -eq 1 -a "$(grep -c '^FAILED      s65.bin' "$work/out")" -eq 1
 done
@@ -330,11 +343,40 @@ $sha|0|^OK          bare/file.iso  (SHA-256)$
 sha256:${sha^^}|0|^OK          bare/file.iso  (SHA-256)$
 $spaced|0|^OK          bare/file.iso  (MD5)$
 $sha  file.iso|0|^OK          bare/file.iso  (SHA-256)$
+$sha  other.iso|0|^OK          bare/file.iso  (SHA-256; the digest given is for "other.iso")$
 $crc|0|^OK          bare/file.iso  (CRC-32)$
-${sha:1}0|1|none of SHA-256, SHA3-256, BLAKE3 gives it
-12345|2|the digest given is not a digest
+${sha:1}0|1|none of SHA-256, SHA3-256, BLAKE3, BLAKE2b-256 gives it
+12345|2|the digest given is 5 hexadecimal digits long
 md5:$sha|2|is 64 hexadecimal digits long, and MD5's digest is 32
+$sha $sha|2|the digest given holds 2 digests
 EOF
+# As Windows users copy digests (certutil, Get-FileHash, Subresource
+# Integrity, OpenSSL, names before the digest, text off a web page): each
+# verifies the file and FAILS a damaged copy of it.
+cp bare/file.iso bare/damaged.iso && damage bare/damaged.iso 50000
+up=${sha^^}
+forms=(
+  "$(printf 'SHA256 hash of file.iso:\r\n%s\r\nCertUtil: -hashfile command completed successfully.\r\n' "$(sed 's/../& /g; s/ $//' <<<"$sha")")"
+  "$(printf '\r\nAlgorithm       Hash%60sPath\r\n---------       ----%60s----\r\nSHA256          %s       C:\\me\\file.iso\r\n\r\n' '' '' "$up")"
+  "$(printf 'Algorithm : SHA256\r\nHash      : %s\r\nPath      : C:\\me\\file.iso\r\n' "$up")"
+  "SHA256          $up       C:\Downloads\file.iso"
+  "sha256-$(openssl dgst -sha256 -binary bare/file.iso | base64)"
+  "sha512-$(openssl dgst -sha512 -binary bare/file.iso | base64 -w0)"
+  "$(openssl dgst -sha256 bare/file.iso)" "$(openssl dgst -sha3-256 bare/file.iso)"
+  "$(openssl dgst -blake2b512 bare/file.iso)" "SHA256=$sha" "SHA256 $sha" "0x$md5" "$(sed 's/../&:/g' <<<"$sha")"
+  "blake3:$(b3sum --no-mmap bare/file.iso | cut -c1-64)" "b2:$(b2sum -l 256 bare/file.iso | cut -c1-64)"
+  "$(printf '\xef\xbb\xbf\xe2\x80\x9cSHA\xe2\x80\x93256:\xc2\xa0%s\xe2\x80\x8b\xe2\x80\x9d' "$sha")"
+  "$crc" "$(xxhsum -H32 bare/file.iso 2>/dev/null | sed 's| .*|  file.iso|')"
+)
+for form in "${forms[@]}"; do
+  for row in file.iso:0:OK damaged.iso:1:FAILED; do
+    IFS=: read -r target status word <<<"$row"
+    "$fsum" -c "-e$form" "bare/$target" >"$work/out" 2>&1
+    check "-e '${form:0:40}...' on $target: $word, status $status" \
+      sh -c "test $? -eq $status && grep -q '^$word  ' '$work/out'"
+  done
+done
+rm bare/damaged.iso
 "$fsum" -c -e bare/file.iso >"$work/out" 2>&1
 check "-e alone off Windows says the clipboard is Windows's" grep -q 'only the Windows build reads the clipboard' "$work/out"
 cp bare/file.iso "bare/Show - 01 [$crc].mkv"
@@ -363,6 +405,37 @@ check "-o into a folder that is not there exits with 2, saying why" \
   sh -c "test $? -eq 2 && grep -q 'could not be made' '$work/err'"
 "$fsum" -c -r -dbare/tree g.sfv >"$work/out" 2>&1
 check "with -r a plain name is found in every subfolder" grep -q '^1 list, 1 all verified$' "$work/out"
+# What a mask names that is no list is said and counted, never passed over;
+# a list or a file that two masks name counts once.
+mkdir -p bare/odd/d.sfv bare/odd/sub && mkfifo bare/odd/p.sfv && ln -s nowhere bare/odd/l.sfv
+cp bare/tree/good/f bare/tree/good/g.sfv bare/odd/
+"$fsum" -c -r -dbare/odd '*.sfv' 'g.*' >"$work/out" 2>"$work/err"
+check "a pipe, a folder and a dangling link named like lists: status 2" test $? -eq 2
+check "each is in the total, the list named twice once" \
+  grep -q '^4 lists, 1 all verified; not checked: "d.sfv", "l.sfv", "p.sfv"$' "$work/out"
+check "and each is said" test "$(grep -c 'so it was not checked as a list' "$work/err")" -eq 3
+cp bare/file.iso "bare/odd/sub/Show [$crc].mkv" && mkfifo "bare/odd/sub/Pipe [$crc].mkv"
+"$fsum" -c -n -r -dbare/odd '*.mkv' 'Show*' >"$work/out" 2>&1
+check "-n: a pipe with a CRC in its name is unreadable, a file two masks name counted once" \
+  grep -q '^1 verified, 0 mismatched, 0 missing, 1 unreadable, 0 without a CRC' "$work/out"
+# A folder that cannot be read is said once, whatever the masks, and counted.
+shared=$(mktemp -d) && chmod 755 "$shared" && mkdir -p "$shared/t/locked" "$shared/t/ok"
+cp bare/tree/good/f bare/tree/good/g.sfv "bare/odd/sub/Show [$crc].mkv" "$shared/t/ok/" && chmod 000 "$shared/t/locked"
+as_nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
+as_nobody "$fsum" -c -r -d"$shared/t" '*.sfv' 'g.*' >"$work/out" 2>"$work/err"
+check "an unreadable folder: status 1, said once" test $? -eq 1 -a "$(grep -c 'locked' "$work/err")" -eq 1
+check "and in the total" grep -q '^1 list, 1 all verified; 1 folder could not be read$' "$work/out"
+as_nobody "$fsum" -c -n -r -d"$shared/t" '*' >"$work/out" 2>&1
+check "-c -n -r with an unreadable subfolder: status 1" test $? -eq 1
+rm -rf "$shared"
+# cksfv's CHECKSUMS.txt, names whose first word is hexadecimal among them.
+mkdir -p bare/hexnames
+for f in "01 Track.flac" "Beef Stew.mkv" "Other.mkv"; do head -c 3000 /dev/urandom >"bare/hexnames/$f"; done
+(cd bare/hexnames && cksfv -b -- * | grep -v '^;' >CHECKSUMS.txt)
+damage "bare/hexnames/01 Track.flac" 5 && damage "bare/hexnames/Beef Stew.mkv" 5
+"$fsum" -c bare/hexnames/CHECKSUMS.txt >"$work/out" 2>&1
+check "cksfv's names with a hex first word, in a list named .txt: 2 FAILED, status 1" \
+  test $? -eq 1 -a "$(grep -c '^FAILED ' "$work/out")" -eq 2
 
 # A folder the masks or -d name that is not there makes no list; nor does a
 # mask whose one file is the list being written.
