@@ -1,5 +1,6 @@
-#include <wincrypt.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <wincrypt.h>
 
 #include <algorithm>
 #include <array>

@@ -163,7 +163,7 @@ for row in "list.md5|6 verified, 0 mismatched, 0 missing, 0 unreadable (MD5)" "S
   "utf16.sha256|6 verified, 0 mismatched, 0 missing, 0 unreadable (SHA-256) (list read as UTF-16 LE)" \
   "CHECKSUMS|6 verified, 0 mismatched, 0 missing, 0 unreadable (BLAKE3)" \
   "xxh128.txt|6 verified, 0 mismatched, 0 missing, 0 unreadable (XXH128)" \
-  "b2.txt|6 verified, 0 mismatched, 0 missing, 0 unreadable (BLAKE2b)"; do
+  "b2.txt|6 verified, 0 mismatched, 0 missing, 0 unreadable (BLAKE2b-256)"; do
   IFS='|' read -r list summary <<<"$row"
   "$WINE" "$prog/fsum.exe" -c "C:\\Corvane Test\\forms\\$list" </dev/null >"$top/fsum.log" 2>&1
   check "fsum.exe checks $list with status 0" test $? -eq 0
@@ -213,6 +213,12 @@ check "-o writes the list, which leaves itself out and sha256sum reads" \
 sha=$(sha256sum "$forms/size 1.bin" | cut -c1-64)
 scenario "a copied digest, alone in a console" copied "$P" 'C:\Corvane Test\forms\size 1.bin' "SHA256:${sha^^}" \
   'OK          C:\Corvane Test\forms\size 1.bin  (SHA-256)'
+# Alone on a terminal's console but with its output captured, the tool does
+# not wait for a key: the report is read where it was captured.
+timeout 120 script -qec "'$WINE' '$prog/fsum.exe' -c -e$sha 'C:\\Corvane Test\\forms\\size 1.bin' >'$top/captured.log'" \
+  /dev/null </dev/null >/dev/null 2>&1
+check "with its output captured, fsum.exe -e ends without waiting for a key" \
+  sh -c "grep -q '^OK ' '$top/captured.log' && ! grep -q 'Press any key' '$top/captured.log'"
 "$WINE" "$prog/fsum.exe" -c "-e$(md5sum "$forms/size 1.bin" | cut -c1-32 | sed 's/../& /g')" \
   "C:\\Corvane Test\\forms\\size 1.bin" </dev/null >"$top/fsum.log" 2>&1
 check "fsum.exe -e with a digest given in byte pairs verifies" grep -q '^OK .*size 1.bin  (MD5)' "$top/fsum.log"
