@@ -35,7 +35,10 @@ unit() {  # the native tree; the 32-bit one where its programs can run
   total=$(grep -oE 'tests failed out of [0-9]+' <<<"$out" | grep -oE '[0-9]+$' || echo 0)
   bad=$(grep -oE '[0-9]+ tests failed out of' <<<"$out" | grep -oE '^[0-9]+' || echo 1)
   ((status == 0 || bad > 0)) || bad=1
-  echo "unit ($2): $((total - bad)) passed, $bad failed"
+  # ctest names each failed test in a line "  N - name (Failed)".
+  local names
+  names=$(sed -nE 's/^[[:space:]]*[0-9]+ - (.*) \((Failed|Timeout|SEGFAULT|Subprocess aborted|Exception)\)$/\1/p' <<<"$out" | paste -sd, | sed 's/,/, /g')
+  echo "unit ($2): $((total - bad)) passed, $bad failed${names:+: $names}"
 }
 timed "unit (g++)" unit native g++
 timed "unit (clang)" unit native-clang clang
@@ -65,5 +68,7 @@ done
 # The release's promises, with the Wine build this host runs best.
 timed "release" bash "$root/tests/release.sh" "$([[ $HOST_RUNS_I386 == 1 ]] && echo 32 || echo 64)"
 
+# What failed, part by part, then the plain closing line.
+((${#failures[@]})) && printf 'failed: %s\n' "${failures[@]}"
 echo "$passed passed, $failed failed"
 [[ $failed -eq 0 ]]

@@ -65,5 +65,5 @@ check "SHA256SUMS names every package" test "$(wc -l <SHA256SUMS)" -eq "$(ls ./*
 check "sha256sum -c SHA256SUMS" sha256sum --quiet -c SHA256SUMS
 check "fsum -c SHA256SUMS" "$root/build/native/bin/fsum" -c SHA256SUMS >/dev/null
 
-echo "$passed passed, $failed failed"
+summary_line "release: "
 [[ $failed -eq 0 ]]

@@ -11,7 +11,7 @@ tree=${1:?usage: run.sh TREE [SECONDS]}
 seconds=${2:-30}
 findings="$root/build/fuzz-findings"
 mkdir -p "$findings"
-passed=0 failed=0
+source "$root/tests/summary.sh"
 for seeds in "$root"/tests/fuzz/seeds/*/; do
   target=$(basename "$seeds")
   corpus=$(mktemp -d)
@@ -25,11 +25,11 @@ for seeds in "$root"/tests/fuzz/seeds/*/; do
     passed=$((passed + 1))
     echo "ok   $target: ${runs:-?} runs, ${coverage:-cov: ?} in ${seconds} s"
   else
-    failed=$((failed + 1))
+    failed=$((failed + 1)) failures+=("$target")
     echo "FAIL $target: status $status; see $log"
     grep -m3 -E 'ERROR|runtime error|SUMMARY' "$log"
   fi
   rm -rf "$corpus"
 done
-echo "fuzz: $passed passed, $failed failed"
+summary_line "fuzz: "
 [[ $failed -eq 0 ]]

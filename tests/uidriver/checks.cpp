@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "driver.h"
+
 namespace uidriver {
 namespace {
 
@@ -22,6 +24,12 @@ void Check(bool ok, const std::string& what, const std::string& detail) {
 void CheckText(const std::string& actual, const std::string& expected, const std::string& what) {
     Check(actual == expected, what,
           actual == expected ? "" : "got [" + actual + "], want [" + expected + "]");
+}
+
+void CheckWindowText(HWND hwnd, const std::string& expected, const std::string& what) {
+    std::string text;
+    WaitFor([&] { return (text = TextOf(hwnd)) == expected; });
+    CheckText(text, expected, what);
 }
 
 void CheckNumber(long long actual, long long expected, const std::string& what) {

@@ -120,14 +120,31 @@ void ProgressScenario(const std::string& folder, const std::string& argument, co
 
 namespace {
 
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return text;
+    const HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    if (const auto* chars = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr) {
+        text = chars;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+// Another program's clipboard reaches Wine's through the X selection, which
+// a busy machine may hand over late: the text is read back before the tool
+// that reads it starts.
 void SetClipboardText(const std::string& text) {
     const std::wstring wide = corvane::Wide(text);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
     std::memcpy(GlobalLock(memory), wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
     GlobalUnlock(memory);
-    const bool set = OpenClipboard(nullptr) && EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, memory);
+    bool set = false;
+    WaitFor([&] { return set = OpenClipboard(nullptr) != FALSE; });
+    set = set && EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, memory);
     CloseClipboard();
-    Check(set, "the clipboard holds [" + text + "]");
+    Check(set && WaitFor([&] { return ClipboardText() == wide; }), "the clipboard holds [" + text + "]");
 }
 
 // A program started in a console of its own, as Explorer starts one.

@@ -3,6 +3,8 @@
 #include <dlgs.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "base/handle.h"
 #include "base/text_encoding.h"
@@ -76,14 +78,20 @@ void CheckConsoleStart(DWORD console, const std::string& script) {
 }
 
 void CheckConsoleShows(DWORD console, const std::string& reportLines) {
-    std::string screen;
-    WaitFor([&] { return (screen = ConsoleText(console)).find("Press any key") != std::string::npos; });
+    std::vector<std::string> lines{"Press any key"};
     for (size_t start = 0, end; start <= reportLines.size(); start = end + 1) {
         end = std::min(reportLines.find('|', start), reportLines.size());
-        const std::string line = reportLines.substr(start, end - start);
-        Check(screen.find(line) != std::string::npos,
-              "the console shows the tool's report line [" + line + "]", screen);
+        lines.push_back(reportLines.substr(start, end - start));
     }
+    // A busy console may show the prompt a moment before the lines above it.
+    std::string screen;
+    const auto shows = [&](const std::string& line) { return screen.find(line) != std::string::npos; };
+    WaitFor([&] {
+        screen = ConsoleText(console);
+        return std::all_of(lines.begin(), lines.end(), shows);
+    });
+    for (size_t i = 1; i < lines.size(); ++i)
+        Check(shows(lines[i]), "the console shows the tool's report line [" + lines[i] + "]", screen);
 }
 
 void FinishConsole(DWORD console) {

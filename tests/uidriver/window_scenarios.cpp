@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "base/handle.h"
+#include "base/text_encoding.h"
 #include "checks.h"
 #include "driver.h"
 #include "pixels.h"
-#include "base/handle.h"
 #include "platform/screen.h"
-#include "base/text_encoding.h"
 #include "program.h"
 #include "scenarios.h"
 #include "shell/layout.h"
@@ -99,7 +99,7 @@ void CheckVersionRecord(const std::string& exe) {
 
 void CheckFrame(HWND main, int dpi) {
     auto scaled = [dpi](LONG pixels) { return MulDiv(pixels, dpi, 96); };
-    CheckText(TextOf(main), "Corvane v1.41  by Brannock", "caption");
+    CheckWindowText(main, "Corvane v1.41  by Brannock", "caption");
     const LONG style = GetWindowLongW(main, GWL_STYLE);
     Check((style & WS_CAPTION) == WS_CAPTION && (style & WS_SYSMENU), "title bar with a close box");
     Check(!(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)),
@@ -124,7 +124,7 @@ void CheckControls(const Program& program, int dpi) {
         Check(item != nullptr, name + " exists");
         if (!item) continue;
         Check(SameText(ClassOf(item), control.cls), name + " is a " + control.cls, ClassOf(item));
-        CheckText(TextOf(item), control.text, name + " text");
+        CheckWindowText(item, control.text, name + " text");
         RECT rect{};
         GetWindowRect(item, &rect);
         MapWindowPoints(nullptr, program.window(), reinterpret_cast<POINT*>(&rect), 2);

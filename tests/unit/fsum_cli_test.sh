@@ -484,5 +484,5 @@ for args in "-c set/list.sfv" "-c devices.sfv" "-c fifo.sfv" "-c self.sfv" "-c f
   check "-t1 $args: the same report and status" test "$one" = "$side"
 done
 
-echo "$passed passed, $failed failed"
+summary_line ""
 [[ $failed -eq 0 ]]

@@ -67,7 +67,7 @@ scenario() {
     sed -i 's/\r$//' "$out"
   fi
   grep -v '^ok  ' "$out"
-  add_summary "the driver" "$out"
+  add_summary "$title" "$out"
 }
 
 local_script() {  # options
@@ -290,5 +290,5 @@ set_dpi 120
 scenario "the window at 120 DPI" window "$P" 120
 set_dpi 96
 
-echo "e2e ($bits-bit): $passed passed, $failed failed"
+summary_line "e2e ($bits-bit): "
 [[ $failed -eq 0 ]]

@@ -154,5 +154,5 @@ check "the install reports failure" test $? -ne 0
 check "and leaves no entry behind" test -z "$(reg_value "HKCU\\$uninstall" DisplayName)"
 check "and no association" test -z "$(reg_value "HKCU\\$classes\\Corvane.sfv\\shell\\open\\command" "")"
 
-echo "installer ($bits-bit): $passed passed, $failed failed"
+summary_line "installer ($bits-bit): "
 [[ $failed -eq 0 ]]
