@@ -8,15 +8,33 @@
 #include <string>
 #include <vector>
 
-#include "make_list.h"
+#include "checks/digest_check.h"
+#include "checks/list_check.h"
+#include "checks/name_check.h"
+#include "checks/tree_check.h"
+#include "cli/options.h"
+#include "cli/terminal.h"
+#include "making/make_list.h"
 #include "system/system.h"
-#include "verify.h"
 
 namespace {
 
 int Usage() {
     fsum::WriteError(fsum::kUsage);
     return fsum::kCannotCheck;
+}
+
+// The check the options ask for: a file against a digest, the CRCs in
+// names, a tree of lists, or one list.
+int Check(const fsum::Options& options, const fsum::Terminal& terminal, fsum::Workers& workers) {
+    if (options.digestGiven) return fsum::CheckDigest(options, terminal, workers);
+    if (options.crcInNames) return fsum::CheckNames(options, terminal, workers);
+    if (options.recurse) {
+        return fsum::CheckTree(options, terminal, [&](const std::string& list) {
+            return fsum::CheckList(list, options, terminal, workers);
+        });
+    }
+    return fsum::CheckList(options.targets.front(), options, terminal, workers);
 }
 
 int Command(const std::vector<std::string>& args) {
@@ -26,7 +44,7 @@ int Command(const std::vector<std::string>& args) {
         fsum::Options options;
         if (!fsum::ParseArguments(args, options)) return Usage();
         fsum::Workers workers(fsum::CoreCount(), fsum::SystemThread);
-        return fsum::Check(options, terminal, workers);
+        return Check(options, terminal, workers);
     }
     fsum::MakeOptions options;
     if (!fsum::ParseMakeArguments(args, options)) return Usage();

@@ -60,32 +60,19 @@ private:
     std::size_t next_ = 0;
 };
 
-bool BatchHasher::Open(const FileJob& job, InputFile& file, Hashed& hashed) const {
-    bool missing = false;
-    if (file.Open(job.path, missing, hashed.reason, job.listed)) return true;
-    hashed.kind = missing ? Hashed::Missing : Hashed::Unreadable;
-    return false;
-}
-
 // The file hashed whole on this thread; with `large`, one of more than two
 // blocks is left to be hashed on every thread, and says so.
 Hashed BatchHasher::Small(const FileJob& job, bool* large) const {
     Hashed hashed;
-    try {
-        InputFile file;
-        if (!Open(job, file, hashed)) return hashed;
-        if (file.identity() == self_) {
-            hashed.kind = Hashed::Skipped;
-        } else if (large && file.Size() > 2 * kBlock) {
-            *large = true;
-        } else {
-            HashContext alone;
-            HashInto(file, job, alone, hashed);
-        }
-    } catch (const std::exception& e) {
-        hashed.kind = Hashed::Unreadable;
-        hashed.reason = e.what();
+    InputFile file;
+    hashed.kind = OpenJob(job, self_, file, hashed.reason);
+    if (hashed.kind != Hashed::Done) return hashed;
+    if (large && file.Size() > 2 * kBlock) {
+        *large = true;
+        return hashed;
     }
+    HashContext alone;
+    HashInto(file, job, alone, hashed);
     return hashed;
 }
 
@@ -104,7 +91,8 @@ Hashed BatchHasher::Large(std::size_t index, const FileJob& job, BatchObserver& 
     observer.LargeNext(index);
     Hashed hashed;
     InputFile file;
-    if (!Open(job, file, hashed)) return hashed;
+    hashed.kind = OpenJob(job, self_, file, hashed.reason);
+    if (hashed.kind != Hashed::Done) return hashed;
     HashContext context;
     context.workers = &workers_;
     ShowProgress(index, file.Size(), context, observer);

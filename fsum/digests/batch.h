@@ -50,7 +50,6 @@ private:
                    Teller& teller, BatchObserver& observer);
     Hashed Small(const FileJob& job, bool* large) const;
     Hashed Large(std::size_t index, const FileJob& job, BatchObserver& observer);
-    bool Open(const FileJob& job, InputFile& file, Hashed& hashed) const;
     void ShowProgress(std::size_t index, std::uint64_t size, HashContext& context, BatchObserver& observer);
 
     Workers& workers_;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "digest.h"
+#include "system/system.h"
 
 namespace fsum {
 
@@ -33,5 +34,11 @@ struct Hashed {
     std::vector<Digest> digests;  // with each of its candidates, when it has them
     std::string reason;           // why a file is missing or unreadable
 };
+
+// Opens the job's file, and sorts what keeps it from being hashed: Done
+// when it is open to be read; Missing, Unreadable (a thrown failure too)
+// with the reason; Skipped when it is `self`, the file being checked or
+// written.
+Hashed::Kind OpenJob(const FileJob& job, const FileIdentity& self, InputFile& file, std::string& reason);
 
 }  // namespace fsum

@@ -44,15 +44,7 @@ bool Lane::ReadFile(std::size_t position) {
     Opened& opened = opened_[position];
     InputFile file;
     std::string reason;
-    try {
-        bool missing = false;
-        opened.kind = file.Open(job.path, missing, reason, job.listed) ? Hashed::Done
-                      : missing                                        ? Hashed::Missing
-                                                                       : Hashed::Unreadable;
-    } catch (const std::exception& e) {
-        reason = e.what();
-    }
-    if (opened.kind == Hashed::Done && file.identity() == self_) opened.kind = Hashed::Skipped;
+    opened.kind = OpenJob(job, self_, file, reason);
     opened.size = file.Size();
     if (opened.kind == Hashed::Done) return FillRing(file, ring_, position);
     PieceSlot* slot = ring_.ToFill();

@@ -8,7 +8,7 @@
 #include "digests/crc.h"
 #include "digests/hashing.h"
 #include "helpers.h"
-#include "verify.h"
+#include "checks/list_check.h"
 
 namespace fsum {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "report.h"
+#include "cli/report.h"
 
 namespace fsum {
 namespace {

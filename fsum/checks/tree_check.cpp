@@ -1,10 +1,10 @@
-#include "list_tree.h"
+#include "tree_check.h"
 
 #include <algorithm>
 #include <set>
 
-#include "find_files.h"
-#include "report.h"
+#include "cli/find_files.h"
+#include "cli/report.h"
 
 namespace fsum {
 namespace {
@@ -44,8 +44,9 @@ std::string Total(const std::vector<Outcome>& outcomes, std::size_t unreadFolder
 // mask names that is no list, and each folder that cannot be read, once.
 class Tree {
 public:
-    Tree(const Options& options, const Terminal& terminal, Workers& workers)
-        : options_(options), terminal_(terminal), workers_(workers) {}
+    Tree(const Options& options, const Terminal& terminal,
+         const std::function<int(const std::string&)>& checkList)
+        : options_(options), terminal_(terminal), checkList_(checkList) {}
 
     int Run() {
         FileFinder finder(options_.folder, true,
@@ -75,7 +76,7 @@ private:
         ++named_;
         if (!paths_.insert(path).second) return;
         if (!outcomes_.empty()) written_ = written_ && terminal_.out("\n");  // between reports
-        outcomes_.push_back({name, CheckList(path, options_, terminal_, workers_)});
+        outcomes_.push_back({name, checkList_(path)});
         worst_ = std::max(worst_, outcomes_.back().status);
     }
 
@@ -102,7 +103,7 @@ private:
 
     const Options& options_;
     const Terminal& terminal_;
-    Workers& workers_;
+    const std::function<int(const std::string&)>& checkList_;
     std::vector<Outcome> outcomes_;
     std::set<std::string> paths_, said_;
     std::size_t named_ = 0;  // lists, other entries and unreadable folders the masks named
@@ -113,8 +114,9 @@ private:
 
 }  // namespace
 
-int CheckTree(const Options& options, const Terminal& terminal, Workers& workers) {
-    return Tree(options, terminal, workers).Run();
+int CheckTree(const Options& options, const Terminal& terminal,
+              const std::function<int(const std::string& path)>& checkList) {
+    return Tree(options, terminal, checkList).Run();
 }
 
 }  // namespace fsum

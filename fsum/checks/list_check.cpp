@@ -1,4 +1,4 @@
-#include "verify.h"
+#include "list_check.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -7,8 +7,6 @@
 #include <map>
 #include <memory>
 
-#include "bare_checks.h"
-#include "list_tree.h"
 #include "lists/clearsigned.h"
 #include "lists/list_forms.h"
 #include "lists/list_reader.h"
@@ -16,35 +14,6 @@
 #include "verdicts.h"
 
 namespace fsum {
-
-const char kUsage[] =
-    "Usage: fsum -c [-jf] [-w] \"list\"\n"
-    "  -c   check the files named in the list against their checksums: an .sfv list\n"
-    "       (CRC-32), or GNU or BSD lines of MD5, SHA-1, SHA-2, SHA-3, BLAKE2b, BLAKE3,\n"
-    "       XXH32, XXH64, XXH3 or XXH128\n"
-    "  -jf  show only the files that failed\n"
-    "  -w   warn about improperly formatted checksum lines\n"
-    "   or: fsum -c [-jf] [-w] -r [-d<folder>] mask...\n"
-    "  checks every list the masks name in the folder and all its subfolders, then\n"
-    "  totals them\n"
-    "   or: fsum -c [-jf] -n [-r] [-d<folder>] mask...\n"
-    "  checks each file the masks name against the CRC-32 in its name: eight\n"
-    "  hexadecimal digits in [ ] or ( ), as in \"Show - 01 [1A2B3C4D].mkv\"\n"
-    "   or: fsum -c -e[<digest>] [-sha256|...] \"file\"\n"
-    "  checks one file against a digest as pasted (or, with -e alone, as copied to\n"
-    "  the clipboard on Windows): the algorithm follows from its length, or a switch\n"
-    "  of those below names it\n"
-    "   or: fsum [-crc32|-md5|-sha1|-sha256|-sha384|-sha512|-sha3-256|-sha3-384|-sha3-512|\n"
-    "             -b2|-blake3|-xxh32|-xxh64|-xxh3|-xxh128] [-r] [-d<folder>] [-bsd] [-o<file>]\n"
-    "             mask...\n"
-    "  writes a list of the files the masks (* and ? as wildcards) name to standard\n"
-    "  output: an .sfv list (-crc32, the default) or GNU lines, BSD tag lines with -bsd\n"
-    "  -r   take the masks in every subfolder too\n"
-    "  -d   take the masks in the folder, and name the files from there\n"
-    "  -o   write the list to the file (in PowerShell, rather than > file)\n"
-    "Every form takes -t1: each disk read by one reader going through its files in\n"
-    "order, as the tool reads a disk the system says is a spinning one (use it for\n"
-    "a hard disk the system cannot tell, as behind some USB cases).\n";
 
 namespace {
 
@@ -236,66 +205,9 @@ private:
 
 }  // namespace
 
-namespace {
-
-bool ParseOption(const std::string& arg, Options& options) {
-    if (arg == "-c") return true;
-    if (arg == "-jf") return options.onlyFailed = true;
-    if (arg == "-w") return options.warnFormat = true;
-    if (arg == "-r") return options.recurse = true;
-    if (arg == "-n") return options.crcInNames = true;
-    if (arg == "-t1") return options.oneReader = true;
-    if (arg.rfind("-d", 0) == 0 && arg.size() > 2) {
-        options.folder = arg.substr(2);
-        return true;
-    }
-    if (const auto algorithm = FromSwitch(arg)) {
-        const bool first = !options.algorithm;
-        options.algorithm = algorithm;
-        return first;
-    }
-    // -e and the digest joined, as a quoted paste may hold blanks.
-    if (arg.rfind("-e", 0) != 0) return false;
-    options.digestGiven = true;
-    options.digest = arg.substr(2);
-    return true;
-}
-
-// Each way of checking takes its own options and number of targets.
-bool Consistent(const Options& options) {
-    const std::size_t targets = options.targets.size();
-    if (options.digestGiven) {
-        return targets == 1 && !options.recurse && !options.crcInNames && options.folder.empty() &&
-               !options.warnFormat;
-    }
-    if (options.algorithm) return false;
-    if (options.crcInNames) return targets > 0 && !options.warnFormat;
-    if (options.recurse) return targets > 0;
-    return targets == 1 && options.folder.empty();
-}
-
-}  // namespace
-
-bool ParseArguments(const std::vector<std::string>& args, Options& options) {
-    if (std::find(args.begin(), args.end(), "-c") == args.end()) return false;
-    std::size_t i = 0;
-    for (; i < args.size() && !args[i].empty() && args[i][0] == '-'; ++i) {
-        if (!ParseOption(args[i], options)) return false;
-    }
-    options.targets.assign(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
-    return Consistent(options);
-}
-
 int CheckList(const std::string& listPath, const Options& options, const Terminal& terminal,
               Workers& workers) {
     return Checker(listPath, options, terminal, workers).Run();
-}
-
-int Check(const Options& options, const Terminal& terminal, Workers& workers) {
-    if (options.digestGiven) return CheckDigest(options, terminal, workers);
-    if (options.crcInNames) return CheckNames(options, terminal, workers);
-    if (options.recurse) return CheckTree(options, terminal, workers);
-    return CheckList(options.targets.front(), options, terminal, workers);
 }
 
 }  // namespace fsum

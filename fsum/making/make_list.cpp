@@ -5,8 +5,8 @@
 #include <ctime>
 #include <string_view>
 
+#include "cli/find_files.h"
 #include "digests/batch.h"
-#include "find_files.h"
 #include "lists/list_forms.h"
 #include "res/version.h"
 
@@ -141,34 +141,6 @@ private:
 };
 
 }  // namespace
-
-bool ParseMakeArguments(const std::vector<std::string>& args, MakeOptions& options) {
-    bool chosen = false;
-    std::size_t i = 0;
-    for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
-        const std::string& arg = args[i];
-        if (const auto picked = FromSwitch(arg)) {
-            if (chosen) return false;  // one algorithm a list
-            chosen = true;
-            options.algorithm = *picked;
-        } else if (arg == "-r") {
-            options.recurse = true;
-        } else if (arg == "-t1") {
-            options.oneReader = true;
-        } else if (arg == "-bsd") {
-            options.bsd = true;
-        } else if (arg.rfind("-d", 0) == 0 && arg.size() > 2) {
-            options.folder = arg.substr(2);
-        } else if (arg.rfind("-o", 0) == 0 && arg.size() > 2) {
-            options.output = arg.substr(2);
-        } else {
-            return false;
-        }
-    }
-    options.masks.assign(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
-    // A BSD tag line names an MD5 or SHA digest; CRC-32 has no tag.
-    return !options.masks.empty() && !(options.bsd && options.algorithm == Algorithm::Crc32);
-}
 
 int MakeList(const MakeOptions& options, const Terminal& terminal, Workers& workers,
              const FileIdentity& self) {

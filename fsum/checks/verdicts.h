@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "cli/options.h"
+#include "cli/report.h"
+#include "cli/terminal.h"
 #include "digests/batch.h"
+#include "digests/workers.h"
 #include "lists/list_forms.h"
-#include "report.h"
-#include "verify.h"
 
 namespace fsum {
 

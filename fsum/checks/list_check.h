@@ -1,0 +1,17 @@
+// fsum -c list: checking the files a checksum list names (any form).
+#pragma once
+
+#include <string>
+
+#include "cli/options.h"
+#include "cli/terminal.h"
+#include "digests/workers.h"
+
+namespace fsum {
+
+// Checks every file the list names and returns the exit status. A run that
+// meets a failure it cannot go past still ends with the summary so far.
+int CheckList(const std::string& listPath, const Options& options, const Terminal& terminal,
+              Workers& workers);
+
+}  // namespace fsum
