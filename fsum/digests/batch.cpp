@@ -153,7 +153,7 @@ void BatchHasher::HashLanes(const std::vector<FileJob>& jobs, std::vector<std::u
 
 void BatchHasher::Hash(const std::vector<FileJob>& jobs, BatchObserver& observer) {
     std::vector<Disk> disks;
-    for (const FileJob& job : jobs) disks.push_back(SystemDisks().Of(job.path));
+    for (const FileJob& job : jobs) disks.push_back(disks_.Of(job.path));
     const Schedule schedule = ScheduleReads(disks, oneReader_);
     std::vector<std::unique_ptr<Lane>> lanes;
     for (const auto& order : schedule.lanes) {

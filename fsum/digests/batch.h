@@ -14,6 +14,7 @@
 
 #include "file_job.h"
 #include "hashing.h"
+#include "system/disks.h"
 #include "system/system.h"
 #include "workers.h"
 
@@ -38,9 +39,9 @@ class BatchHasher {
 public:
     // `self` is the file the tool is reading or writing itself: a job that
     // names it is Skipped. `oneReader` (-t1): every disk is read as one
-    // that seeks.
-    BatchHasher(Workers& workers, const FileIdentity& self, bool oneReader)
-        : workers_(workers), self_(self), oneReader_(oneReader) {}
+    // that seeks. `disks` says which disk each file lies on.
+    BatchHasher(Workers& workers, const FileIdentity& self, bool oneReader, DiskFinder& disks = SystemDisks())
+        : workers_(workers), self_(self), oneReader_(oneReader), disks_(disks) {}
     void Hash(const std::vector<FileJob>& jobs, BatchObserver& observer);
 
 private:
@@ -55,6 +56,7 @@ private:
     Workers& workers_;
     const FileIdentity self_;
     const bool oneReader_;
+    DiskFinder& disks_;
 };
 
 // Files gathered into batches, each job beside what its caller keeps of it

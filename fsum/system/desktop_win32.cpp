@@ -50,6 +50,8 @@ bool AloneOnConsole() {
 void WaitForKey() {
     const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     FlushConsoleInputBuffer(input);  // keys pressed while the check ran
+    // The title says it too, in the taskbar, for a window behind others.
+    SetConsoleTitleW(L"fsum: press any key to close this window");
     WriteOut("\nPress any key to close this window.");
     for (;;) {
         INPUT_RECORD record;

@@ -61,6 +61,8 @@ Disk DiskOfVolume(const VolumeFacts& facts);
 // device. A virtual disk's flag is the kernel's default, not the host's
 // answer: it counts as not known.
 Disk SysfsDisk(const std::string& root, const std::string& device);  // device "major:minor"
+// The name sysfs gives a device number under /sys/dev/block: "major:minor".
+std::string SysfsDevice(std::uint64_t device);
 #endif
 
 }  // namespace fsum

@@ -59,12 +59,17 @@ public:
     std::string VolumeOf(const std::string& folder) override {
         struct stat info {};
         if (stat(folder.c_str(), &info) != 0) return "";
-        return std::to_string(major(info.st_dev)) + ":" + std::to_string(minor(info.st_dev));
+        return SysfsDevice(info.st_dev);
     }
     Disk DiskOf(const std::string& volume) override { return SysfsDisk("/sys", volume); }
 };
 
 }  // namespace
+
+std::string SysfsDevice(std::uint64_t device) {
+    const auto number = static_cast<dev_t>(device);
+    return std::to_string(major(number)) + ":" + std::to_string(minor(number));
+}
 
 Disk SysfsDisk(const std::string& root, const std::string& device) {
     return DiskAt(fs::path(root) / "dev" / "block" / device, 0);

@@ -188,8 +188,9 @@ bool ClipboardText(std::string& text, std::string& error);
 std::optional<std::string> FromBase64(std::string_view text);
 
 // Whether the tool is the only program on its console, as when Explorer
-// starts it, and its output goes there: the console closes when it ends. Then WaitForKey keeps the
-// report on screen until the user presses a key.
+// starts it, and its output goes there: the console closes when it ends.
+// Then WaitForKey keeps the report on screen until the user presses a key,
+// and says so in the console's title too.
 bool AloneOnConsole();
 void WaitForKey();
 

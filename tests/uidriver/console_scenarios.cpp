@@ -173,7 +173,13 @@ void CopiedDigestScenario(const std::string& folder, const std::string& file, co
         DWORD pid = 0;
         const corvane::UniqueHandle alone = StartInNewConsole(check, pid);
         if (!alone.valid()) return;
-        CheckConsoleShows(pid, shows);  // and the prompt: it waits for a key
+        // Read from outside only once the tool has chosen to wait: the
+        // driver attached to its console would be a second program there.
+        Check(WaitFor([] {
+                  return FindWindowW(nullptr, L"fsum: press any key to close this window") != nullptr;
+              }),
+              "the console's title says that it waits for a key");
+        CheckConsoleShows(pid, shows);  // and the prompt
         FinishConsole(pid);
     }
     // From a script the console is the script's, which stays: no waiting.

@@ -209,7 +209,8 @@ check "every malformed line is a warning" test "$(grep -c '^WARNING     line [2-
 truncate -s 5G "$work/five.bin"
 printf 'end' >>"$work/five.bin"
 (cd "$work" && sha256sum five.bin >five.sha256)
-"$fsum" -c "$work/five.sha256" >"$work/out" 2>&1
+# A limit of its own, far above any machine's time, so that a hang fails here.
+timeout 600 "$fsum" -c "$work/five.sha256" >"$work/out" 2>&1
 check "a 5 GiB file's SHA-256 equals sha256sum's" test $? -eq 0
 rm "$work/five.bin"
 
@@ -314,6 +315,8 @@ check "names are in byte order, subfolders where they fall" \
   test "$("$fsum" -md5 -r '*.bin' | sed 's/^\\\?[^ ]*  //' | tr '\n' '|')" = \
   ' leading.bin|;semi.bin|a.bin|sub/c.bin|sub/deeper/back\\slash.bin|with space.bin|日本.bin|'
 check "a folder named outright is walked" test "$("$fsum" -md5 sub | wc -l)" -eq 3
+check "and with -r" test "$("$fsum" -md5 -r sub | wc -l)" -eq 3
+check "a mask with a folder part keeps it in the names" grep -q '  sub/c.bin$' <("$fsum" -md5 sub/c.bin)
 check "-d names files from that folder" grep -q '  c.bin$' <("$fsum" -sha1 -d"$work/make/sub" '*.bin')
 "$fsum" -md5 '*.zip' '*.bin' >"$work/out" 2>"$work/err"
 check "a mask that matches nothing exits with 2" test $? -eq 2
@@ -349,6 +352,9 @@ ${sha:1}0|1|none of SHA-256, SHA3-256, BLAKE3, BLAKE2b-256 gives it
 12345|2|the digest given is 5 hexadecimal digits long
 md5:$sha|2|is 64 hexadecimal digits long, and MD5's digest is 32
 $sha $sha|2|the digest given holds 2 digests
+$(xxhsum -H128 bare/file.iso 2>/dev/null | cut -d' ' -f1)|0|^OK          bare/file.iso  (XXH128)$
+$(xxhsum -H3 bare/file.iso 2>/dev/null | grep -oE '[0-9a-f]{16}' | tail -n1)|0|^OK          bare/file.iso  (XXH3)$
+$(xxhsum -H32 bare/file.iso 2>/dev/null | cut -d' ' -f1)|0|^OK          bare/file.iso  (XXH32)$
 EOF
 # As Windows users copy digests (certutil, Get-FileHash, Subresource
 # Integrity, OpenSSL, names before the digest, text off a web page): each
@@ -405,6 +411,9 @@ check "-o into a folder that is not there exits with 2, saying why" \
   sh -c "test $? -eq 2 && grep -q 'could not be made' '$work/err'"
 "$fsum" -c -r -dbare/tree g.sfv >"$work/out" 2>&1
 check "with -r a plain name is found in every subfolder" grep -q '^1 list, 1 all verified$' "$work/out"
+"$fsum" -c -r -dbare/tree/good '*.sfv' '*.md5' >"$work/out" 2>"$work/err"
+check "a mask that matches no list: status 2, the others checked" \
+  sh -c "test $? -eq 2 && grep -q '^1 list, 1 all verified$' '$work/out' && grep -qF 'no list matches \"*.md5\"' '$work/err'"
 # What a mask names that is no list is said and counted, never passed over;
 # a list or a file that two masks name counts once.
 mkdir -p bare/odd/d.sfv bare/odd/sub && mkfifo bare/odd/p.sfv && ln -s nowhere bare/odd/l.sfv

@@ -160,6 +160,7 @@ TEST(CrcInName, OnlyEightHexDigitsInOnePairOfBrackets) {
         {"Film [1A2B3C4G].mkv", ""},
         {"Film [1A2B3C4D).mkv", ""},
         {"1A2B3C4D.mkv", ""},
+        {"[69D8CFF1]", "69d8cff1"},  // the whole name
     };
     for (const auto& c : cases) {
         const auto crc = CrcInName(c.name);

@@ -5,10 +5,10 @@
 #include <fstream>
 #include <string>
 
+#include "checks/list_check.h"
 #include "digests/crc.h"
 #include "digests/hashing.h"
 #include "helpers.h"
-#include "checks/list_check.h"
 
 namespace fsum {
 namespace {

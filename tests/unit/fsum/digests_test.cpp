@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -75,6 +76,40 @@ TEST(CrcOfFile, GoesOnWithTheThreadsItHasWhenNoMoreCanStart) {
     EXPECT_EQ(crc, Zlib(bytes));
     Digest digest;
     ASSERT_TRUE(DigestOfFile(MemoryFile(bytes), Algorithm::Sha1, t.context, digest, error));
+}
+
+// A file whose reads fail from `failAt` on, as a disk's bad sector does.
+class FailingFile : public ByteSource {
+public:
+    FailingFile(std::uint64_t size, std::uint64_t failAt) : size_(size), failAt_(failAt) {}
+    std::uint64_t Size() const override { return size_; }
+    long long ReadAt(std::uint64_t offset, void* buffer, std::size_t count,
+                     std::string& error) const override {
+        if (offset + count > failAt_) {
+            error = "Input/output error";
+            return -1;
+        }
+        std::memset(buffer, 0, count);
+        return static_cast<long long>(count);
+    }
+
+private:
+    std::uint64_t size_, failAt_;
+};
+
+// A read that fails keeps the system's reason, whichever way the file is
+// read: whole on one thread, or through the read-ahead ring beside a hasher.
+TEST(DigestOfFile, AReadThatFailsKeepsItsReason) {
+    for (const unsigned threads : {1u, 2u}) {
+        for (const Algorithm algorithm : {Algorithm::Sha256, Algorithm::Blake3, Algorithm::Crc32}) {
+            Threads pool(threads);
+            Digest digest;
+            std::string error;
+            const FailingFile file(5 * kBlock, 3 * kBlock + 5);
+            EXPECT_FALSE(DigestOfFile(file, algorithm, pool.context, digest, error)) << threads;
+            EXPECT_EQ(error, "Input/output error") << threads << " threads, " << DisplayName(algorithm);
+        }
+    }
 }
 
 TEST(DigestOfFile, GivesTheStandardTestVectors) {

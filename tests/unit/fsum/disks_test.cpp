@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
@@ -9,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "digests/batch.h"
+#include "digests/crc.h"
 #include "digests/schedule.h"
 #include "system/disks.h"
 
@@ -99,6 +102,54 @@ TEST(Disks, TheSystemIsAskedOncePerVolumeAndFolder) {
 }
 
 #ifndef _WIN32
+// What a batch tells, in order.
+class Recorder : public BatchObserver {
+public:
+    void Told(std::size_t index, const Hashed& hashed) override { told.emplace_back(index, hashed); }
+    void LargeNext(std::size_t) override {}
+    void Progress(std::size_t, std::uint64_t, std::uint64_t, double) override {}
+    std::vector<std::pair<std::size_t, Hashed>> told;
+};
+
+// A spinning disk's files read in order by their own reader, beside a large
+// file on another disk hashed on every thread: each told once, in order,
+// with its digest, the large one's too.
+TEST(Disks, ABatchMixingASeekingDiskAndALargeFileElsewhereTellsEveryDigest) {
+    const auto folder = std::filesystem::temp_directory_path() / ("batch." + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder / "hdd");
+    std::filesystem::create_directories(folder / "ssd");
+    const struct {
+        std::string path;
+        std::size_t size;
+    } files[] = {{(folder / "hdd" / "a").string(), 1000},
+                 {(folder / "ssd" / "large").string(), 3 * kBlock + 7},
+                 {(folder / "ssd" / "small").string(), 10},
+                 {(folder / "hdd" / "b").string(), 2 * kBlock + 1}};
+    FakeQueries queries;
+    queries.volumes = {{(folder / "hdd").string(), "H"}, {(folder / "ssd").string(), "S"}};
+    queries.disks = {{"H", {"disk 1", true}}, {"S", {"disk 2", false}}};
+    DiskFinder finder(queries);
+    std::vector<FileJob> jobs;
+    std::vector<std::uint32_t> crcs;
+    for (const auto& f : files) {
+        std::string bytes(f.size, '\0');
+        for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + f.size);
+        std::ofstream(f.path, std::ios::binary) << bytes;
+        crcs.push_back(Crc32(bytes));
+        jobs.push_back(FileJob{f.path, Algorithm::Crc32, {}, 0, false});
+    }
+    Workers workers(2, SystemThread);
+    Recorder recorder;
+    BatchHasher(workers, FileIdentity{}, false, finder).Hash(jobs, recorder);
+    ASSERT_EQ(recorder.told.size(), jobs.size());
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        EXPECT_EQ(recorder.told[i].first, i);
+        EXPECT_EQ(recorder.told[i].second.kind, Hashed::Done) << files[i].path;
+        EXPECT_EQ(recorder.told[i].second.digest, CrcDigest(crcs[i])) << files[i].path;
+    }
+    std::filesystem::remove_all(folder);
+}
+
 // A sysfs tree in a temporary folder: the links and files the kernel makes.
 class SysfsTree {
 public:
@@ -170,6 +221,8 @@ TEST(Disks, SysfsGivesTheWholeDiskUnderAVolume) {
         {"253:1", "nvme0n1+sda", true},  // over two disks: the slower sets the pace
         {"0:45", "", false},             // FUSE, tmpfs, btrfs: no block device
     };
+    EXPECT_EQ(SysfsDevice(makedev(8, 17)), "8:17");  // a partition of sdb: major first
+    EXPECT_EQ(SysfsDevice(makedev(259, 3)), "259:3");
     for (const auto& c : cases) {
         const Disk disk = SysfsDisk(sys.root(), c.device);
         EXPECT_EQ(disk.name, c.name) << c.device;

@@ -52,6 +52,8 @@ TEST(WindowsPaths, LongPathsGainThePrefixAndDeviceNamesAreKnown) {
         {"COM10", false, false},
         {"COM\xC2\xB4", false, false},  // no device has ´
         {"sub\\nul\\x.bin", false, false},
+        {"C:NUL", true, true},  // drive-relative
+        {"D:aux.txt", true, false},
     };
     for (const auto& d : devices) {
         EXPECT_EQ(paths::IsWindowsDevice(d.name, false), d.before11) << d.name;
