@@ -383,6 +383,10 @@ for form in "${forms[@]}"; do
   done
 done
 rm bare/damaged.iso
+for extra in -r -w -dbare; do
+  "$fsum" -c "$extra" "-e$sha" bare/file.iso >"$work/out" 2>&1
+  check "-e with $extra is a usage error" sh -c "test $? -eq 2 && grep -q Usage '$work/out'"
+done
 "$fsum" -c -e bare/file.iso >"$work/out" 2>&1
 check "-e alone off Windows says the clipboard is Windows's" grep -q 'only the Windows build reads the clipboard' "$work/out"
 cp bare/file.iso "bare/Show - 01 [$crc].mkv"

@@ -155,6 +155,9 @@ TEST_F(CheckListTest, ADigestOfAnUnsaidAlgorithmIsTriedWithEachThatFits) {
         {"CHECKSUMS", blake3 + "  good.bin\n", kAllVerified, "OK          good.bin  (BLAKE3)\n"},
         {"CHECKSUMS", blake3 + "  bad.bin\n", kSomeFailed,
          "none of SHA-256, SHA3-256, BLAKE3, BLAKE2b-256 gives it"},
+        // The summary names every algorithm a failed digest was tried with.
+        {"CHECKSUMS", blake3 + "  bad.bin\n", kSomeFailed,
+         "0 verified, 1 mismatched, 0 missing, 0 unreadable (SHA-256, SHA3-256, BLAKE3, BLAKE2b-256)"},
         {"B2SUMS", b2 + "  good.bin\n" + b2 + "  bad.bin\n", kSomeFailed, "OK          good.bin\nFAILED"},
         {"list.txt", xxh128 + "  good.bin\n", kAllVerified,
          "1 verified, 0 mismatched, 0 missing, 0 unreadable (XXH128)"},
