@@ -432,15 +432,21 @@ cp bare/file.iso "bare/odd/sub/Show [$crc].mkv" && mkfifo "bare/odd/sub/Pipe [$c
 check "-n: a pipe with a CRC in its name is unreadable, a file two masks name counted once" \
   grep -q '^1 verified, 0 mismatched, 0 missing, 1 unreadable, 0 without a CRC' "$work/out"
 # A folder that cannot be read is said once, whatever the masks, and counted.
-shared=$(mktemp -d) && chmod 755 "$shared" && mkdir -p "$shared/t/locked" "$shared/t/ok"
-cp bare/tree/good/f bare/tree/good/g.sfv "bare/odd/sub/Show [$crc].mkv" "$shared/t/ok/" && chmod 000 "$shared/t/locked"
+# Root reads every folder: the tool runs as nobody, where there is one (a
+# user namespace that maps root alone, as the emulator's, has none).
 as_nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
-as_nobody "$fsum" -c -r -d"$shared/t" '*.sfv' 'g.*' >"$work/out" 2>"$work/err"
-check "an unreadable folder: status 1, said once" test $? -eq 1 -a "$(grep -c 'locked' "$work/err")" -eq 1
-check "and in the total" grep -q '^1 list, 1 all verified; 1 folder could not be read$' "$work/out"
-as_nobody "$fsum" -c -n -r -d"$shared/t" '*' >"$work/out" 2>&1
-check "-c -n -r with an unreadable subfolder: status 1" test $? -eq 1
-rm -rf "$shared"
+if as_nobody true 2>/dev/null; then
+  shared=$(mktemp -d) && chmod 755 "$shared" && mkdir -p "$shared/t/locked" "$shared/t/ok"
+  cp bare/tree/good/f bare/tree/good/g.sfv "bare/odd/sub/Show [$crc].mkv" "$shared/t/ok/" && chmod 000 "$shared/t/locked"
+  as_nobody "$fsum" -c -r -d"$shared/t" '*.sfv' 'g.*' >"$work/out" 2>"$work/err"
+  check "an unreadable folder: status 1, said once" test $? -eq 1 -a "$(grep -c 'locked' "$work/err")" -eq 1
+  check "and in the total" grep -q '^1 list, 1 all verified; 1 folder could not be read$' "$work/out"
+  as_nobody "$fsum" -c -n -r -d"$shared/t" '*' >"$work/out" 2>&1
+  check "-c -n -r with an unreadable subfolder: status 1" test $? -eq 1
+  rm -rf "$shared"
+else
+  echo "skip the unreadable folder: no user but root to run as here"
+fi
 # cksfv's CHECKSUMS.txt, names whose first word is hexadecimal among them.
 mkdir -p bare/hexnames
 for f in "01 Track.flac" "Beef Stew.mkv" "Other.mkv"; do head -c 3000 /dev/urandom >"bare/hexnames/$f"; done

@@ -222,6 +222,10 @@ check "with its output captured, fsum.exe -e ends without waiting for a key" \
 "$WINE" "$prog/fsum.exe" -c "-e$(md5sum "$forms/size 1.bin" | cut -c1-32 | sed 's/../& /g')" \
   "C:\\Corvane Test\\forms\\size 1.bin" </dev/null >"$top/fsum.log" 2>&1
 check "fsum.exe -e with a digest given in byte pairs verifies" grep -q '^OK .*size 1.bin  (MD5)' "$top/fsum.log"
+# Subresource Integrity: Base64 decoded by CryptoAPI.
+"$WINE" "$prog/fsum.exe" -c "-esha256-$(openssl dgst -sha256 -binary "$forms/size 1.bin" | base64)" \
+  "C:\\Corvane Test\\forms\\size 1.bin" </dev/null >"$top/fsum.log" 2>&1
+check "fsum.exe -e with a digest in Subresource Integrity form verifies" grep -q '^OK .*size 1.bin  (SHA-256)' "$top/fsum.log"
 cp "$forms/size 1.bin" "$forms/sub/Show [$(crc_of "$forms/size 1.bin")].bin"
 "$WINE" "$prog/fsum.exe" -c -n -r "-dC:\\Corvane Test\\forms" '*' </dev/null >"$top/fsum.log" 2>&1
 check "fsum.exe -c -n -r verifies the CRC in a name, \\ between folders" \
