@@ -160,13 +160,24 @@ std::optional<PastedDigest> FromIntegrity(std::string_view text, std::string& wh
     return FromDigits(hex, name, why);
 }
 
+// What follows a name before its digest: the separators (":", "=", blanks,
+// and OpenSSL's "(file)=") left out.
+std::string_view AfterName(std::string_view text, std::size_t cut) {
+    std::string_view rest = cut == std::string_view::npos ? "" : text.substr(cut);
+    if (!rest.empty() && rest.front() == '(') {
+        const std::size_t close = rest.find(')');
+        rest.remove_prefix(close == std::string_view::npos ? rest.size() : close + 1);
+    }
+    while (!rest.empty() && std::strchr(":= \t", rest.front())) rest.remove_prefix(1);
+    return rest;
+}
+
 // "<algorithm><: or = or blanks><hex>[  <name>]": a prefix ("sha256:",
 // "SHA256=", "blake3:") or a row of PowerShell's Get-FileHash table.
 std::optional<PastedDigest> FromNamed(std::string_view text, std::string& why) {
     const std::size_t cut = text.find_first_of(":= \t");
     if (cut == std::string_view::npos || !FromName(text.substr(0, cut))) return std::nullopt;
-    std::string_view rest = text.substr(cut);
-    while (!rest.empty() && std::strchr(":= \t", rest.front())) rest.remove_prefix(1);
+    const std::string_view rest = AfterName(text, cut);
     std::string name;
     std::optional<std::string> digits = HexDigits(rest);
     if (!digits) {
@@ -213,10 +224,7 @@ std::optional<PastedDigest> FromLine(std::string_view line, std::string& why) {
     // A name of an algorithm the tool does not check, before a digest:
     // "SHA224:<hex>", OpenSSL's "SHA2-224(file)= <hex>".
     const std::size_t cut = line.find_first_of(":= \t(");
-    std::string_view rest = cut == std::string_view::npos ? "" : line.substr(cut);
-    if (!rest.empty() && rest.front() == '(') rest.remove_prefix(std::min(rest.find(')'), rest.size()));
-    while (!rest.empty() && std::strchr(":=) \t", rest.front())) rest.remove_prefix(1);
-    const std::optional<std::string> named = HexDigits(rest);
+    const std::optional<std::string> named = HexDigits(AfterName(line, cut));
     if (digits) {
         why = LengthSaid(digits->size());
     } else if (named) {
