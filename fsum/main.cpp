@@ -1,9 +1,10 @@
 // fsum: checks the files named in a checksum list, or makes one.
-// Command lines: fsum -c [-jf] [-w] "list"
+// Command lines: fsum -c [-jf] [-w] [-s] [-k<keys>] "list"
 //                fsum -c [-jf] [-w] -r [-d<folder>] mask...
 //                fsum -c [-jf] -n [-r] [-d<folder>] mask...
 //                fsum -c -e[<digest>] [-sha256|...] "file"
 //                fsum [-crc32|-md5|...|-blake3|-xxh128] [-r] [-d<folder>] [-bsd] mask...
+//                fsum -key add "key file" | fsum -key list
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "checks/tree_check.h"
 #include "cli/options.h"
 #include "cli/terminal.h"
+#include "keys/key_commands.h"
 #include "making/make_list.h"
 #include "system/system.h"
 
@@ -29,12 +31,13 @@ int Usage() {
 int Check(const fsum::Options& options, const fsum::Terminal& terminal, fsum::Workers& workers) {
     if (options.digestGiven) return fsum::CheckDigest(options, terminal, workers);
     if (options.crcInNames) return fsum::CheckNames(options, terminal, workers);
+    const fsum::TrustedKeys keys = fsum::KeysForCheck(options, terminal);
     if (options.recurse) {
         return fsum::CheckTree(options, terminal, [&](const std::string& list) {
-            return fsum::CheckList(list, options, terminal, workers);
+            return fsum::CheckList(list, options, terminal, workers, keys);
         });
     }
-    return fsum::CheckList(options.targets.front(), options, terminal, workers);
+    return fsum::CheckList(options.targets.front(), options, terminal, workers, keys);
 }
 
 int Command(const std::vector<std::string>& args) {
@@ -45,6 +48,11 @@ int Command(const std::vector<std::string>& args) {
         if (!fsum::ParseArguments(args, options)) return Usage();
         fsum::Workers workers(fsum::CoreCount(), fsum::SystemThread);
         return Check(options, terminal, workers);
+    }
+    if (!args.empty() && args.front() == "-key") {
+        fsum::KeyCommand command;
+        if (!fsum::ParseKeyArguments(args, command)) return Usage();
+        return fsum::RunKeyCommand(command, terminal);
     }
     fsum::MakeOptions options;
     if (!fsum::ParseMakeArguments(args, options)) return Usage();

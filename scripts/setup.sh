@@ -18,6 +18,7 @@ packages=(
   cmake g++ clang libclang-rt-14-dev make pkg-config libgtest-dev zlib1g-dev libssl-dev dpkg-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine64 fonts-wine xvfb xauth imagemagick rhash cksfv b3sum xxhash nsis zip unzip osslsigncode openssl
+  patch xz-utils gpgv gnupg minisign signify-openbsd openssh-client
 )
 if [[ $HOST_RUNS_I386 == 1 ]]; then
   packages+=(wine32:i386 g++-multilib libgtest-dev:i386 zlib1g-dev:i386 libssl-dev:i386)

@@ -10,7 +10,13 @@
 #   the source's librust-blake3-dev package (Debian 13's 1.8.1, Debian 12's
 #   1.3.1), which ships the crate whole, c/ folder and all;
 # - xxHash (Debian 13's 0.8.3), header-only;
-# - BLAKE2b from libb2 (0.98.1).
+# - BLAKE2b from libb2 (0.98.1);
+# - libsodium (Debian 12's 1.0.18 with Debian's patches applied, which
+#   include its Ed25519 point check), for minisign, signify and SSH
+#   signatures;
+# - GnuPG's gpgv for Windows, Debian 12's gpgv-win32 (2.2.40), which checks
+#   OpenPGP signatures beside fsum.exe, and the Debian source it was built
+#   from, which goes into every release with it (GPL-3).
 # Files come from the pool of the mirror this machine's apt sources name,
 # through apt's own downloader (which checks the hash); no apt source is
 # added and /etc/apt stays as it is.
@@ -27,6 +33,10 @@ unpack() {
   scratch=$(mktemp -d)
   if [[ $1 == tar ]]; then
     tar -xzf "$2" -C "$scratch" --strip-components=1
+  elif [[ $1 == win32 ]]; then
+    dpkg-deb -x "$2" "$scratch/deb"
+    mv "$scratch"/deb/usr/share/win32/gpgv.exe "$scratch"/deb/usr/share/doc/gpgv-win32/copyright "$scratch/"
+    rm -rf "$scratch/deb"
   else
     dpkg-deb -x "$2" "$scratch/deb"
     mv "$scratch"/deb/usr/share/cargo/registry/*/{c,LICENSE_*} "$scratch/"
@@ -67,3 +77,38 @@ fetch xxhash tar LICENSE main/x/xxhash/xxhash_@.orig.tar.gz \
   "0.8.3 aae608dfe8213dfd05d909a57718ef82f30722c392344583d3f39050c7f29a80"
 fetch libb2 tar COPYING main/libb/libb2/libb2_@.orig.tar.gz \
   "0.98.1 10053dbc2fa342516b780a6bbf6e7b2a2360b8d49c5ac426936bf3df82526732"
+fetch libsodium tar src/libsodium/crypto_sign/ed25519/ref10/open.c main/libs/libsodium/libsodium_@.orig.tar.gz \
+  "1.0.18 d59323c6b712a1519a5daf710b68f5e7fde57040845ffec53850911f10a5d4f4"
+fetch gpgv-win32 win32 gpgv.exe main/g/gnupg2/gpgv-win32_@_all.deb \
+  "2.2.40-1.1+deb12u2 8bdca54419dd35f4bf99d09f7dbef8e44a695ae360e5ab7830d8ba5b3644ae52"
+
+# Debian's patches to libsodium, applied once (the mark says they are).
+sodium=$deps/libsodium-1.0.18
+if [[ ! -e $sodium/.debian-patched ]]; then
+  echo "setup: applying Debian's patches to libsodium"
+  file=$deps/libsodium_1.0.18-1+deb12u1.debian.tar.xz
+  debian_fetch main/libs/libsodium/libsodium_1.0.18-1+deb12u1.debian.tar.xz "$file" \
+    f410474e46346b06b162defa05b1be26906aeed6cf309e3d4ebe30b4d1350733 "$deps/fetch.log" ||
+    { echo "setup: libsodium's Debian patches could not be had: $(debian_fetch_error "$deps/fetch.log")" >&2; exit 1; }
+  tar -xJf "$file" -C "$sodium"
+  while read -r patch; do
+    [[ -z $patch || $patch == \#* ]] || patch -s -p1 -d "$sodium" <"$sodium/debian/patches/$patch"
+  done <"$sodium/debian/patches/series"
+  rm -f "$file"
+  touch "$sodium/.debian-patched"
+fi
+
+# The source gpgv.exe was built from, for the release folder.
+gnupg_source=$deps/gnupg2-source
+mkdir -p "$gnupg_source"
+while read -r sha file; do
+  [[ -e $gnupg_source/$file ]] && continue
+  echo "setup: fetching $file"
+  debian_fetch "main/g/gnupg2/$file" "$gnupg_source/$file" "$sha" "$deps/fetch.log" ||
+    { echo "setup: $file could not be had: $(debian_fetch_error "$deps/fetch.log")" >&2; exit 1; }
+done <<'SOURCES'
+2424239219b00265dd99c5a2c5f9d50f9cafc15f0945946bb16ac1a50ec38310 gnupg2_2.2.40-1.1+deb12u2.dsc
+1164b29a75e8ab93ea15033300149e1872a7ef6bdda3d7c78229a735f8204c28 gnupg2_2.2.40.orig.tar.bz2
+3907dc165299cd53c0b4aec862323c3bce6037c411600ec87dc5eed7a55eba4a gnupg2_2.2.40.orig.tar.bz2.asc
+398ad74f63d81edd9365df97129d05061829599bf50e72824576e1dda23fbe62 gnupg2_2.2.40-1.1+deb12u2.debian.tar.xz
+SOURCES

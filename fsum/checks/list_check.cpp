@@ -10,6 +10,7 @@
 #include "lists/clearsigned.h"
 #include "lists/list_forms.h"
 #include "lists/list_reader.h"
+#include "signatures/signed_list.h"
 #include "system/system.h"
 #include "verdicts.h"
 
@@ -20,11 +21,15 @@ namespace {
 // Warnings held back until the entries before them are reported: past this
 // many the batch is checked early, so memory stays the same for any list.
 constexpr std::size_t kHeldWarnings = 4096;
+// A signed list is read whole, once, so that its entries are read from the
+// very bytes whose signature was checked.
+constexpr std::size_t kLargestSignedList = std::size_t{256} << 20;
 
 class Checker : public EntryCheck {
 public:
-    Checker(const std::string& listPath, const Options& options, const Terminal& terminal, Workers& workers)
-        : EntryCheck(options, terminal, workers), listPath_(listPath) {}
+    Checker(const std::string& listPath, const Options& options, const Terminal& terminal, Workers& workers,
+            const TrustedKeys& keys)
+        : EntryCheck(options, terminal, workers), listPath_(listPath), keys_(keys) {}
 
 private:
     int CheckAll() override {
@@ -40,6 +45,7 @@ private:
         const std::string fault = SignedFault();
         if (!fault.empty())
             return CannotCheck("is a signed list with " + fault + ", so no file was checked", "");
+        if (const int refused = Signatures(); refused != kAllVerified) return refused;
         listFolder_ = FolderOf(listPath_);
         Check(list_.identity(), [this] { CheckEntries(); });
         if (report_.failed()) return NotWritten();
@@ -73,7 +79,45 @@ private:
         while (reader.Next(line)) {
             if (line.decodable) shape.IsText(line.text, line.raw);
         }
+        clearsigned_ = shape.seen();
         return shape.Fault();
+    }
+
+    // The list's signatures, said at the report's top: kAllVerified when its
+    // files may be checked, from the signed bytes where it is signed.
+    int Signatures() {
+        std::string first(4096, '\0'), error;
+        const long long got = list_.ReadAt(0, &first[0], first.size(), error);
+        first.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        if (!MayBeSigned(listPath_, first, clearsigned_)) {
+            if (!options_.requireSigned) return kAllVerified;
+            return CannotCheck(
+                "has no signature, and -s asks for one by a trusted key, so no file was checked", "");
+        }
+        std::string bytes;
+        if (!ReadWholeFile(listPath_, kLargestSignedList, bytes, error))
+            return CannotCheck("cannot be read whole to check its signature", error);
+        SignedList signatures = CheckSignatures(listPath_, std::move(bytes), clearsigned_, keys_);
+        if (signatures.found) Start();
+        for (const std::string& line : signatures.lines) report_.Line(Visible(line));
+        if (!signatures.refusal.empty())
+            return CannotCheck(signatures.refusal + ", so no file was checked", "");
+        if (options_.requireSigned && !signatures.trusted) {
+            return CannotCheck(
+                "has no good signature by a trusted key, and -s asks for one, so no file was checked", "");
+        }
+        signature_ = !signatures.found    ? Signature::None
+                     : signatures.trusted ? Signature::Trusted
+                                          : Signature::Untrusted;
+        clearsigned_ = signatures.clearsigned;
+        signedText_ = std::move(signatures.text);
+        reader_ = std::make_unique<ListReader>([this](char* buffer, std::size_t size, std::string&) {
+            const std::size_t count = std::min(size, signedText_.size() - listOffset_);
+            signedText_.copy(buffer, count, listOffset_);
+            listOffset_ += count;
+            return static_cast<long long>(count);
+        });
+        return kAllVerified;
     }
 
     // The list's lines to their end, in batches of entries.
@@ -81,7 +125,7 @@ private:
         const ListForm form = FormOfList(listPath_);
         ListLine line;
         while (reader_->Next(line) && !report_.failed()) {
-            if (line.decodable && !signed_.IsText(line.text, line.raw)) continue;
+            if (line.decodable && clearsigned_ && !signed_.IsText(line.text, line.raw)) continue;
             Entry entry;
             entry.line = line.number;
             const LineKind kind = line.decodable ? ReadEntry(line, form, entry) : LineKind::Bad;
@@ -186,12 +230,17 @@ private:
         if (sawEntry_) notes += OtherLengths();
         const std::string encoding = !reader_ ? "" : ansiNames_ ? AnsiName() : reader_->EncodingName();
         if (!encoding.empty()) notes += " (list read as " + encoding + ")";
-        if (signed_.seen()) notes += " (its OpenPGP signature was not checked)";
+        if (signature_ == Signature::Trusted) notes += " (signed by a trusted key)";
+        if (signature_ == Signature::Untrusted) notes += " (no good signature by a trusted key)";
         return notes;
     }
 
     const std::string& listPath_;
+    const TrustedKeys& keys_;
     InputFile list_;
+    bool clearsigned_ = false;  // the list holds a clearsigned message
+    enum class Signature { None, Trusted, Untrusted } signature_ = Signature::None;
+    std::string signedText_;  // a signed list's bytes, read once
     std::uint64_t listOffset_ = 0;
     std::unique_ptr<ListReader> reader_;
     ClearSigned signed_;
@@ -205,9 +254,9 @@ private:
 
 }  // namespace
 
-int CheckList(const std::string& listPath, const Options& options, const Terminal& terminal,
-              Workers& workers) {
-    return Checker(listPath, options, terminal, workers).Run();
+int CheckList(const std::string& listPath, const Options& options, const Terminal& terminal, Workers& workers,
+              const TrustedKeys& keys) {
+    return Checker(listPath, options, terminal, workers, keys).Run();
 }
 
 }  // namespace fsum

@@ -6,12 +6,14 @@
 #include "cli/options.h"
 #include "cli/terminal.h"
 #include "digests/workers.h"
+#include "signatures/trusted_keys.h"
 
 namespace fsum {
 
-// Checks every file the list names and returns the exit status. A run that
-// meets a failure it cannot go past still ends with the summary so far.
-int CheckList(const std::string& listPath, const Options& options, const Terminal& terminal,
-              Workers& workers);
+// Checks the list's signatures against the trusted keys, then every file
+// the list names, and returns the exit status. A run that meets a failure
+// it cannot go past still ends with the summary so far.
+int CheckList(const std::string& listPath, const Options& options, const Terminal& terminal, Workers& workers,
+              const TrustedKeys& keys = {});
 
 }  // namespace fsum

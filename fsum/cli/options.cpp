@@ -5,13 +5,18 @@
 namespace fsum {
 
 const char kUsage[] =
-    "Usage: fsum -c [-jf] [-w] \"list\"\n"
+    "Usage: fsum -c [-jf] [-w] [-s] [-k<file>] \"list\"\n"
     "  -c   check the files named in the list against their checksums: an .sfv list\n"
     "       (CRC-32), or GNU or BSD lines of MD5, SHA-1, SHA-2, SHA-3, BLAKE2b, BLAKE3,\n"
     "       XXH32, XXH64, XXH3 or XXH128\n"
     "  -jf  show only the files that failed\n"
     "  -w   warn about improperly formatted checksum lines\n"
-    "   or: fsum -c [-jf] [-w] -r [-d<folder>] mask...\n"
+    "  -s   check no file unless the list has a good signature by a trusted key\n"
+    "  -k   trust the keys in the file for this check too (-k may be given again)\n"
+    "  A list's signatures (the list clearsigned or signify's, or a .sig, .asc,\n"
+    "  .gpg, .sign or .minisig file beside it) are checked before any file, against\n"
+    "  the keys the user trusts\n"
+    "   or: fsum -c [-jf] [-w] [-s] [-k<file>] -r [-d<folder>] mask...\n"
     "  checks every list the masks name in the folder and all its subfolders, then\n"
     "  totals them\n"
     "   or: fsum -c [-jf] -n [-r] [-d<folder>] mask...\n"
@@ -29,9 +34,16 @@ const char kUsage[] =
     "  -r   take the masks in every subfolder too\n"
     "  -d   take the masks in the folder, and name the files from there\n"
     "  -o   write the list to the file (in PowerShell, rather than > file)\n"
-    "Every form takes -t1: each disk read by one reader going through its files in\n"
-    "order, as the tool reads a disk the system says is a spinning one (use it for\n"
-    "a hard disk the system cannot tell, as behind some USB cases).\n";
+    "   or: fsum -key add \"key file\"\n"
+    "  shows the file's keys (OpenPGP, minisign, signify or SSH) with their full\n"
+    "  fingerprints, and trusts them from then on: compare the fingerprints with\n"
+    "  the ones the key's owner publishes\n"
+    "   or: fsum -key list\n"
+    "  shows the trusted keys\n"
+    "Every form that reads files takes -t1: each disk read by one reader going\n"
+    "through its files in order, as the tool reads a disk the system says is a\n"
+    "spinning one (use it for a hard disk the system cannot tell, as behind some\n"
+    "USB cases).\n";
 
 namespace {
 
@@ -42,6 +54,11 @@ bool ParseOption(const std::string& arg, Options& options) {
     if (arg == "-r") return options.recurse = true;
     if (arg == "-n") return options.crcInNames = true;
     if (arg == "-t1") return options.oneReader = true;
+    if (arg == "-s") return options.requireSigned = true;
+    if (arg.rfind("-k", 0) == 0 && arg.size() > 2) {
+        options.keyFiles.push_back(arg.substr(2));
+        return true;
+    }
     if (arg.rfind("-d", 0) == 0 && arg.size() > 2) {
         options.folder = arg.substr(2);
         return true;
@@ -61,6 +78,9 @@ bool ParseOption(const std::string& arg, Options& options) {
 // Each way of checking takes its own options and number of targets.
 bool Consistent(const Options& options) {
     const std::size_t targets = options.targets.size();
+    // Signatures are a list's.
+    if ((options.digestGiven || options.crcInNames) && (options.requireSigned || !options.keyFiles.empty()))
+        return false;
     if (options.digestGiven) {
         return targets == 1 && !options.recurse && !options.crcInNames && options.folder.empty() &&
                !options.warnFormat;
@@ -81,6 +101,14 @@ bool ParseArguments(const std::vector<std::string>& args, Options& options) {
     }
     options.targets.assign(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
     return Consistent(options);
+}
+
+bool ParseKeyArguments(const std::vector<std::string>& args, KeyCommand& command) {
+    if (args.size() == 2 && args[0] == "-key" && args[1] == "list") return true;
+    if (args.size() != 3 || args[0] != "-key" || args[1] != "add") return false;
+    command.add = true;
+    command.file = args[2];
+    return true;
 }
 
 bool ParseMakeArguments(const std::vector<std::string>& args, MakeOptions& options) {

@@ -20,15 +20,17 @@ struct Options {
     bool digestGiven = false;            // -e: one file against a digest...
     std::string digest;                  // ...this one, or the clipboard's
     std::optional<Algorithm> algorithm;  // -sha256 ...: the digest's algorithm
+    bool requireSigned = false;         // -s: a list without a good signature by a trusted key is not checked
+    std::vector<std::string> keyFiles;  // -k: keys trusted for this check besides the user's
     // The list; with -r the masks of lists; with -n the masks of files;
     // with -e the file.
     std::vector<std::string> targets;
 };
 
 // Parses the arguments after the program name, the options in any order
-// before the targets; false when they are none of "-c [-jf] [-w] list",
-// "-c [-jf] [-w] -r [-d<folder>] mask...", "-c [-jf] -n [-r] [-d<folder>]
-// mask..." and "-c -e[<digest>] [-sha256|...] file".
+// before the targets; false when they are none of "-c [-jf] [-w] [-s]
+// [-k<keys>...] list", "-c [-jf] [-w] [-s] [-k<keys>...] -r [-d<folder>] mask...", "-c [-jf] -n [-r]
+// [-d<folder>] mask..." and "-c -e[<digest>] [-sha256|...] file".
 bool ParseArguments(const std::vector<std::string>& args, Options& options);
 
 struct MakeOptions {
@@ -45,6 +47,13 @@ struct MakeOptions {
 // [-bsd] [-o<file>] mask..." (kUsage names every algorithm) with the options in any
 // order before the masks.
 bool ParseMakeArguments(const std::vector<std::string>& args, MakeOptions& options);
+
+// "-key add <file>" and "-key list": the user's trusted keys.
+struct KeyCommand {
+    bool add = false;
+    std::string file;
+};
+bool ParseKeyArguments(const std::vector<std::string>& args, KeyCommand& command);
 
 extern const char kUsage[];
 

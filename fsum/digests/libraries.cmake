@@ -76,3 +76,27 @@ target_compile_options(blake2b PRIVATE -w)
 dep_source(XXHASH_SOURCE_DIR xxhash xxhash.h)
 add_library(xxhash INTERFACE)
 target_include_directories(xxhash SYSTEM INTERFACE ${XXHASH_SOURCE_DIR})
+
+# libsodium's Ed25519 verification and base64 (minisign, signify and SSH
+# signatures), its portable code, from the few files verification needs.
+# version.h is the one file its configure script would write; two
+# functions of its library core, which verification never reaches, come
+# from signatures/sodium_glue.c.
+dep_source(SODIUM_SOURCE_DIR libsodium src/libsodium/crypto_sign/ed25519/ref10/open.c)
+set(na ${SODIUM_SOURCE_DIR}/src/libsodium)
+file(READ ${na}/include/sodium/version.h.in sodium_version)
+string(REPLACE "@VERSION@" "1.0.18" sodium_version "${sodium_version}")
+string(REPLACE "@SODIUM_LIBRARY_VERSION_MAJOR@" "10" sodium_version "${sodium_version}")
+string(REPLACE "@SODIUM_LIBRARY_VERSION_MINOR@" "3" sodium_version "${sodium_version}")
+string(REPLACE "@SODIUM_LIBRARY_MINIMAL_DEF@" "" sodium_version "${sodium_version}")
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/sodium/sodium/version.h "${sodium_version}")
+add_library(sodium_verify STATIC
+  ${na}/crypto_sign/ed25519/ref10/open.c ${na}/crypto_sign/ed25519/ref10/sign.c
+  ${na}/crypto_core/ed25519/ref10/ed25519_ref10.c ${na}/crypto_hash/sha512/cp/hash_sha512_cp.c
+  ${na}/crypto_verify/sodium/verify.c ${na}/sodium/codecs.c ${na}/sodium/utils.c
+  ${CMAKE_CURRENT_SOURCE_DIR}/signatures/sodium_glue.c)
+target_include_directories(sodium_verify
+  PUBLIC ${na}/include ${CMAKE_CURRENT_BINARY_DIR}/sodium
+  PRIVATE ${na}/include/sodium ${CMAKE_CURRENT_BINARY_DIR}/sodium/sodium)
+target_compile_definitions(sodium_verify PUBLIC SODIUM_STATIC)
+target_compile_options(sodium_verify PRIVATE -w)

@@ -1,0 +1,96 @@
+#include "key_commands.h"
+
+#include "system/programs.h"
+#include "system/system.h"
+
+namespace fsum {
+
+namespace {
+
+constexpr std::size_t kLargestKeyFile = std::size_t{16} << 20;
+
+int Fail(const Terminal& terminal, const std::string& text) {
+    terminal.err("fsum: " + text + "\n");
+    return kCannotCheck;
+}
+
+std::string BaseName(const std::string& path) {
+    const std::size_t cut = path.find_last_of(kSeparators);
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+bool Show(const Terminal& terminal, const TrustedKeys& keys) {
+    std::string text;
+    for (const std::string& line : DescribeKeys(keys)) text += Visible(line) + "\n";
+    return terminal.out(text);
+}
+
+// A name in the folder for the file: its own, or with a number before its
+// extension when another file has it.
+std::string FreeName(const std::string& folder, const std::string& name) {
+    const std::size_t dot = name.find_last_of('.');
+    const std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+    const std::string extension = stem.size() == name.size() ? "" : name.substr(dot);
+    std::string candidate = name;
+    for (int number = 2; KindOf(JoinPath(folder, candidate)) != FolderEntry::Other; ++number)
+        candidate = stem + " (" + std::to_string(number) + ")" + extension;
+    return JoinPath(folder, candidate);
+}
+
+int AddKey(const std::string& file, const Terminal& terminal) {
+    std::string bytes, error;
+    if (!ReadWholeFile(file, kLargestKeyFile, bytes, error))
+        return Fail(terminal, "\"" + file + "\" cannot be read: " + error);
+    TrustedKeys keys;
+    if (!ReadKeyFile(bytes, keys)) {
+        return Fail(terminal,
+                    "\"" + file +
+                        "\" holds no public key the tool knows (OpenPGP, minisign, signify or SSH), "
+                        "so nothing was added");
+    }
+    const std::string folder = KeyFolder();
+    if (folder.empty())
+        return Fail(terminal, "the system names no folder for the user's keys, so nothing was added");
+    if (!MakeFolders(folder, error))
+        return Fail(terminal, "the key folder \"" + folder + "\" cannot be made: " + error);
+    const std::string target = FreeName(folder, BaseName(file));
+    OutputFile output;
+    if (!output.Create(target, error) || !output.Write(bytes))
+        return Fail(terminal,
+                    "\"" + target + "\" cannot be written: " + (error.empty() ? output.failure() : error));
+    if (!Show(terminal, keys)) return terminal.NotWritten();
+    const bool said = terminal.out(
+        "Trusted from now on, as \"" + target +
+        "\". Compare the fingerprints above with the ones the key's owner publishes; if they differ, delete "
+        "that file.\n");
+    return said ? kAllVerified : terminal.NotWritten();
+}
+
+int ListKeys(const Terminal& terminal) {
+    const std::string folder = KeyFolder();
+    std::vector<std::string> problems;
+    const TrustedKeys keys = LoadTrustedKeys(folder, {}, problems);
+    for (const std::string& problem : problems) terminal.err("fsum: " + problem + "\n");
+    if (keys.empty())
+        return terminal.out("No key is trusted yet (the key folder is \"" + folder + "\").\n")
+                   ? 0
+                   : terminal.NotWritten();
+    if (!terminal.out("The keys in \"" + folder + "\":\n") || !Show(terminal, keys))
+        return terminal.NotWritten();
+    return kAllVerified;
+}
+
+}  // namespace
+
+int RunKeyCommand(const KeyCommand& command, const Terminal& terminal) {
+    return command.add ? AddKey(command.file, terminal) : ListKeys(terminal);
+}
+
+TrustedKeys KeysForCheck(const Options& options, const Terminal& terminal) {
+    std::vector<std::string> problems;
+    TrustedKeys keys = LoadTrustedKeys(KeyFolder(), options.keyFiles, problems);
+    for (const std::string& problem : problems) terminal.err("fsum: " + problem + ".\n");
+    return keys;
+}
+
+}  // namespace fsum

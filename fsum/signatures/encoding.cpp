@@ -1,0 +1,66 @@
+#include "encoding.h"
+
+#include <sodium/utils.h>
+
+#include <ctime>
+
+namespace fsum {
+
+std::optional<std::string> Base64(std::string_view text) {
+    std::string bytes(text.size() / 4 * 3 + 3, '\0');
+    std::size_t size = 0;
+    const char* end = nullptr;
+    if (sodium_base642bin(reinterpret_cast<unsigned char*>(&bytes[0]), bytes.size(), text.data(), text.size(),
+                          " \t\r\n", &size, &end, sodium_base64_VARIANT_ORIGINAL) != 0 ||
+        end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    bytes.resize(size);
+    return bytes;
+}
+
+std::string Hex(std::string_view bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (const unsigned char byte : bytes) {
+        hex += digits[byte >> 4];
+        hex += digits[byte & 15];
+    }
+    return hex;
+}
+
+std::string Utc(std::int64_t seconds, bool dateOnly) {
+    const std::time_t moment = static_cast<std::time_t>(seconds);
+    std::tm utc{};
+#ifdef _WIN32
+    if (gmtime_s(&utc, &moment) != 0) return "an unknown time";
+#else
+    if (!gmtime_r(&moment, &utc)) return "an unknown time";
+#endif
+    char text[40];
+    std::strftime(text, sizeof text, dateOnly ? "%Y-%m-%d" : "%Y-%m-%d %H:%M:%S UTC", &utc);
+    return text;
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.push_back(line);
+        if (end == std::string_view::npos) break;
+        text.remove_prefix(end + 1);
+    }
+    return lines;
+}
+
+bool TakeNumber(std::string_view& bytes, std::size_t size, std::uint64_t& value) {
+    if (bytes.size() < size) return false;
+    value = 0;
+    for (std::size_t i = 0; i < size; ++i) value = value << 8 | static_cast<unsigned char>(bytes[i]);
+    bytes.remove_prefix(size);
+    return true;
+}
+
+}  // namespace fsum

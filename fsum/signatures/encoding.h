@@ -1,0 +1,31 @@
+// The small conversions every signature form needs: base64 (libsodium's
+// decoder), hexadecimal fingerprints, times in UTC, text made visible.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fsum {
+
+// Base64 (RFC 4648, padded) with line breaks and blanks ignored; nothing
+// for text that is not base64.
+std::optional<std::string> Base64(std::string_view text);
+
+// Bytes in upper-case hexadecimal, as fingerprints are compared.
+std::string Hex(std::string_view bytes);
+
+// "2026-12-09 03:31:30 UTC"; "2026-12-09" with `dateOnly`.
+std::string Utc(std::int64_t seconds, bool dateOnly = false);
+
+// The text's lines without their ends (LF or CRLF); the last one even
+// without an end.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
+// Big-endian numbers at the front of `bytes`, taken off it; false when it
+// is too short.
+bool TakeNumber(std::string_view& bytes, std::size_t size, std::uint64_t& value);
+
+}  // namespace fsum

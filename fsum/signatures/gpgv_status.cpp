@@ -1,0 +1,118 @@
+#include "gpgv_status.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <map>
+
+#include "encoding.h"
+
+namespace fsum {
+
+namespace {
+
+using State = PgpSignature::State;
+
+std::vector<std::string_view> Words(std::string_view line) {
+    std::vector<std::string_view> words;
+    while (!line.empty()) {
+        const std::size_t start = line.find_first_not_of(' ');
+        if (start == std::string_view::npos) break;
+        line.remove_prefix(start);
+        const std::size_t end = line.find(' ');
+        words.push_back(line.substr(0, end));
+        if (end == std::string_view::npos) break;
+        line.remove_prefix(end);
+    }
+    return words;
+}
+
+std::int64_t Number(const std::vector<std::string_view>& words, std::size_t i) {
+    if (i >= words.size()) return 0;
+    return std::strtoll(std::string(words[i]).c_str(), nullptr, 10);
+}
+
+std::string Word(const std::vector<std::string_view>& words, std::size_t i) {
+    return i < words.size() ? std::string(words[i]) : std::string();
+}
+
+// The key id, then the user id, which may hold blanks.
+void Verdict(PgpSignature& signature, State state, std::string_view rest) {
+    signature.state = state;
+    const std::size_t blank = rest.find(' ');
+    signature.keyId = std::string(rest.substr(0, blank));
+    if (blank != std::string_view::npos) signature.userId = Unescape(rest.substr(blank + 1));
+}
+
+void ErrSig(PgpSignature& signature, const std::vector<std::string_view>& words) {
+    signature.state = State::Error;
+    signature.keyId = Word(words, 1);
+    signature.hashAlgorithm = static_cast<int>(Number(words, 3));
+    signature.made = Number(words, 5);
+    signature.errorCode = static_cast<int>(Number(words, 6));
+    signature.fingerprint = Word(words, 7);
+    if (signature.errorCode == 9) signature.state = State::NoKey;
+}
+
+void ValidSig(PgpSignature& signature, const std::vector<std::string_view>& words) {
+    signature.fingerprint = Word(words, 1);
+    signature.made = Number(words, 3);
+    signature.version = static_cast<int>(Number(words, 5));
+    signature.hashAlgorithm = static_cast<int>(Number(words, 8));
+    signature.primary = Word(words, 10);
+}
+
+}  // namespace
+
+std::string Unescape(std::string_view text) {
+    std::string plain;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
+            plain += static_cast<char>(std::strtol(std::string(text.substr(i + 1, 2)).c_str(), nullptr, 16));
+            i += 2;
+        } else {
+            plain += text[i];
+        }
+    }
+    return plain;
+}
+
+GpgvStatus ReadGpgvStatus(std::string_view text) {
+    static const std::map<std::string_view, State> verdicts = {{"GOODSIG", State::Good},
+                                                               {"BADSIG", State::Bad},
+                                                               {"EXPKEYSIG", State::ExpiredKey},
+                                                               {"REVKEYSIG", State::RevokedKey},
+                                                               {"EXPSIG", State::Expired}};
+    constexpr std::string_view prefix = "[GNUPG:] ";
+    GpgvStatus status;
+    bool open = false;  // a NEWSIG opened a signature no verdict has closed
+    for (std::string_view line : SplitLines(text)) {
+        if (line.substr(0, prefix.size()) != prefix) continue;
+        line.remove_prefix(prefix.size());
+        const std::vector<std::string_view> words = Words(line);
+        if (words.empty()) continue;
+        const std::string_view keyword = words[0];
+        if (keyword == "PLAINTEXT") status.plaintext = true;
+        const auto verdict = verdicts.find(keyword);
+        const bool closes = verdict != verdicts.end() || keyword == "ERRSIG";
+        // A verdict with no NEWSIG before it (older versions) opens its own.
+        if (keyword == "NEWSIG" || (closes && !open)) status.signatures.emplace_back();
+        if (keyword == "NEWSIG") open = true;
+        if (closes) open = false;
+        if (status.signatures.empty()) continue;
+        PgpSignature& signature = status.signatures.back();
+        if (verdict != verdicts.end()) {
+            const std::size_t rest = line.find(' ');
+            Verdict(signature, verdict->second, rest == std::string_view::npos ? "" : line.substr(rest + 1));
+        } else if (keyword == "ERRSIG") {
+            ErrSig(signature, words);
+        } else if (keyword == "VALIDSIG") {
+            ValidSig(signature, words);
+        } else if (keyword == "KEYEXPIRED") {
+            signature.keyExpired = Number(words, 1);
+        }
+    }
+    return status;
+}
+
+}  // namespace fsum

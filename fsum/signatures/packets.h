@@ -1,0 +1,50 @@
+// OpenPGP's packet framing (RFC 4880 section 4.2), read only as far as the
+// tool must: to know that a signature file holds signatures and nothing
+// else, and to name a key by its fingerprint, its user ids and its size
+// before the user trusts it. Checking signatures is gpgv's.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fsum {
+
+struct Packet {
+    int tag = 0;
+    std::string_view body;
+    std::string_view whole;  // with its header
+};
+
+// The packets of `bytes`, each whole; false when the framing is broken or
+// uses partial lengths (streamed data, never a key or a signature).
+bool SplitPackets(std::string_view bytes, std::vector<Packet>& packets);
+
+enum PacketTag { kSignaturePacket = 2, kPublicKey = 6, kUserId = 13, kPublicSubkey = 14 };
+
+// A primary key or a subkey.
+struct PgpKeyPart {
+    std::string fingerprint;  // 40 hexadecimal digits (version 4); empty for another version
+    int version = 0;
+    int algorithm = 0;             // RFC 4880's number: 1 RSA, 17 DSA, 22 EdDSA, ...
+    unsigned bits = 0;             // an RSA modulus's or a DSA prime's size; 0 for curves
+    std::string curve;             // an elliptic curve's name, when known
+    std::string KeyId() const;     // the fingerprint's last 16 digits
+    std::string Describe() const;  // "RSA 4096", "Ed25519"
+};
+
+// A transferable public key: the packets of one key as they came.
+struct PgpKey {
+    PgpKeyPart primary;
+    std::vector<PgpKeyPart> subkeys;
+    std::vector<std::string> userIds;
+    std::string packets;
+    // The part with this fingerprint or key id (16 digits), if the key has it.
+    const PgpKeyPart* Part(std::string_view fingerprintOrId) const;
+};
+
+// The keys in binary OpenPGP data; false when it is not such data (a
+// packet before the first key that is not one, or broken framing).
+bool ReadPgpKeys(std::string_view bytes, std::vector<PgpKey>& keys);
+
+}  // namespace fsum

@@ -1,0 +1,108 @@
+#include "trusted_keys.h"
+
+#include <algorithm>
+
+#include "armour.h"
+#include "system/system.h"
+
+namespace fsum {
+
+namespace {
+
+constexpr std::size_t kLargestKeyFile = std::size_t{16} << 20;
+
+bool ReadPgpText(std::string_view text, TrustedKeys& keys) {
+    std::vector<Armoured> blocks;
+    if (!Dearmour(text, blocks)) return false;
+    bool any = false;
+    for (const Armoured& block : blocks) {
+        if (block.label == "PGP PUBLIC KEY BLOCK") any = ReadPgpKeys(block.bytes, keys.pgp) || any;
+    }
+    return any;
+}
+
+void ReadFolderKeys(const std::string& folder, std::vector<std::string>& files) {
+    std::vector<FolderEntry> entries;
+    std::string error;
+    if (!ReadFolder(folder, entries, error)) return;  // no folder: no keys yet
+    for (const FolderEntry& entry : entries) {
+        if (entry.kind == FolderEntry::File) files.push_back(JoinPath(folder, entry.name));
+    }
+    std::sort(files.begin(), files.end());
+}
+
+}  // namespace
+
+const PgpKey* TrustedKeys::PgpKeyOf(std::string_view fingerprintOrId, const PgpKeyPart** part) const {
+    for (const PgpKey& key : pgp) {
+        const PgpKeyPart* found = key.Part(fingerprintOrId);
+        if (!found) continue;
+        if (part) *part = found;
+        return &key;
+    }
+    return nullptr;
+}
+
+bool ReadKeyFile(std::string_view bytes, TrustedKeys& keys) {
+    if (!bytes.empty() && (static_cast<unsigned char>(bytes[0]) & 0x80)) return ReadPgpKeys(bytes, keys.pgp);
+    if (LooksArmoured(bytes)) return ReadPgpText(bytes, keys);
+    EdKey ed;
+    if (ReadEdKey(bytes, ed)) {
+        keys.ed.push_back(ed);
+        return true;
+    }
+    return ReadSshKeys(bytes, keys.ssh);
+}
+
+std::string Grouped(const std::string& fingerprint) {
+    if (fingerprint.size() != 40) return fingerprint;
+    std::string grouped;
+    for (std::size_t i = 0; i < 40; i += 4) {
+        grouped += (i == 0 ? "" : i == 20 ? "  " : " ") + fingerprint.substr(i, 4);
+    }
+    return grouped;
+}
+
+std::vector<std::string> DescribeKeys(const TrustedKeys& keys) {
+    std::vector<std::string> lines;
+    for (const PgpKey& key : keys.pgp) {
+        lines.push_back("OpenPGP key " + Grouped(key.primary.fingerprint) + " (" + key.primary.Describe() +
+                        ")");
+        if (key.primary.version != 4)
+            lines.back() =
+                "OpenPGP key of version " + std::to_string(key.primary.version) + ", which gpgv cannot use";
+        for (const std::string& id : key.userIds) lines.push_back("  user id: " + id);
+        for (const PgpKeyPart& subkey : key.subkeys)
+            lines.push_back("  subkey:  " + Grouped(subkey.fingerprint) + " (" + subkey.Describe() + ")");
+    }
+    for (const EdKey& key : keys.ed) {
+        lines.push_back("minisign/signify key " + key.IdText() +
+                        (key.comment.empty() ? "" : " (" + key.comment + ")"));
+    }
+    for (const SshKey& key : keys.ssh) {
+        std::string line = "SSH key " + key.Fingerprint() + " (" + key.type + ")";
+        for (const std::string& principal : key.principals) line += " for \"" + principal + "\"";
+        if (key.type != "ssh-ed25519") line += ", which the tool cannot use yet: only ssh-ed25519 keys";
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+TrustedKeys LoadTrustedKeys(const std::string& folder, const std::vector<std::string>& files,
+                            std::vector<std::string>& problems) {
+    std::vector<std::string> all;
+    if (!folder.empty()) ReadFolderKeys(folder, all);
+    all.insert(all.end(), files.begin(), files.end());
+    TrustedKeys keys;
+    for (const std::string& file : all) {
+        std::string bytes, error;
+        if (!ReadWholeFile(file, kLargestKeyFile, bytes, error)) {
+            problems.push_back("the key file \"" + file + "\" cannot be read: " + error);
+        } else if (!ReadKeyFile(bytes, keys)) {
+            problems.push_back("the key file \"" + file + "\" holds no key the tool knows");
+        }
+    }
+    return keys;
+}
+
+}  // namespace fsum

@@ -1,0 +1,39 @@
+#include "system.h"
+
+namespace fsum {
+
+bool ReadWholeFile(const std::string& path, std::size_t largest, std::string& bytes, std::string& error) {
+    InputFile file;
+    bool missing = false;
+    if (!file.Open(path, missing, error)) return false;
+    bytes.clear();
+    char buffer[65536];
+    for (;;) {
+        const long long got = file.ReadAt(bytes.size(), buffer, sizeof buffer, error);
+        if (got < 0) return false;
+        if (got == 0) return true;
+        if (bytes.size() + static_cast<std::size_t>(got) > largest) {
+            error = "It is larger than " + std::to_string(largest >> 20) + " MiB.";
+            return false;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+std::string QuoteArgument(const std::string& argument) {
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (const char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    return quoted.append(2 * backslashes, '\\') + "\"";
+}
+
+}  // namespace fsum
