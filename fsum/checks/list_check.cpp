@@ -80,6 +80,7 @@ private:
             if (line.decodable) shape.IsText(line.text, line.raw);
         }
         clearsigned_ = shape.seen();
+        hashHeader_ = shape.hashes();
         return shape.Fault();
     }
 
@@ -97,7 +98,8 @@ private:
         std::string bytes;
         if (!ReadWholeFile(listPath_, kLargestSignedList, bytes, error))
             return CannotCheck("cannot be read whole to check its signature", error);
-        SignedList signatures = CheckSignatures(listPath_, std::move(bytes), clearsigned_, keys_);
+        SignedList signatures =
+            CheckSignatures(listPath_, std::move(bytes), clearsigned_, hashHeader_, keys_);
         if (signatures.found) Start();
         for (const std::string& line : signatures.lines) report_.Line(Visible(line));
         if (!signatures.refusal.empty())
@@ -239,6 +241,7 @@ private:
     const TrustedKeys& keys_;
     InputFile list_;
     bool clearsigned_ = false;  // the list holds a clearsigned message
+    std::string hashHeader_;    // the digests its armour header names
     enum class Signature { None, Trusted, Untrusted } signature_ = Signature::None;
     std::string signedText_;  // a signed list's bytes, read once
     std::uint64_t listOffset_ = 0;

@@ -48,6 +48,11 @@ int AddKey(const std::string& file, const Terminal& terminal) {
                         "\" holds no public key the tool knows (OpenPGP, minisign, signify or SSH), "
                         "so nothing was added");
     }
+    if (!keys.usable()) {
+        Show(terminal, keys);
+        return Fail(terminal,
+                    "\"" + file + "\" holds no key the tool can check signatures with, so nothing was added");
+    }
     const std::string folder = KeyFolder();
     if (folder.empty())
         return Fail(terminal, "the system names no folder for the user's keys, so nothing was added");

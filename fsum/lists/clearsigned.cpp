@@ -37,6 +37,8 @@ bool ClearSigned::IsText(std::string& text, std::string& raw) {
                 state_ = State::Body;
             } else if (text.compare(0, 6, "Hash: ") != 0 && fault_.empty()) {
                 fault_ = "a line in its armour header that is not \"Hash: ...\" (or no empty line after it)";
+            } else {
+                hashes_ += (hashes_.empty() ? "" : ",") + text.substr(6);
             }
             return false;
         case State::Body:

@@ -20,12 +20,15 @@ public:
     // After the list's last line: why its lines cannot be taken as a signed
     // list ("text outside its signed part", ...), or nothing.
     std::string Fault() const;
+    // The digests its "Hash:" header lines name ("SHA256", "SHA256,SHA512").
+    const std::string& hashes() const { return hashes_; }
 
 private:
     enum class State { Outside, Header, Body, Signature } state_ = State::Outside;
     bool seen_ = false;
     bool outside_ = false;  // a line that is not blank stands outside the signed part
     std::string fault_;     // the first fault of the armour
+    std::string hashes_;
 };
 
 }  // namespace fsum

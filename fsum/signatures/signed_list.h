@@ -28,8 +28,9 @@ struct SignedList {
 // it has a signature file's name.
 bool MayBeSigned(const std::string& listPath, std::string_view firstBytes, bool clearsigned);
 
-// The signatures of the list whose bytes are `list`.
+// The signatures of the list whose bytes are `list`; `hashHeader`: what
+// a clearsigned list's "Hash:" lines name, comma-separated.
 SignedList CheckSignatures(const std::string& listPath, std::string list, bool clearsigned,
-                           const TrustedKeys& keys);
+                           const std::string& hashHeader, const TrustedKeys& keys);
 
 }  // namespace fsum

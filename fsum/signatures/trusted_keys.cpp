@@ -43,6 +43,13 @@ const PgpKey* TrustedKeys::PgpKeyOf(std::string_view fingerprintOrId, const PgpK
     return nullptr;
 }
 
+bool TrustedKeys::usable() const {
+    const auto ed25519 = [](const SshKey& key) { return key.type == "ssh-ed25519"; };
+    const auto version4 = [](const PgpKey& key) { return key.primary.version == 4; };
+    return !ed.empty() || std::any_of(ssh.begin(), ssh.end(), ed25519) ||
+           std::any_of(pgp.begin(), pgp.end(), version4);
+}
+
 bool ReadKeyFile(std::string_view bytes, TrustedKeys& keys) {
     if (!bytes.empty() && (static_cast<unsigned char>(bytes[0]) & 0x80)) return ReadPgpKeys(bytes, keys.pgp);
     if (LooksArmoured(bytes)) return ReadPgpText(bytes, keys);

@@ -18,6 +18,9 @@ struct TrustedKeys {
     std::vector<EdKey> ed;
     std::vector<SshKey> ssh;
     bool empty() const { return pgp.empty() && ed.empty() && ssh.empty(); }
+    // Whether some key can check signatures (a version 4 OpenPGP key, an
+    // Ed25519 one): SSH's RSA and ECDSA keys cannot yet.
+    bool usable() const;
     // The OpenPGP key with this part (a fingerprint or a 16-digit key id).
     const PgpKey* PgpKeyOf(std::string_view fingerprintOrId, const PgpKeyPart** part = nullptr) const;
 };

@@ -1,0 +1,34 @@
+// What each signature means for the list, in the words of the report's
+// line for it: good, BAD, by a key that is not trusted, not accepted (weak,
+// revoked, made after its key expired), or not checked.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ed25519_forms.h"
+#include "gpgv_status.h"
+#include "trusted_keys.h"
+
+namespace fsum {
+
+enum class SignatureKind { Good, Bad, Untrusted, NotAccepted, Unchecked };
+
+struct SignatureVerdict {
+    SignatureKind kind = SignatureKind::Unchecked;
+    std::string line;     // without the report's "Signature: "
+    std::string warning;  // a second line, as for a minisign comment naming another file
+};
+
+// One signature as gpgv reported it; the trusted keys name its signer.
+SignatureVerdict JudgePgp(const PgpSignature& signature, const TrustedKeys& keys);
+
+// A minisign or signify signature over `message`, the list `listName`.
+SignatureVerdict JudgeEd(const EdSignature& signature, std::string_view message, const TrustedKeys& keys,
+                         const std::string& listName);
+
+// An SSH signature over `message`.
+SignatureVerdict JudgeSsh(const SshSignature& signature, std::string_view message, const TrustedKeys& keys);
+
+}  // namespace fsum
