@@ -5,6 +5,7 @@
 set -uo pipefail
 fsum=$1
 work=$(mktemp -d)
+export XDG_CONFIG_HOME=$work/config  # no key the user trusts
 trap 'rm -rf "$work"' EXIT
 source "$(dirname "$0")/../summary.sh"
 
@@ -99,7 +100,7 @@ cases=(
   "-w none-good.txt|2|WARNING     line 2 is an improperly formatted"
   "none-good.txt|2|holds no checksum lines"
   "SUMS.asc|2|is a signed list with text outside its signed part, so no file was checked"
-  "signed.asc|0|2 verified, 0 mismatched, 0 missing, 0 unreadable (MD5) (its OpenPGP signature was not checked)"
+  "signed.asc|0|2 verified, 0 mismatched, 0 missing, 0 unreadable (MD5) (no good signature by a trusted key)"
   "fifo.sfv|1|UNREADABLE  fifo  (It is not a regular file"
   "devices.sfv|1|UNREADABLE  socket  (It is not a regular file"
   "devices.sfv|1|UNREADABLE  /dev/zero  (It is not a regular file"

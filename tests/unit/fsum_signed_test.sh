@@ -1,0 +1,201 @@
+#!/usr/bin/env bash
+# Signed lists end to end, with keys and signatures made here by the real
+# tools: gpg (detached binary and armoured, clearsigned, several in one file,
+# SHA-1, RSA 1024, expired and revoked keys), minisign, signify and
+# ssh-keygen -Y sign. Each list names a file that is missing from a second
+# folder, so a report without MISSING shows that no file was read.
+set -uo pipefail
+fsum=$1
+work=$(mktemp -d)
+trap 'gpgconf --homedir "$work/gnupg" --kill all 2>/dev/null; rm -rf "$work"' EXIT
+source "$(dirname "$0")/../summary.sh"
+export XDG_CONFIG_HOME=$work/config GNUPGHOME=$work/gnupg
+mkdir -m700 "$GNUPGHOME"
+cd "$work" || exit
+
+for tool in gpg gpgv minisign signify-openbsd ssh-keygen; do
+  command -v $tool >/dev/null || { echo "$tool is missing: scripts/setup.sh installs it"; summary_line ""; exit 1; }
+done
+
+gen() {  # user id, algorithm, expiry
+  gpg --batch --passphrase '' --quick-gen-key "$1" "$2" sign "$3" >/dev/null 2>&1
+}
+gen 'Alice <alice@example.org>' ed25519 0
+gen 'Rob <rob@example.org>' rsa2048 0
+gen 'Small <small@example.org>' rsa1024 0
+gen 'Gone <gone@example.org>' ed25519 0
+gen 'Brief <brief@example.org>' ed25519 seconds=4
+gpg --batch --armor --export alice >alice.asc
+gpg --batch --export rob >rob.gpg
+gpg --batch --armor --export small brief >others.asc
+alice_fpr=$(gpg --with-colons --list-keys alice 2>/dev/null | awk -F: '/^fpr/ { print $10; exit }')
+grouped=$(sed -E 's/(....)/\1 /g; s/ $//; s/^((.... ){4}....) /\1  /' <<<"$alice_fpr")
+
+echo hello >a.txt
+sha256sum a.txt >SHA256SUMS
+mkdir -p elsewhere
+signed() {  # file signed, then the gpg options
+  local file=$1
+  shift
+  gpg --batch --yes "$@" "$file" 2>/dev/null
+}
+signed SHA256SUMS -u alice -b -o SHA256SUMS.sign                          # Debian
+cp SHA256SUMS ubuntu.sums && signed ubuntu.sums -u alice -a -b -o ubuntu.sums.gpg  # Ubuntu: armoured .gpg
+signed SHA256SUMS -u alice --clearsign -o fedora-CHECKSUM                 # Fedora
+cp SHA256SUMS bitcoin.sums
+signed bitcoin.sums -u rob -a -b -o rob.asc
+signed bitcoin.sums -u alice -a -b -o alice-sig.asc
+cat rob.asc alice-sig.asc >bitcoin.sums.asc                                # Bitcoin Core: many
+cp SHA256SUMS sha1.sums && signed sha1.sums -u alice --digest-algo SHA1 -b -o sha1.sums.sig
+cp SHA256SUMS small.sums && signed small.sums -u small -b -o small.sums.sig
+cp SHA256SUMS brief.sums && signed brief.sums -u brief -b -o brief.sums.sig
+cp SHA256SUMS gone.sums && signed gone.sums -u gone -b -o gone.sums.sig
+cp SHA256SUMS message.sums && signed message.sums -u alice -s -o message.sums.gpg  # a whole message
+gone_fpr=$(gpg --with-colons --list-keys gone 2>/dev/null | awk -F: '/^fpr/ { print $10; exit }')
+sed 's/^:-----BEGIN/-----BEGIN/' "$GNUPGHOME/openpgp-revocs.d/$gone_fpr.rev" >gone.rev
+gpg --batch --import gone.rev >/dev/null 2>&1
+gpg --batch --armor --export gone >gone.asc
+sleep 5  # Brief's key has expired: its signature was made before
+
+minisign -G -W -p mini.pub -s mini.key >/dev/null 2>&1
+cp SHA256SUMS zig.sums
+minisign -S -s mini.key -m zig.sums -t "timestamp:1 file:zig.sums" </dev/null >/dev/null 2>&1
+cp SHA256SUMS other.sums
+minisign -S -s mini.key -m other.sums -t "timestamp:1 file:zig-linux.tar.xz" </dev/null >/dev/null 2>&1
+signify-openbsd -G -n -p openbsd.pub -s openbsd.sec -c "openbsd 7.6 base" >/dev/null
+sha256sum --tag a.txt >SHA256
+signify-openbsd -S -e -s openbsd.sec -m SHA256 -x SHA256.sig                 # OpenBSD
+ssh-keygen -q -t ed25519 -N '' -C builder@example.org -f ssh_key
+cp SHA256SUMS ssh.sums && ssh-keygen -Y sign -n file -f ssh_key ssh.sums 2>/dev/null
+echo "release@example.org $(cut -d' ' -f1,2 ssh_key.pub)" >allowed_signers
+
+# Each list also beside a missing file: copies in elsewhere/ point nowhere.
+for f in SHA256SUMS SHA256SUMS.sign ubuntu.sums ubuntu.sums.gpg fedora-CHECKSUM zig.sums zig.sums.minisig \
+  SHA256.sig ssh.sums ssh.sums.sig; do
+  cp "$f" "elsewhere/$f"
+done
+for f in elsewhere/SHA256SUMS elsewhere/ubuntu.sums elsewhere/zig.sums elsewhere/ssh.sums; do
+  echo "0000000000000000000000000000000000000000000000000000000000000000  added.iso" >>"$f"
+done
+sed -i 's/^\(5891\)/0\1/' elsewhere/fedora-CHECKSUM
+sed -i 's/^SHA256 (a.txt)/SHA256 (b.txt)/' elsewhere/SHA256.sig
+{ cat fedora-CHECKSUM; echo "0000000000000000000000000000000000000000000000000000000000000000  evil"; } >appended
+{ echo "0000000000000000000000000000000000000000000000000000000000000000  evil"; cat fedora-CHECKSUM; } >prepended
+sed 's/^Hash: SHA256/Hash: SHA512/' fedora-CHECKSUM >hash-header
+cp alice.asc elsewhere/  # a key beside a list is never trusted
+
+keys="-kalice.asc -kmini.pub -kopenbsd.pub -kssh_key.pub"
+cases=(
+  # arguments after -c | status | a line the report holds (! : one it must not)
+  "$keys SHA256SUMS|0|Signature: good, by \"Alice <alice@example.org>\", OpenPGP key $grouped, made "
+  "$keys SHA256SUMS|0|1 verified, 0 mismatched, 0 missing, 0 unreadable (SHA-256) (signed by a trusted key)"
+  "$keys ubuntu.sums|0|Signature: good, by \"Alice"
+  "$keys fedora-CHECKSUM|0|(SHA-256) (signed by a trusted key)"
+  "$keys zig.sums|0|trusted comment \"timestamp:1 file:zig.sums\""
+  "$keys SHA256.sig|0|Signature: good, by signify key"
+  "$keys SHA256.sig|0|1 verified, 0 mismatched, 0 missing, 0 unreadable (SHA-256) (signed by a trusted key)"
+  "$keys ssh.sums|0|Signature: good, by \"builder@example.org\", SSH key SHA256:"
+  "-kallowed_signers ssh.sums|0|Signature: good, by \"release@example.org\""
+  "$keys elsewhere/SHA256SUMS|2|Signature: BAD, by \"Alice <alice@example.org>\""
+  "$keys elsewhere/SHA256SUMS|2|!MISSING"
+  "$keys elsewhere/ubuntu.sums|2|has a BAD signature: the list or its signature was changed after it was signed, so no file was checked"
+  "$keys elsewhere/fedora-CHECKSUM|2|Signature: BAD"
+  "$keys elsewhere/zig.sums|2|Signature: BAD, by minisign key"
+  "$keys elsewhere/SHA256.sig|2|Signature: BAD, by signify key"
+  "$keys elsewhere/ssh.sums|2|Signature: BAD, by SSH key"
+  "$keys elsewhere/ssh.sums|2|!MISSING"
+  "SHA256SUMS|0|Signature: by OpenPGP key $grouped, made "
+  "SHA256SUMS|0|which is not among the trusted keys"
+  "SHA256SUMS|0|fsum -key add"
+  "SHA256SUMS|0|(SHA-256) (no good signature by a trusted key)"
+  "elsewhere/SHA256SUMS|1|MISSING     added.iso"
+  "elsewhere/SHA256SUMS|1|Signature: by OpenPGP key $grouped"
+  "-krob.gpg SHA256SUMS|0|which is not among the trusted keys"
+  "zig.sums|0|Signature: by minisign key"
+  "SHA256.sig|0|Signature: by signify key"
+  "ssh.sums|0|Signature: by SSH key SHA256:"
+  "$keys appended|2|is a signed list with text outside its signed part, so no file was checked"
+  "$keys prepended|2|is a signed list with text outside its signed part, so no file was checked"
+  "$keys hash-header|2|its \"Hash:\" header names SHA512"
+  "$keys other.sums|0|Signature: WARNING: its trusted comment names the file \"zig-linux.tar.xz\", not \"other.sums\""
+  "$keys bitcoin.sums|0|Signature: by OpenPGP key"
+  "$keys bitcoin.sums|0|Signature: good, by \"Alice"
+  "$keys bitcoin.sums|0|(signed by a trusted key)"
+  "-s $keys SHA256SUMS|0|Signature: good"
+  "-s SHA256SUMS|2|has no good signature by a trusted key, and -s asks for one, so no file was checked"
+  "-s a.txt.sfv|2|has no signature, and -s asks for one by a trusted key"
+  "-s -kalice.asc elsewhere/SHA256SUMS|2|Signature: BAD"
+  "-kalice.asc sha1.sums|0|Signature: not accepted, by \"Alice <alice@example.org>\""
+  "-kalice.asc sha1.sums|0|SHA-1, which is too weak"
+  "-s -kalice.asc sha1.sums|2|-s asks for one"
+  "-kothers.asc small.sums|0|its key is RSA 1024 bits, too short (2048 bits at least)"
+  "-kothers.asc brief.sums|0|Signature: good, by \"Brief <brief@example.org>\""
+  "-kothers.asc brief.sums|0|(the key expired on "
+  "-kgone.asc gone.sums|0|Signature: not accepted, by \"Gone <gone@example.org>\""
+  "-kgone.asc gone.sums|0|the key was revoked"
+  "-s -kgone.asc gone.sums|2|"
+  "$keys message.sums|2|holds data or a whole message, not signatures alone"
+  "-kmissing.asc SHA256SUMS|0|the key file \"missing.asc\" cannot be read"
+  "-ka.txt SHA256SUMS|0|the key file \"a.txt\" holds no key the tool knows"
+  "-e -kalice.asc a.txt|2|Usage"
+)
+printf 'a.txt 363A3020\n' >a.txt.sfv
+for row in "${cases[@]}"; do
+  IFS='|' read -r args want line <<<"$row"
+  # shellcheck disable=SC2086 # the options and the list are separate words
+  timeout 120 "$fsum" -c $args >out 2>&1
+  check "$args ends with status $want" test $? -eq "$want"
+  if [[ $line == '!'* ]]; then
+    check "$args: no [${line:1}]" test "$(grep -cF "${line:1}" out)" -eq 0
+  elif [[ -n $line ]]; then
+    check "$args: [$line]" grep -qF -- "$line" out
+  fi
+done
+"$fsum" -c elsewhere/ubuntu.sums >out 2>&1
+check "a key beside the list is not trusted" grep -qF "which is not among the trusted keys" out
+
+# The key folder: added keys are trusted for every check, and listed.
+"$fsum" -key list >out 2>&1
+check "an empty key folder says so" grep -qF "No key is trusted yet" out
+"$fsum" -key add alice.asc >out 2>&1
+check "-key add ends with 0" test $? -eq 0
+check "-key add shows the fingerprint whole" grep -qF "OpenPGP key $grouped (Ed25519)" out
+check "-key add shows the user id" grep -qF "user id: Alice <alice@example.org>" out
+check "the key is in the folder" test -f "$XDG_CONFIG_HOME/fsum/keys/alice.asc"
+"$fsum" -key add mini.pub >/dev/null 2>&1 && "$fsum" -key add allowed_signers >/dev/null 2>&1
+"$fsum" -key add alice.asc >/dev/null 2>&1
+check "a second file of the same name is kept beside the first" test -f "$XDG_CONFIG_HOME/fsum/keys/alice (2).asc"
+"$fsum" -c SHA256SUMS >out 2>&1
+check "a key from the folder is trusted" grep -qF "(signed by a trusted key)" out
+"$fsum" -c zig.sums >out 2>&1
+check "a minisign key from the folder is trusted" grep -qF "Signature: good, by minisign key" out
+"$fsum" -key list >out 2>&1
+check "-key list names every key" test "$(grep -cE '^(OpenPGP|minisign/signify|SSH) key' out)" -eq 4
+check "-key list shows an SSH key's fingerprint as ssh-keygen does" \
+  grep -qF "$(ssh-keygen -lf ssh_key.pub | cut -d' ' -f2)" out
+ssh-keygen -q -t rsa -b 2048 -N '' -f rsa_key
+"$fsum" -key add rsa_key.pub >out 2>&1
+check "-key add refuses a key it cannot use" test $? -eq 2
+check "an RSA SSH key is said to be unusable yet" grep -qF "only ssh-ed25519 keys" out
+"$fsum" -key add a.txt >/dev/null 2>&1
+check "-key add refuses a file with no key" test $? -eq 2
+"$fsum" -key >/dev/null 2>&1
+check "-key alone is a usage error" test $? -eq 2
+
+# A tree of lists: each one's signatures are checked.
+mkdir -p tree/good tree/bad
+cp SHA256SUMS SHA256SUMS.sign a.txt tree/good/
+cp elsewhere/SHA256SUMS elsewhere/SHA256SUMS.sign tree/bad/
+"$fsum" -c -r -dtree SHA256SUMS >out 2>&1
+check "-r: a BAD list among good ones ends with 2" test $? -eq 2
+check "-r: the good list is checked" grep -qF "OK          a.txt" out
+
+# gpgv that cannot be found: the OpenPGP signature is not checked, and -s refuses.
+stopwatch=$(command -v timeout)
+PATH=/nonexistent "$stopwatch" 60 "$fsum" -c SHA256SUMS >out 2>&1
+check "without gpgv the signature is not checked" grep -qF "gpgv, which checks OpenPGP signatures, could not be run" out
+PATH=/nonexistent "$stopwatch" 60 "$fsum" -c -s SHA256SUMS >/dev/null 2>&1
+check "without gpgv -s refuses" test $? -eq 2
+
+summary_line ""
+[[ $failed -eq 0 ]]
