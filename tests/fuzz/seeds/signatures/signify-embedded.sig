@@ -1,0 +1,3 @@
+untrusted comment: verify with sig.pub
+RWQdHH/7WaCit6VHNM0Y1LgBPiE9hgzmEu29TdEntQtL1XT++sMT6eleH8U0YRHZvQ4W2bSp+No+braIZV36sHlxWYlQXm0Tdgs=
+SHA256 (a.txt) = 05891b5b522d5df086d0ff0b110fbd9d21bb4fc7163af34d08286a2e846f6be03
