@@ -1,4 +1,4 @@
-; Corvane's installer: Corvane.exe and fsum.exe, the associations of the
+; Corvane's installer: Corvane.exe, fsum.exe and gpgv.exe, the associations of the
 ; checksum lists (.sfv, .md5, .sha1, .sha256, .sha512), a Send To entry for
 ; lists with any other name, a verb on every file that checks it against a
 ; copied digest, and an uninstaller, for the current user (no administrator rights needed) or,
@@ -163,12 +163,14 @@ Section "Install"
   ClearErrors
   File "${BIN}\Corvane.exe"
   File "${BIN}\fsum.exe"
+  File "${BIN}\gpgv.exe"
   File "${BIN}\THIRD-PARTY-NOTICES.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   ${If} ${Errors}
     MessageBox MB_OK|MB_ICONSTOP "The program could not be written to $INSTDIR." /SD IDOK
     Delete "$INSTDIR\Corvane.exe"
     Delete "$INSTDIR\fsum.exe"
+    Delete "$INSTDIR\gpgv.exe"
     Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
@@ -231,8 +233,10 @@ FunctionEnd
 Section "Uninstall"
   Delete "$INSTDIR\Corvane.exe"
   Delete "$INSTDIR\fsum.exe"
+  Delete "$INSTDIR\gpgv.exe"
   Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
   Delete "$INSTDIR\~temp*.bat"  ; check scripts of consoles that have ended
+  ; The keys the user trusts (%APPDATA%\Corvane\keys) are the user's own: they stay.
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"  ; only when nothing else is left in it
 

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Packages each Windows release build into build/packages (or the folder
 # CORVANE_PACKAGES names): an installer made with NSIS and a portable zip (the
-# two programs and a short README.txt), and SHA256SUMS of them all.
+# two programs, GnuPG's gpgv.exe, which checks OpenPGP signatures, and a short
+# README.txt), SHA256SUMS of them all, and in gnupg2-source/ the Debian
+# source gpgv.exe was built from: it is GPL-3, so its source goes with it.
 #   Corvane-<version>-setup.exe, Corvane-<version>-portable.zip       32-bit
 #   Corvane-<version>-x64-setup.exe, Corvane-<version>-x64-portable.zip  64-bit
 # Expects the builds in build/win32 and build/win64, and the native tool in
@@ -30,6 +32,7 @@ for bits in 32 64; do
   suffix=$([[ $bits == 64 ]] && echo -x64 || true)
   stage=$(mktemp -d)
   cp "$root/build/win$bits/bin/Corvane.exe" "$root/build/win$bits/bin/fsum.exe" "$stage/"
+  cp "$(compgen -G "$root/build/deps/gpgv-win32-*/gpgv.exe" | sort -V | tail -n1)" "$stage/"
   sed 's/$/\r/' "$root/installer/README.txt" >"$stage/README.txt"
   bash "$root/scripts/notices.sh" "$stage/THIRD-PARTY-NOTICES.txt"
   ((${#sign[@]} == 0)) || "${sign[@]}" "$stage/Corvane.exe" "$stage/fsum.exe"
@@ -37,9 +40,11 @@ for bits in 32 64; do
   makensis -V2 -DBIN="$stage" -DOUT="$out/Corvane-$version$suffix-setup.exe" -DVERSION="$version" \
     -DVERSION_NUMBERS="$numbers" $([[ $bits == 64 ]] && echo -DX64) \
     ${sign:+"-DSIGN=${sign[*]}"} "$root/installer/corvane.nsi"
-  (cd "$stage" && zip -q -X "$out/Corvane-$version$suffix-portable.zip" Corvane.exe fsum.exe README.txt \
-    THIRD-PARTY-NOTICES.txt)
+  (cd "$stage" && zip -q -X "$out/Corvane-$version$suffix-portable.zip" Corvane.exe fsum.exe gpgv.exe \
+    README.txt THIRD-PARTY-NOTICES.txt)
   rm -rf "$stage"
 done
-(cd "$out" && touch -d "@$SOURCE_DATE_EPOCH" * && "$root/build/native/bin/fsum" -sha256 '*.exe' '*.zip' >SHA256SUMS)
+cp -r "$root/build/deps/gnupg2-source" "$out/"
+(cd "$out" && touch -d "@$SOURCE_DATE_EPOCH" * gnupg2-source/* &&
+  "$root/build/native/bin/fsum" -sha256 '*.exe' '*.zip' >SHA256SUMS)
 echo "package: $(cd "$out" && echo *)"

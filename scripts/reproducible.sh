@@ -16,8 +16,8 @@ build() {  # the folder to build in
   local tree=$1
   mkdir -p "$tree/build/deps"
   git -C "$root" archive "$commit" | tar -x -C "$tree"
-  for library in libdeflate blake3 xxhash libb2; do  # what scripts/sources.sh fetched
-    cp -r "$root"/build/deps/$library-*/ "$tree/build/deps/"
+  for library in libdeflate blake3 xxhash libb2 libsodium gpgv-win32 gnupg2-source; do  # what scripts/sources.sh fetched
+    cp -r "$root"/build/deps/$library*/ "$tree/build/deps/"
   done
   for bits in 32 64; do
     toolchain=$([[ $bits == 32 ]] && echo mingw-i686 || echo mingw-x86_64)

@@ -114,7 +114,8 @@ private:
         clearsigned_ = signatures.clearsigned;
         signedText_ = std::move(signatures.text);
         reader_ = std::make_unique<ListReader>([this](char* buffer, std::size_t size, std::string&) {
-            const std::size_t count = std::min(size, signedText_.size() - listOffset_);
+            const auto count =
+                static_cast<std::size_t>(std::min<std::uint64_t>(size, signedText_.size() - listOffset_));
             signedText_.copy(buffer, count, listOffset_);
             listOffset_ += count;
             return static_cast<long long>(count);

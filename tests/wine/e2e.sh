@@ -19,7 +19,7 @@ rm -rf "$top"
 prog="$top/Program Files/Corvane"
 mkdir -p "$prog" "$top/No Tool" "$readonly_dir" "$top/sfv data" "$top/second" "$top/100% café & co!" \
   "$top/日本 ü" "$top/expected"
-cp "$bin/Corvane.exe" "$bin/fsum.exe" "$prog/"
+cp "$bin/Corvane.exe" "$bin/fsum.exe" "$root"/build/deps/gpgv-win32-*/gpgv.exe "$prog/"
 cp "$bin/Corvane.exe" "$top/No Tool/"
 cp "$bin/Corvane.exe" "$bin/fsum.exe" "$readonly_dir/"
 readonly_ok=0
@@ -232,6 +232,66 @@ check "fsum.exe -c -n -r verifies the CRC in a name, \\ between folders" \
   grep -q '^OK          sub\\Show \[' "$top/fsum.log"
 "$WINE" "$prog/fsum.exe" -c -r "-dC:\\Corvane Test" 'SHA256SUMS' 'made.sha256' </dev/null >"$top/fsum.log" 2>&1
 check "fsum.exe -c -r totals the lists of a tree" grep -q '^2 lists, 2 all verified$' "$top/fsum.log"
+
+# Signed lists as projects publish them, the keys made here: gpgv.exe beside
+# fsum.exe checks the OpenPGP ones, libsodium the minisign and signify ones,
+# against the keys fsum.exe -key add puts in %APPDATA%\Corvane\keys. A
+# changed list is refused before any file is read: its copy in changed/
+# names a file that is not there, which a check would call MISSING.
+signed="$top/signed"
+keys="$WINE_C/users/$(whoami)/AppData/Roaming/Corvane"
+rm -rf "$keys"
+mkdir -p "$signed/changed"
+export GNUPGHOME="$top/gnupg"
+mkdir -m700 "$GNUPGHOME"
+gpg --batch --passphrase '' --quick-gen-key 'Publisher <release@example.org>' ed25519 sign 0 >/dev/null 2>&1
+gpg --batch --armor --export release@example.org >"$signed/publisher.asc" 2>/dev/null
+(
+  cd "$signed" || exit
+  cp "$root/samples/demo/intact.txt" .
+  sha256sum intact.txt >SHA256SUMS && cp SHA256SUMS ubuntu.sums && cp SHA256SUMS zig.sums
+  sha256sum --tag intact.txt >SHA256
+  gpg --batch -b -o SHA256SUMS.sign SHA256SUMS 2>/dev/null
+  gpg --batch -a -b -o ubuntu.sums.gpg ubuntu.sums 2>/dev/null
+  gpg --batch --clearsign -o fedora-CHECKSUM SHA256SUMS 2>/dev/null
+  minisign -G -W -p zig.pub -s zig.key >/dev/null 2>&1
+  minisign -S -s zig.key -m zig.sums -t "timestamp:1 file:zig.sums" </dev/null >/dev/null 2>&1
+  signify-openbsd -G -n -p openbsd.pub -s openbsd.sec -c "openbsd base" >/dev/null
+  signify-openbsd -S -e -s openbsd.sec -m SHA256 -x SHA256.sig
+  cp SHA256SUMS SHA256SUMS.sign ubuntu.sums ubuntu.sums.gpg fedora-CHECKSUM zig.sums zig.sums.minisig SHA256.sig changed/
+  for list in SHA256SUMS ubuntu.sums zig.sums; do
+    echo "0000000000000000000000000000000000000000000000000000000000000000  added.iso" >>"changed/$list"
+  done
+  sed -i 's/^\([0-9a-f]\)/0\1/' changed/fedora-CHECKSUM
+  sed -i 's/^SHA256 (intact.txt)/SHA256 (other.txt)/' changed/SHA256.sig
+)
+gpgconf --kill all 2>/dev/null
+for key in publisher.asc zig.pub openbsd.pub; do
+  "$WINE" "$prog/fsum.exe" -key add "C:\\Corvane Test\\signed\\$key" </dev/null >"$top/fsum.log" 2>&1
+  check "fsum.exe -key add $key ends with 0" test $? -eq 0
+done
+check "-key add keeps the key in %APPDATA%\\Corvane\\keys" test -f "$keys/keys/publisher.asc"
+"$WINE" "$prog/fsum.exe" -key list </dev/null >"$top/fsum.log" 2>&1
+check "-key list shows the OpenPGP key's user id" grep -qF 'user id: Publisher <release@example.org>' "$top/fsum.log"
+check "-key list shows the signify key" grep -qF 'openbsd base' "$top/fsum.log"
+for row in "SHA256SUMS|Signature: good, by \"Publisher <release@example.org>\", OpenPGP key" \
+  "ubuntu.sums|Signature: good, by \"Publisher <release@example.org>\"" \
+  "fedora-CHECKSUM|Signature: good, by \"Publisher <release@example.org>\"" \
+  "zig.sums|Signature: good, by minisign key" "SHA256.sig|Signature: good, by signify key"; do
+  IFS='|' read -r list line <<<"$row"
+  "$WINE" "$prog/fsum.exe" -c -s "C:\\Corvane Test\\signed\\$list" </dev/null >"$top/fsum.log" 2>&1
+  check "fsum.exe -c -s $list: a trusted signature, status 0" test $? -eq 0
+  check "fsum.exe -c -s $list: [$line]" grep -qF "$line" "$top/fsum.log"
+  check "fsum.exe -c -s $list: its file verified" grep -qF '(signed by a trusted key)' "$top/fsum.log"
+  "$WINE" "$prog/fsum.exe" -c "C:\\Corvane Test\\signed\\changed\\$list" </dev/null >"$top/fsum.log" 2>&1
+  check "fsum.exe: $list changed after signing is status 2" test $? -eq 2
+  check "fsum.exe: $list changed is BAD, and no file is read" \
+    sh -c "grep -qF 'Signature: BAD' '$top/fsum.log' && ! grep -qE '^(OK|MISSING) ' '$top/fsum.log'"
+done
+rm -rf "$keys"
+"$WINE" "$prog/fsum.exe" -c "C:\\Corvane Test\\signed\\SHA256SUMS" </dev/null >"$top/fsum.log" 2>&1
+check "fsum.exe: with no key trusted, the signer is named and the files checked" \
+  sh -c "grep -qF 'which is not among the trusted keys' '$top/fsum.log' && grep -q '^OK ' '$top/fsum.log'"
 
 # A bare name lies in the current folder, which the driver sets to the Windows folder.
 bare=$(expect bare '@echo off' 'C:' 'cd "C:\windows"' "$tool -c \"nothere.sfv\"" 'echo .' 'pause')

@@ -55,7 +55,7 @@ wine_windows_version win10
 echo "== installer ($bits-bit): for the current user"
 run "$setup" /S
 check "the silent install succeeds" test $? -eq 0
-for file in Corvane.exe fsum.exe uninstall.exe; do
+for file in Corvane.exe fsum.exe gpgv.exe uninstall.exe; do
   check "$file is in the user's Programs folder" test -f "$(unix_path "$per_user")/$file"
 done
 key="HKCU\\$uninstall"
@@ -93,8 +93,13 @@ entries=$("$WINE" reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Unin
 check "one entry in the list of installed programs" test "$entries" -eq 1
 
 printf '@echo off\r\n' >"$(unix_path "$per_user")/~temp2.bat"
+# The keys the user trusts are the user's own data: an uninstall leaves them.
+keys="$(unix_path 'C:\users\'"$user"'\AppData\Roaming\Corvane\keys')"
+mkdir -p "$keys" && echo 'a key' >"$keys/publisher.asc"
 uninstall_from "$per_user"
-check "the uninstall removes the folder, check scripts and all" test ! -e "$(unix_path "$per_user")"
+check "the uninstall removes the folder, check scripts, gpgv.exe and all" test ! -e "$(unix_path "$per_user")"
+check "the uninstall leaves the user's trusted keys" test -f "$keys/publisher.asc"
+rm -rf "$(dirname "$keys")"
 check "the uninstall entry is gone" lacks_key "HKCU\\$uninstall"
 check "the ProgID is gone" test -z "$(reg_value "HKCU\\$classes\\Corvane.sfv\\shell\\open\\command" "")"
 check "the default is gone" test -z "$(reg_value "HKCU\\$classes\\.sfv" "")"
