@@ -7,10 +7,12 @@
 # (bench/slowdisk.c, which states its model): one 1 GiB file and 200 files
 # of 5 MiB, each .sfv list checked with one reader (-t1, as for a disk that
 # seeks), read side by side (the tool's way on a disk that does not), and
-# by cat in list order (the one-reader limit). Every round runs every
-# command once, side by side; the ratios are of the median times. Asserts
-# nothing.
-#   bench/bench.sh [--cold] [rounds, default 5] [case...: big medium small hdd-big hdd-many]
+# by cat in list order (the one-reader limit). A last case measures what a
+# signature adds: 20 files of 4 KiB, the list unsigned, signed with OpenPGP
+# (one gpgv start) and with minisign, each key trusted with -k. Every round
+# runs every command once, side by side; the ratios are of the median
+# times. Asserts nothing.
+#   bench/bench.sh [--cold] [rounds, default 5] [case...: big medium small hdd-big hdd-many signed]
 # Warm cache unless --cold, which empties the page cache before every command
 # (root only). BASELINE=/path/to/another/fsum adds that build as a column (an
 # older one, to measure a change).
@@ -20,15 +22,16 @@ cold=0
 [[ ${1:-} == --cold ]] && cold=1 && shift
 rounds=${1:-5}
 cases=("${@:2}")
-((${#cases[@]})) || cases=(big medium small hdd-big hdd-many)
+((${#cases[@]})) || cases=(big medium small hdd-big hdd-many signed)
 if ((cold)) && [[ $EUID -ne 0 ]]; then
   echo "bench: --cold empties the page cache, which only root may do; skipped"
   exit 0
 fi
 
 bash "$root/scripts/setup.sh"
-for tool in rhash cksfv bc b3sum xxhsum; do
-  command -v "$tool" >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${tool/xxhsum/xxhash}" >/dev/null
+for tool in rhash cksfv bc b3sum xxhsum minisign gpg; do
+  package=${tool/xxhsum/xxhash}
+  command -v "$tool" >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${package/gpg/gnupg}" >/dev/null
 done
 dpkg -s libfuse3-dev fuse3 >/dev/null 2>&1 ||
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends libfuse3-dev fuse3 >/dev/null
@@ -57,10 +60,23 @@ make_case() {  # name, count, bytes per file
       b2sum $(cat files.txt) >list.b2
       openssl dgst -sha3-256 $(cat files.txt) | sed 's/^SHA3-256(\(.*\))= /SHA3-256 (\1) = /' >list.sha3-256
     fi
+    [[ $1 != signed ]] || sign_lists
   )
 }
+
+# The case's SHA-256 list signed: OpenPGP (a key made here) and minisign.
+sign_lists() {
+  export GNUPGHOME=$data/gnupg
+  mkdir -p -m700 "$GNUPGHOME"
+  gpg --batch --passphrase '' --quick-gen-key 'Bench <bench@example.org>' ed25519 sign 0 >/dev/null 2>&1
+  gpg --batch --armor --export bench@example.org >key.asc 2>/dev/null
+  cp list.sha256 openpgp.sha256 && gpg --batch -b -o openpgp.sha256.sig openpgp.sha256 2>/dev/null
+  gpgconf --kill all
+  minisign -G -W -p mini.pub -s mini.key >/dev/null 2>&1
+  cp list.sha256 mini.sha256 && minisign -S -s mini.key -m mini.sha256 </dev/null >/dev/null 2>&1
+}
 declare -A shapes=([big]="1 $((2 << 30))" [medium]="2000 $((512 << 10))" [small]="50000 4096"
-  [hdd-big]="1 $((1 << 30))" [hdd-many]="200 $((5 << 20))")
+  [hdd-big]="1 $((1 << 30))" [hdd-many]="200 $((5 << 20))" [signed]="20 4096")
 for case in "${cases[@]}"; do
   # shellcheck disable=SC2086 # the count and the size are two words
   make_case "$case" ${shapes[$case]}
@@ -102,8 +118,11 @@ declare -A commands=(
   [b2:b2sum]='b2sum -c list.b2'
   [sha3:fsum]='$fsum -c list.sha3-256'
   [sha3:openssl]='sh -c "openssl dgst -sha3-256 \$(cat files.txt)"'
+  [signed:fsum]='$fsum -c list.sha256'
+  [signed:openpgp]='$fsum -c -kkey.asc openpgp.sha256'
+  [signed:minisign]='$fsum -c -kmini.pub mini.sha256'
 )
-order=(fsum baseline rhash cksfv sha256sum md5sum b3sum xxhsum b2sum openssl cat reader)
+order=(fsum baseline rhash cksfv sha256sum md5sum b3sum xxhsum b2sum openssl cat reader openpgp minisign)
 hdd_order=(fsum parallel cat)
 
 # The case's files as a spinning disk holds them: the folder it is read in.
@@ -131,6 +150,7 @@ for case in "${cases[@]}"; do
   fi
   bytes=$(du -cb $(cat files.txt) | tail -n1 | cut -f1)
   [[ -f list.b3 && $case != hdd-* ]] && kinds+=(b3 xxh128 b2 sha3)
+  [[ $case == signed ]] && kinds=(signed)
   for kind in "${kinds[@]}"; do
     declare -A times=()
     for _ in $(seq "$rounds"); do
@@ -150,6 +170,7 @@ for case in "${cases[@]}"; do
       [[ $tool == fsum ]] || ratios+=$(printf ', %s %.2f' "$tool" "$(echo "$med / $fsum_time" | bc -l)")
     done
     echo "  fsum's speed over each other's:${ratios#,}"
+    [[ $kind != signed ]] || printf '  (there: the unsigned list; the others: the same list signed and its signature checked)\n'
     unset times
   done
 done
