@@ -42,13 +42,25 @@ for setup in "$signed"/*.exe; do check "${setup##*/} is signed" verifies "$setup
 
 echo "== the licences travel with the programs"
 # Every library the programs link is named in the notices of each package.
-libraries=("Corvane" "libdeflate" "BLAKE3" "libb2" "xxHash" "zlib" "mingw-w64 runtime" "GCC runtime")
+libraries=("Corvane" "libdeflate" "BLAKE3" "libb2" "xxHash" "libsodium" "zlib" "mingw-w64 runtime" "GCC runtime"
+  "GnuPG's gpgv")
 for zip in "$signed"/*.zip; do
   notices="$work/${zip##*/}.d/THIRD-PARTY-NOTICES.txt"
   for library in "${libraries[@]}"; do
     check "${zip##*/}: the notices name $library" grep -q "^$library.*, " "$notices"
   done
 done
+
+echo "== gpgv.exe and the source it was built from"
+pinned=$(sha256sum "$root"/build/deps/gpgv-win32-*/gpgv.exe | cut -c1-64)
+for zip in "$signed"/*.zip; do
+  check "${zip##*/}: gpgv.exe is Debian's, as fetched" \
+    test "$(sha256sum "$work/${zip##*/}.d/gpgv.exe" | cut -c1-64)" = "$pinned"
+done
+# The .dsc names each file of the source with its SHA-256.
+dsc_files() { sed -n '/^Checksums-Sha256:/,/^[^ ]/{s/^ \([0-9a-f]\{64\}\) [0-9]* \(.*\)$/\1  \2/p}' "$1"; }
+check "the release folder carries gpgv's Debian source, whole" \
+  sh -c "cd '$signed/gnupg2-source' && ls *.dsc >/dev/null && sha256sum --quiet -c" < <(dsc_files "$signed"/gnupg2-source/*.dsc)
 
 # The uninstaller is only seen once installed; the signed programs still run.
 setup="$signed/Corvane-$(bash "$root/scripts/version.sh" SHORT)$([[ $bits == 64 ]] && echo -x64)-setup.exe"
