@@ -62,6 +62,8 @@ cp SHA256SUMS zig.sums
 minisign -S -s mini.key -m zig.sums -t "timestamp:1 file:zig.sums" </dev/null >/dev/null 2>&1
 cp SHA256SUMS other.sums
 minisign -S -s mini.key -m other.sums -t "timestamp:1 file:zig-linux.tar.xz" </dev/null >/dev/null 2>&1
+cp SHA256SUMS escape.sums  # a comment that would clear the screen
+minisign -S -s mini.key -m escape.sums -t $'timestamp:1 \e[2J file:escape.sums' </dev/null >/dev/null 2>&1
 signify-openbsd -G -n -p openbsd.pub -s openbsd.sec -c "openbsd 7.6 base" >/dev/null
 sha256sum --tag a.txt >SHA256
 signify-openbsd -S -e -s openbsd.sec -m SHA256 -x SHA256.sig                 # OpenBSD
@@ -118,6 +120,7 @@ cases=(
   "$keys prepended|2|is a signed list with text outside its signed part, so no file was checked"
   "$keys hash-header|2|its \"Hash:\" header names SHA512"
   "$keys other.sums|0|Signature: WARNING: its trusted comment names the file \"zig-linux.tar.xz\", not \"other.sums\""
+  "$keys escape.sums|0|trusted comment \"timestamp:1 \\x1B[2J file:escape.sums\""
   "$keys bitcoin.sums|0|Signature: by OpenPGP key"
   "$keys bitcoin.sums|0|Signature: good, by \"Alice"
   "$keys bitcoin.sums|0|(signed by a trusted key)"
@@ -151,6 +154,8 @@ for row in "${cases[@]}"; do
     check "$args: [$line]" grep -qF -- "$line" out
   fi
 done
+"$fsum" -c "-kmini.pub" escape.sums >out 2>&1
+check "no control character of a signature's comment reaches the report" test "$(grep -c $'\e' out)" -eq 0
 "$fsum" -c elsewhere/ubuntu.sums >out 2>&1
 check "a key beside the list is not trusted" grep -qF "which is not among the trusted keys" out
 
