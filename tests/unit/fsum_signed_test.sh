@@ -79,7 +79,7 @@ done
 for f in elsewhere/SHA256SUMS elsewhere/ubuntu.sums elsewhere/zig.sums elsewhere/ssh.sums; do
   echo "0000000000000000000000000000000000000000000000000000000000000000  added.iso" >>"$f"
 done
-sed -i 's/^\(5891\)/0\1/' elsewhere/fedora-CHECKSUM
+sed -i 's/  a.txt$/  b.txt/' elsewhere/fedora-CHECKSUM  # a name changed in the signed text
 sed -i 's/^SHA256 (a.txt)/SHA256 (b.txt)/' elsewhere/SHA256.sig
 { cat fedora-CHECKSUM; echo "0000000000000000000000000000000000000000000000000000000000000000  evil"; } >appended
 { echo "0000000000000000000000000000000000000000000000000000000000000000  evil"; cat fedora-CHECKSUM; } >prepended

@@ -262,7 +262,7 @@ gpg --batch --armor --export release@example.org >"$signed/publisher.asc" 2>/dev
   for list in SHA256SUMS ubuntu.sums zig.sums; do
     echo "0000000000000000000000000000000000000000000000000000000000000000  added.iso" >>"changed/$list"
   done
-  sed -i 's/^\([0-9a-f]\)/0\1/' changed/fedora-CHECKSUM
+  sed -i 's/  intact.txt$/  other.txt/' changed/fedora-CHECKSUM  # a name changed in the signed text
   sed -i 's/^SHA256 (intact.txt)/SHA256 (other.txt)/' changed/SHA256.sig
 )
 gpgconf --kill all 2>/dev/null
