@@ -31,6 +31,16 @@ UniqueHandle Nul(SECURITY_ATTRIBUTES& inherit, DWORD access) {
         CreateFileW(L"NUL", access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
 }
 
+// gpgv.exe takes its arguments in the ANSI code page: a folder whose name
+// that cannot spell (a user name in another script, in %TEMP%) is handed
+// over by its short form, which is ASCII where the volume keeps one.
+std::string ShortForm(const std::string& path) {
+    wchar_t shortPath[MAX_PATH + 1];
+    const DWORD size = GetShortPathNameW(Wide(path).c_str(), shortPath, MAX_PATH + 1);
+    if (size == 0 || size > MAX_PATH) return path;
+    return Utf8(std::wstring(shortPath, size));
+}
+
 }  // namespace
 
 std::string KeyFolder() {
@@ -109,7 +119,7 @@ bool ScratchFolder::Create(std::string& error) {
                                  std::to_string(GetCurrentProcessId()) + "-" +
                                  std::to_string(GetTickCount() + attempt);
         if (CreateDirectoryW(Wide(path).c_str(), nullptr)) {
-            path_ = path;
+            path_ = ShortForm(path);
             return true;
         }
         if (GetLastError() != ERROR_ALREADY_EXISTS) break;

@@ -55,6 +55,11 @@ gone_fpr=$(gpg --with-colons --list-keys gone 2>/dev/null | awk -F: '/^fpr/ { pr
 sed 's/^:-----BEGIN/-----BEGIN/' "$GNUPGHOME/openpgp-revocs.d/$gone_fpr.rev" >gone.rev
 gpg --batch --import gone.rev >/dev/null 2>&1
 gpg --batch --armor --export gone >gone.asc
+# A subkey that signs, as many publishers' keys have.
+gpg --batch --passphrase '' --quick-add-key "$alice_fpr" ed25519 sign >/dev/null 2>&1
+subkey=$(gpg --with-colons --list-keys alice 2>/dev/null | awk -F: '/^fpr/ && ++n == 2 { print $10 }')
+cp SHA256SUMS subkey.sums && signed subkey.sums -u "$subkey!" -b -o subkey.sums.sig
+gpg --batch --armor --export alice >alice.asc
 sleep 5  # Brief's key has expired: its signature was made before
 
 minisign -G -W -p mini.pub -s mini.key >/dev/null 2>&1
@@ -92,6 +97,7 @@ cases=(
   "$keys SHA256SUMS|0|Signature: good, by \"Alice <alice@example.org>\", OpenPGP key $grouped, made "
   "$keys SHA256SUMS|0|1 verified, 0 mismatched, 0 missing, 0 unreadable (SHA-256) (signed by a trusted key)"
   "$keys ubuntu.sums|0|Signature: good, by \"Alice"
+  "$keys subkey.sums|0|OpenPGP key $grouped, with its subkey $(sed -E 's/(....)/\1 /g; s/ $//; s/^((.... ){4}....) /\1  /' <<<"$subkey"), made "
   "$keys fedora-CHECKSUM|0|(SHA-256) (signed by a trusted key)"
   "$keys zig.sums|0|trusted comment \"timestamp:1 file:zig.sums\""
   "$keys SHA256.sig|0|Signature: good, by signify key"
