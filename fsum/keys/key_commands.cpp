@@ -7,16 +7,9 @@ namespace fsum {
 
 namespace {
 
-constexpr std::size_t kLargestKeyFile = std::size_t{16} << 20;
-
 int Fail(const Terminal& terminal, const std::string& text) {
     terminal.err("fsum: " + text + "\n");
     return kCannotCheck;
-}
-
-std::string BaseName(const std::string& path) {
-    const std::size_t cut = path.find_last_of(kSeparators);
-    return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
 bool Show(const Terminal& terminal, const TrustedKeys& keys) {
@@ -58,7 +51,7 @@ int AddKey(const std::string& file, const Terminal& terminal) {
         return Fail(terminal, "the system names no folder for the user's keys, so nothing was added");
     if (!MakeFolders(folder, error))
         return Fail(terminal, "the key folder \"" + folder + "\" cannot be made: " + error);
-    const std::string target = FreeName(folder, BaseName(file));
+    const std::string target = FreeName(folder, NameOf(file));
     OutputFile output;
     if (!output.Create(target, error) || !output.Write(bytes))
         return Fail(terminal,

@@ -76,11 +76,6 @@ bool OnlySignatures(std::string_view bytes) {
     return true;
 }
 
-std::string BaseName(const std::string& path) {
-    const std::size_t cut = path.find_last_of(kSeparators);
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
 class Verifier {
 public:
     Verifier(const std::string& listPath, std::string list, bool clearsigned, const std::string& hashHeader,
@@ -97,7 +92,7 @@ public:
         } else if (ReadEdSignature(result_.text, embedded) && !embedded.minisign) {
             // signify -e: the list is the text after the signature's two lines.
             const std::string message(embedded.message);
-            Say(JudgeEd(embedded, message, keys_, BaseName(listPath_)));
+            Say(JudgeEd(embedded, message, keys_, NameOf(listPath_)));
             result_.text = message;
         }
         for (const char* extension : kSignatureFiles) SignatureFile(listPath_ + extension);
@@ -168,7 +163,7 @@ private:
     void SignatureFile(const std::string& path) {
         if (KindOf(path) != FolderEntry::File) return;
         std::string bytes, error;
-        const std::string where = " (in \"" + BaseName(path) + "\")";
+        const std::string where = " (in \"" + NameOf(path) + "\")";
         if (!ReadWholeFile(path, kLargestSignature, bytes, error)) return Unchecked(where + ": " + error);
         if (bytes.substr(0, kUntrusted.size()) == kUntrusted) return EdFile(bytes, where);
         if (!bytes.empty() && (static_cast<unsigned char>(bytes[0]) & 0x80))
@@ -185,7 +180,7 @@ private:
             return Unchecked(where + ": it is no minisign or signify signature");
         if (!signature.message.empty())
             return Refuse("has a signature file" + where + " that holds a signed text of its own");
-        Say(JudgeEd(signature, result_.text, keys_, BaseName(listPath_)));
+        Say(JudgeEd(signature, result_.text, keys_, NameOf(listPath_)));
     }
 
     void ArmouredFile(const std::string& bytes, const std::vector<Armoured>& blocks,

@@ -9,8 +9,6 @@ namespace fsum {
 
 namespace {
 
-constexpr std::size_t kLargestKeyFile = std::size_t{16} << 20;
-
 bool ReadPgpText(std::string_view text, TrustedKeys& keys) {
     std::vector<Armoured> blocks;
     if (!Dearmour(text, blocks)) return false;

@@ -13,6 +13,9 @@
 
 namespace fsum {
 
+// Key files are small: a larger one is no key file.
+inline constexpr std::size_t kLargestKeyFile = std::size_t{16} << 20;
+
 struct TrustedKeys {
     std::vector<PgpKey> pgp;
     std::vector<EdKey> ed;

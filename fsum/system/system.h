@@ -212,5 +212,7 @@ std::string EntryPath(const std::string& listFolder, const std::string& name, bo
 
 // The folder part of the list's path, empty for a bare name.
 std::string FolderOf(const std::string& path);
+// The last part of the path, after its last separator.
+std::string NameOf(const std::string& path);
 
 }  // namespace fsum

@@ -1,3 +1,6 @@
+// The parts of the system seam that need no system call of their own: a
+// whole small file read through InputFile, a path's last part, and the
+// quoting of a Windows command line's argument.
 #include "system.h"
 
 namespace fsum {
@@ -18,6 +21,11 @@ bool ReadWholeFile(const std::string& path, std::size_t largest, std::string& by
         }
         bytes.append(buffer, static_cast<std::size_t>(got));
     }
+}
+
+std::string NameOf(const std::string& path) {
+    const std::size_t cut = path.find_last_of(kSeparators);
+    return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
 std::string QuoteArgument(const std::string& argument) {
