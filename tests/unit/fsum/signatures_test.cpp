@@ -160,10 +160,10 @@ TEST(Ed25519, MinisignAndSignifyVerdicts) {
 TEST(Ed25519, SignifyCarriesItsListAfterTwoLines) {
     const std::string list =
         "SHA256 (a.txt) = 5891b5b522d5df086d0ff0b110fbd9d21bb4fc7163af34d08286a2e846f6be03\n";
-    EdSignature signature;
-    ASSERT_TRUE(ReadEdSignature(
-        "untrusted comment: verify with base.pub\r\n" + ToBase64("Ed" + kKeyId + Sign(list)) + "\r\n" + list,
-        signature));
+    const std::string text =
+        "untrusted comment: verify with base.pub\r\n" + ToBase64("Ed" + kKeyId + Sign(list)) + "\r\n" + list;
+    EdSignature signature;  // its message lies in `text`
+    ASSERT_TRUE(ReadEdSignature(text, signature));
     EXPECT_FALSE(signature.minisign);
     EXPECT_EQ(signature.message, list);
     EXPECT_EQ(JudgeEd(signature, signature.message, EdKeys(), "SHA256.sig").kind, Kind::Good);
