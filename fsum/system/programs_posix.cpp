@@ -37,6 +37,26 @@ bool MakeFolders(const std::string& folder, std::string& error) {
 
 std::string GpgvProgram() { return "gpgv"; }
 
+namespace {
+
+// Starts the program with its output into `output`'s write end, its input
+// and error stream /dev/null; posix_spawnp's error number, or 0.
+int Spawn(const std::string& program, const std::vector<std::string>& args, int output, pid_t& child) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    const int spawned = posix_spawnp(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return spawned;
+}
+
+}  // namespace
+
 int RunProgram(const std::string& program, const std::vector<std::string>& args, std::string& output,
                std::string& error) {
     int pipeEnds[2];
@@ -44,17 +64,8 @@ int RunProgram(const std::string& program, const std::vector<std::string>& args,
         error = std::strerror(errno);
         return -1;
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
     pid_t child = 0;
-    const int spawned = posix_spawnp(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const int spawned = Spawn(program, args, pipeEnds[1], child);
     close(pipeEnds[1]);
     UniqueFd reading(pipeEnds[0]);
     if (spawned != 0) {
@@ -68,6 +79,12 @@ int RunProgram(const std::string& program, const std::vector<std::string>& args,
     }
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    // 127 is the child's own "could not execute" where posix_spawnp cannot
+    // report it (as under qemu's user-mode emulation).
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 127 && output.empty()) {
+        error = program + " could not be started";
+        return -1;
     }
     if (WIFEXITED(status)) return WEXITSTATUS(status);
     error = program + " ended by signal " + std::to_string(WTERMSIG(status));
