@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include "blake3_wide.h"
 #include "crc.h"
 #include "piece_ring.h"
 #include "system/system.h"
@@ -231,6 +232,12 @@ std::vector<Digest> DigestFeed::FinishAll() {
 
 namespace {
 
+// Only with a helper to read: the hashing thread must never wait for a
+// reader that is not there.
+bool ReadsAhead(const ByteSource& file, const HashContext& context) {
+    return context.workers && context.workers->size() >= 2 && file.Size() > 2 * kBlock;
+}
+
 // A digest hashed on this thread while a helper reads ahead.
 bool HashReadAhead(const ByteSource& file, Hasher& hasher, HashContext& context, std::string& error) {
     PieceRing ring(kReadAheadPieces, kPiece);
@@ -250,11 +257,8 @@ bool HashReadAhead(const ByteSource& file, Hasher& hasher, HashContext& context,
 bool DigestsOfFile(const ByteSource& file, const std::vector<Algorithm>& algorithms, std::size_t size,
                    HashContext& context, std::vector<Digest>& digests, std::string& error) {
     DigestFeed all(algorithms, size);
-    // Only with a helper to read: the hashing thread must never wait for a
-    // reader that is not there.
-    const bool ahead = context.workers && context.workers->size() >= 2 && file.Size() > 2 * kBlock;
-    const bool hashed =
-        ahead ? HashReadAhead(file, all, context, error) : HashAlone(file, all, context, error);
+    const bool hashed = ReadsAhead(file, context) ? HashReadAhead(file, all, context, error)
+                                                  : HashAlone(file, all, context, error);
     digests = all.FinishAll();
     return hashed;
 }
@@ -267,6 +271,9 @@ bool DigestOfFile(const ByteSource& file, Algorithm algorithm, HashContext& cont
         digest = CrcDigest(crc);
         return true;
     }
+    // BLAKE3's tree shares a large file among the threads.
+    if (algorithm == Algorithm::Blake3 && Blake3Wide() && ReadsAhead(file, context))
+        return Blake3OfFile(file, context, digest, error);
     std::vector<Digest> digests;
     const bool hashed = DigestsOfFile(file, {algorithm}, 0, context, digests, error);
     digest = digests.front();

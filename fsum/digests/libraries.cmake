@@ -63,6 +63,16 @@ else()
   endforeach()
 endif()
 
+# BLAKE3's tree on every core: its C code hands each pair of subtrees to one
+# function, which blake3_tbb.cpp defines over oneTBB when BLAKE3_USE_TBB is
+# set. The tool sets it and defines that function over its own threads
+# (digests/blake3_wide.cpp); blake3_tbb.cpp and oneTBB are not built. The
+# 1.3 release has no such function: there BLAKE3 is hashed by one thread.
+file(STRINGS ${b3}/blake3_impl.h blake3_join REGEX "blake3_compress_subtree_wide_join_tbb")
+if(blake3_join)
+  target_compile_definitions(blake3 PUBLIC BLAKE3_USE_TBB)
+endif()
+
 # BLAKE2b from libb2, its portable code (what b2sum runs), without the
 # autotools' config.h it asks for.
 dep_source(LIBB2_SOURCE_DIR libb2 src/blake2b-ref.c)

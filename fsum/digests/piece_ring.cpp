@@ -26,6 +26,19 @@ PieceSlot* PieceRing::ToFill() {
     return slot;
 }
 
+PieceSlot* PieceRing::TryToFill() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (closed_ || full_[fill_]) return nullptr;
+    PieceSlot* slot = slots_[fill_].get();
+    slot->filled = 0, slot->last = slot->failed = false, slot->reason.clear();
+    return slot;
+}
+
+bool PieceRing::CanFill() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return !closed_ && !full_[fill_];
+}
+
 void PieceRing::Filled() {
     {
         std::lock_guard<std::mutex> lock(mutex_);

@@ -42,6 +42,9 @@ public:
     // The reader: the next slot once it is empty, to fill and hand on with
     // Filled; nullptr once the hasher has closed the ring.
     PieceSlot* ToFill();
+    // The same without waiting: nullptr while the next slot is full.
+    PieceSlot* TryToFill();
+    bool CanFill();
     void Filled();
     // The hasher: the next slot once it is full, to hash and give back with
     // Emptied.

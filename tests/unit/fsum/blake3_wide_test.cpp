@@ -1,0 +1,113 @@
+// One large BLAKE3 file on every core: the same digest as BLAKE3's own
+// one-thread update at the edges of the pieces the helper reads and of the
+// subtrees the join shares, and the join with nobody to share with.
+#include <blake3.h>
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <system_error>
+
+#include "digests/blake3_wide.h"
+#include "digests/hashing.h"
+#include "helpers.h"
+
+namespace fsum {
+namespace {
+
+using testing_helpers::MemoryFile;
+
+constexpr std::size_t kChunk = 1024;
+constexpr std::size_t kWidePiece = std::size_t{8} << 20;
+
+std::string RandomBytes(std::size_t size) {
+    std::mt19937 random(static_cast<unsigned>(size));
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    return bytes;
+}
+
+std::string OneThread(const std::string& bytes) {
+    blake3_hasher state;
+    blake3_hasher_init(&state);
+    blake3_hasher_update(&state, bytes.data(), bytes.size());
+    std::string digest(BLAKE3_OUT_LEN, '\0');
+    blake3_hasher_finalize(&state, reinterpret_cast<std::uint8_t*>(&digest[0]), digest.size());
+    return digest;
+}
+
+std::string Text(const Digest& digest) {
+    return std::string(reinterpret_cast<const char*>(digest.bytes.data()), digest.size);
+}
+
+TEST(Blake3Wide, TheSameDigestAtTheEdgesOfPiecesAndSubtrees) {
+    if (!Blake3Wide()) GTEST_SKIP() << "the BLAKE3 code built in has no join (1.3)";
+    const std::size_t sizes[] = {
+        2 * kBlock + 1,                       // the smallest file read ahead
+        kWidePiece,                           // one piece, 2^13 chunks
+        kWidePiece - kChunk,                  // one chunk less
+        kWidePiece + kChunk,                  // one chunk more
+        kWidePiece + 1,                       // a byte into a second piece
+        2 * kWidePiece + kChunk + 1,          // pieces of different sizes
+        3 * kWidePiece - 1,                   // a last piece one byte short
+        4 * kWidePiece + 5 * kWidePiece / 7,  // more pieces than the ring has
+    };
+    for (const std::size_t size : sizes) {
+        const std::string bytes = RandomBytes(size);
+        for (unsigned threads : {2u, 3u}) {
+            Workers workers(threads, SystemThread);
+            HashContext context;
+            context.workers = &workers;
+            Digest digest;
+            std::string error;
+            ASSERT_TRUE(DigestOfFile(MemoryFile(bytes), Algorithm::Blake3, context, digest, error)) << size;
+            EXPECT_EQ(Text(digest), OneThread(bytes)) << size << " bytes on " << threads << " threads";
+            EXPECT_EQ(context.done, size);
+        }
+    }
+}
+
+TEST(Blake3Wide, AJoinWithNobodyToTakeItsHalfHashesBothItself) {
+    if (!Blake3Wide()) GTEST_SKIP() << "the BLAKE3 code built in has no join (1.3)";
+    const std::string bytes = RandomBytes(3 * kWidePiece + 3 * kChunk);
+    SubtreePool pool;  // no thread serves it
+    for (SubtreePool* used : {&pool, static_cast<SubtreePool*>(nullptr)}) {
+        SubtreePool::Use use(used);
+        blake3_hasher state;
+        blake3_hasher_init(&state);
+        blake3_hasher_update_tbb(&state, bytes.data(), bytes.size());
+        std::string digest(BLAKE3_OUT_LEN, '\0');
+        blake3_hasher_finalize(&state, reinterpret_cast<std::uint8_t*>(&digest[0]), digest.size());
+        EXPECT_EQ(digest, OneThread(bytes));
+    }
+}
+
+TEST(Blake3Wide, ALargeFileWithNoHelperIsHashedByOneThread) {
+    Workers workers(2, [](std::function<void()>) -> std::thread {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    });
+    HashContext context;
+    context.workers = &workers;
+    const std::string bytes = RandomBytes(2 * kWidePiece + 7);
+    Digest digest;
+    std::string error;
+    ASSERT_TRUE(DigestOfFile(MemoryFile(bytes), Algorithm::Blake3, context, digest, error));
+    EXPECT_EQ(Text(digest), OneThread(bytes));
+}
+
+// As on one thread: the digest is of the bytes there were, and a FAILED
+// line says the rest (a read that fails: DigestOfFile's own rows).
+TEST(Blake3Wide, AFileCutShortWhileReadIsHashedToItsNewEnd) {
+    const std::string bytes = RandomBytes(3 * kWidePiece);
+    Workers workers(2, SystemThread);
+    HashContext context;
+    context.workers = &workers;
+    Digest digest;
+    std::string error;
+    ASSERT_TRUE(DigestOfFile(MemoryFile(bytes, bytes.size(), kWidePiece + 5), Algorithm::Blake3, context,
+                             digest, error));
+    EXPECT_EQ(Text(digest), OneThread(bytes.substr(0, kWidePiece + 5)));
+}
+
+}  // namespace
+}  // namespace fsum
