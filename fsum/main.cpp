@@ -6,6 +6,7 @@
 //                fsum [-crc32|-md5|...|-blake3|-xxh128] [-r] [-d<folder>] [-bsd] mask...
 //                fsum -key add "key file" | fsum -key list
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,12 @@
 #include "system/system.h"
 
 namespace {
+
+// Verdicts in colour on a console, unless NO_COLOR (no-color.org) says not.
+bool Colour() {
+    const char* no = std::getenv("NO_COLOR");
+    return !no || !*no;
+}
 
 int Usage() {
     fsum::WriteError(fsum::kUsage);
@@ -41,8 +48,9 @@ int Check(const fsum::Options& options, const fsum::Terminal& terminal, fsum::Wo
 }
 
 int Command(const std::vector<std::string>& args) {
-    const fsum::Terminal terminal{fsum::WriteOut, fsum::WriteError, fsum::OutputIsConsole(),
-                                  fsum::ErrorIsConsole(), fsum::OutputFailure};
+    const bool console = fsum::OutputIsConsole();
+    const fsum::Terminal terminal{fsum::WriteOut,         fsum::WriteError,    console,
+                                  fsum::ErrorIsConsole(), fsum::OutputFailure, console && Colour()};
     if (std::find(args.begin(), args.end(), "-c") != args.end()) {
         fsum::Options options;
         if (!fsum::ParseArguments(args, options)) return Usage();

@@ -84,6 +84,14 @@ private:
         return shape.Fault();
     }
 
+    // A signature's line: good green, BAD red, the others (not trusted, not
+    // accepted, not checked) yellow.
+    static Paint PaintOf(const std::string& line) {
+        if (line.rfind("Signature: good", 0) == 0) return Paint::Good;
+        if (line.rfind("Signature: BAD", 0) == 0) return Paint::Bad;
+        return Paint::Heed;
+    }
+
     // The list's signatures, said at the report's top: kAllVerified when its
     // files may be checked, from the signed bytes where it is signed.
     int Signatures() {
@@ -101,7 +109,7 @@ private:
         SignedList signatures =
             CheckSignatures(listPath_, std::move(bytes), clearsigned_, hashHeader_, keys_);
         if (signatures.found) Start();
-        for (const std::string& line : signatures.lines) report_.Line(Visible(line));
+        for (const std::string& line : signatures.lines) report_.Line(Visible(line), false, PaintOf(line));
         if (!signatures.refusal.empty())
             return CannotCheck(signatures.refusal + ", so no file was checked", "");
         if (options_.requireSigned && !signatures.trusted) {
@@ -204,7 +212,8 @@ private:
     void WarnUpTo(std::uint64_t line) {
         for (; !badLines_.empty() && badLines_.front() < line; badLines_.pop_front()) {
             report_.Line("WARNING     line " + std::to_string(badLines_.front()) +
-                         " is an improperly formatted checksum line");
+                             " is an improperly formatted checksum line",
+                         false, Paint::Heed, 7);
         }
     }
 

@@ -83,17 +83,19 @@ void EntryCheck::Tell(Checked& checked, const Hashed& outcome) {
         case Hashed::Done:
             if (good) {
                 ++counts_.verified;
-                if (!options_.onlyFailed) report_.Line("OK          " + name + OkNote(entry, note));
+                if (!options_.onlyFailed)
+                    report_.Line("OK          " + name + OkNote(entry, note), false, Paint::Good, 2);
                 break;
             }
             ++counts_.mismatched;
             report_.Line("FAILED      " + name + "  (expected " + ToHex(entry.expected, entry.algorithm) +
                              Found(checked, outcome) + (note.empty() ? "" : "; " + note) + ")",
-                         true);
+                         true, Paint::Bad, 6);
             break;
         case Hashed::Missing:
             ++counts_.missing;
-            report_.Line("MISSING     " + name + (note.empty() ? "" : "  (" + note + ")"), true);
+            report_.Line("MISSING     " + name + (note.empty() ? "" : "  (" + note + ")"), true, Paint::Heed,
+                         7);
             break;
         case Hashed::Skipped:
             report_.Line("SKIPPED     " + name + "  (this is the checksum list itself)");
@@ -102,7 +104,7 @@ void EntryCheck::Tell(Checked& checked, const Hashed& outcome) {
             ++counts_.unreadable;
             report_.Line(
                 "UNREADABLE  " + name + "  (" + outcome.reason + (note.empty() ? "" : "; " + note) + ")",
-                true);
+                true, Paint::Heed, 10);
             break;
     }
 }
@@ -226,7 +228,9 @@ void EntryCheck::Summary() {
         summary += " (" + names + ")";
     }
     report_.Line(std::string(75, '-'));
-    report_.Line(summary + Notes());
+    // Green only when every file verified.
+    const bool all = counts_.verified > 0 && Status() == kAllVerified;
+    report_.Line(summary + Notes(), false, all ? Paint::Good : Paint::Bad);
 }
 
 int EntryCheck::NotWritten() { return terminal_.NotWritten(); }

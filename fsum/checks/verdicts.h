@@ -31,7 +31,7 @@ public:
         : options_(options),
           terminal_(terminal),
           workers_(workers),
-          report_(terminal.out, terminal.console) {}
+          report_(terminal.out, terminal.console, terminal.colour) {}
     virtual ~EntryCheck() = default;
 
     // The exit status. A run that meets a failure it cannot go past still

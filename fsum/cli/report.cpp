@@ -80,9 +80,16 @@ std::string FitColumns(const std::string& text, std::size_t columns) {
     return "..." + text.substr(start);
 }
 
-void Report::Line(const std::string& text, bool now) {
+std::string Painted(const std::string& text, Paint paint, std::size_t length) {
+    static const char* const codes[] = {"", "\x1B[32m", "\x1B[31m", "\x1B[33m"};
+    if (paint == Paint::None) return text;
+    const std::size_t cut = std::min(length, text.size());
+    return codes[static_cast<int>(paint)] + text.substr(0, cut) + "\x1B[0m" + text.substr(cut);
+}
+
+void Report::Line(const std::string& text, bool now, Paint paint, std::size_t painted) {
     ClearProgress();
-    pending_ += text;
+    pending_ += colour_ ? Painted(text, paint, painted) : text;
     pending_ += '\n';
     if (now || pending_.size() > kGatherAtMost ||
         std::chrono::steady_clock::now() - lastFlush_ > kHoldAtMost) {

@@ -22,13 +22,25 @@ std::string Visible(std::string_view name);
 // characters counted as two: whole, or its end behind "...".
 std::string FitColumns(const std::string& text, std::size_t columns);
 
+// The colour of a verdict on a console: good green, bad red, one to look
+// at yellow.
+enum class Paint { None, Good, Bad, Heed };
+
+// The text with its first `length` bytes in the colour, as ANSI SGR codes
+// (the Windows console writer turns them into the console's attributes).
+std::string Painted(const std::string& text, Paint paint, std::size_t length = std::string::npos);
+
 class Report {
 public:
-    Report(const Sink& out, bool console) : out_(out), console_(console) {}
+    // `colour`: verdicts in colour (a console, and NO_COLOR not set).
+    Report(const Sink& out, bool console, bool colour = false)
+        : out_(out), console_(console), colour_(colour) {}
 
     // A line of the report; `now` shows it at once (a FAILED line), the others
-    // within a fifth of a second.
-    void Line(const std::string& text, bool now = false);
+    // within a fifth of a second. With colour, its first `painted` bytes are
+    // in the paint's.
+    void Line(const std::string& text, bool now = false, Paint paint = Paint::None,
+              std::size_t painted = std::string::npos);
     // On a console only: the progress line, in place of the last one.
     void Progress(const std::string& text);
     void Flush();
@@ -42,6 +54,7 @@ private:
 
     const Sink& out_;
     const bool console_;
+    const bool colour_;
     std::string pending_;
     std::chrono::steady_clock::time_point lastFlush_ = std::chrono::steady_clock::now();
     std::size_t progressWidth_ = 0;

@@ -17,6 +17,7 @@ struct Terminal {
     bool console = false;                     // the report goes to a console: show progress there
     bool errorConsole = false;                // so does terminal.err
     std::function<std::string()> outFailure;  // why `out` could not be written, if known
+    bool colour = false;                      // verdicts in colour: a console, and NO_COLOR not set
 
     // ": <why>" for a message that `out` could not be written, or nothing.
     std::string WhyOutFailed() const {

@@ -35,10 +35,10 @@ bool ClearSigned::IsText(std::string& text, std::string& raw) {
         case State::Header:  // "Hash: SHA256" lines, to an empty line (blanks allowed)
             if (IsBlank(text)) {
                 state_ = State::Body;
-            } else if (text.compare(0, 6, "Hash: ") != 0 && fault_.empty()) {
-                fault_ = "a line in its armour header that is not \"Hash: ...\" (or no empty line after it)";
-            } else {
+            } else if (text.compare(0, 6, "Hash: ") == 0) {
                 hashes_ += (hashes_.empty() ? "" : ",") + text.substr(6);
+            } else if (fault_.empty()) {
+                fault_ = "a line in its armour header that is not \"Hash: ...\" (or no empty line after it)";
             }
             return false;
         case State::Body:

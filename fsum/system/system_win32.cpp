@@ -21,16 +21,61 @@ using corvane::UniqueHandle;
 using corvane::Utf8;
 using corvane::Wide;
 
+// The console's own attributes, taken before the first colour is set, put
+// back after each coloured word and when the tool is stopped (Ctrl+C,
+// Ctrl+Break, the console closed).
+HANDLE colouredConsole = nullptr;
+WORD ownAttributes = 0;
+
+BOOL WINAPI RestoreColours(DWORD) {
+    SetConsoleTextAttribute(colouredConsole, ownAttributes);
+    return FALSE;  // and the tool stops as it would have
+}
+
+// An ANSI colour code of the report's (30-37, or 0 to reset), as the
+// console's attributes: the foreground only, so the user's background stays.
+void SetColour(HANDLE console, std::string_view code) {
+    if (!colouredConsole) {
+        CONSOLE_SCREEN_BUFFER_INFO info;
+        if (!GetConsoleScreenBufferInfo(console, &info)) return;
+        ownAttributes = info.wAttributes;
+        colouredConsole = console;
+        SetConsoleCtrlHandler(RestoreColours, TRUE);
+    }
+    WORD foreground = ownAttributes & 0x0F;
+    if (code == "31") foreground = FOREGROUND_RED | FOREGROUND_INTENSITY;
+    if (code == "32") foreground = FOREGROUND_GREEN | FOREGROUND_INTENSITY;
+    if (code == "33") foreground = FOREGROUND_RED | FOREGROUND_GREEN | FOREGROUND_INTENSITY;
+    SetConsoleTextAttribute(console, static_cast<WORD>((ownAttributes & ~0x0F) | foreground));
+}
+
+// A console shows every character only when it is given UTF-16.
+bool WriteConsoleText(HANDLE console, std::string_view text) {
+    const std::wstring wide = Wide(text);
+    DWORD written = 0;
+    return WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) &&
+           written == wide.size();
+}
+
+// The report's colour codes (ESC [ n m, which only the tool writes: names
+// come with their control characters escaped) become attributes between
+// the runs of text.
+bool WriteConsoleRuns(HANDLE console, std::string_view text) {
+    for (;;) {
+        const std::size_t code = text.find("\x1B[");
+        const std::size_t end = code == std::string_view::npos ? code : text.find('m', code);
+        if (end == std::string_view::npos) return WriteConsoleText(console, text);
+        if (code > 0 && !WriteConsoleText(console, text.substr(0, code))) return false;
+        SetColour(console, text.substr(code + 2, end - code - 2));
+        text.remove_prefix(end + 1);
+    }
+}
+
 bool Write(DWORD stream, std::string_view text) {
     HANDLE out = GetStdHandle(stream);
     DWORD mode = 0;
     DWORD written = 0;
-    if (GetConsoleMode(out, &mode)) {
-        // A console shows every character only when it is given UTF-16.
-        const std::wstring wide = Wide(text);
-        return WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) &&
-               written == wide.size();
-    }
+    if (GetConsoleMode(out, &mode)) return WriteConsoleRuns(out, text);
     return WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
            written == text.size();
 }

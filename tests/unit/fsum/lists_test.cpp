@@ -219,6 +219,9 @@ TEST(ClearSigned, OnlyTheSignedTextIsTheList) {
         {"-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA256\n \t\na 1\n" + end, "a 1|", ""},
         {"-----BEGIN PGP SIGNED MESSAGE-----\nComment: x\n\na 1\n" + end, "a 1|",
          "a line in its armour header that is not \"Hash: ...\" (or no empty line after it)"},
+        // Short lines after the first fault in the header (a fuzzer's find).
+        {"-----BEGIN PGP SIGNED MESSAGE-----\nHash: 65SA\n2H\nab\n\na 1\n" + end, "a 1|",
+         "a line in its armour header that is not \"Hash: ...\" (or no empty line after it)"},
         {begin + "a 1\n" + begin + "b 2\n" + end, "a 1|", "a signed part inside another"},
         {begin + "a 1\n", "a 1|", "a signed part that does not end"},
         {"a 1\nb 2\n", "a 1|b 2|", ""},
@@ -234,6 +237,18 @@ TEST(ClearSigned, OnlyTheSignedTextIsTheList) {
             EXPECT_EQ(text, c.text) << c.list;
         }
     }
+}
+
+// What the header says the signature is made over, which the signature
+// check holds it to.
+TEST(ClearSigned, ItsHashHeaderIsKept) {
+    ClearSigned shape;
+    for (ListLine& line :
+         ReadAll("-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA256\nHash: SHA512\n\na 1\n-----BEGIN PGP "
+                 "SIGNATURE-----\n-----END PGP SIGNATURE-----\n")) {
+        shape.IsText(line.text, line.raw);
+    }
+    EXPECT_EQ(shape.hashes(), "SHA256,SHA512");
 }
 
 TEST(FormatLine, WritesEachFormAsItsReaderReadsIt) {
