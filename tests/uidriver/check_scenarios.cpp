@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "base/handle.h"
+#include "base/text_encoding.h"
 #include "checks.h"
 #include "console.h"
 #include "driver.h"
 #include "pixels.h"
-#include "base/handle.h"
-#include "base/text_encoding.h"
 #include "program.h"
 #include "scenarios.h"
 #include "shell/layout.h"
@@ -49,6 +49,7 @@ void CommandLineScenario(const std::string& folder, const std::string& argument,
     if (console) {
         CheckConsoleStart(console, script);
         CheckConsoleShows(console, reportLine);
+        if (reportLine.rfind("FAILED", 0) == 0) CheckVerdictColours(console);
         FinishConsole(console);
     }
 

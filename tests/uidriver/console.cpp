@@ -49,6 +49,27 @@ std::string ConsoleText(DWORD pid) {
     return corvane::Utf8(text);
 }
 
+std::vector<WORD> ConsoleAttributes(DWORD pid, const std::vector<std::string>& texts, WORD& current) {
+    std::vector<WORD> found(texts.size(), 0);
+    const AttachedConsole console(pid);
+    if (!console.attached()) return found;
+    const UniqueHandle out = console.Open(L"CONOUT$");
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!out.valid() || !GetConsoleScreenBufferInfo(out.get(), &info)) return found;
+    current = info.wAttributes;
+    for (SHORT row = 0; row <= info.dwCursorPosition.Y; ++row) {
+        std::wstring line(static_cast<size_t>(info.dwSize.X), L' ');
+        DWORD read = 0;
+        ReadConsoleOutputCharacterW(out.get(), line.data(), info.dwSize.X, {0, row}, &read);
+        for (size_t i = 0; i < texts.size(); ++i) {
+            const size_t column = line.find(corvane::Wide(texts[i]));
+            if (found[i] || column == std::wstring::npos) continue;
+            ReadConsoleOutputAttribute(out.get(), &found[i], 1, {static_cast<SHORT>(column), row}, &read);
+        }
+    }
+    return found;
+}
+
 std::string ConsoleTitle(DWORD pid) {
     const AttachedConsole console(pid);
     if (!console.attached()) return {};

@@ -5,11 +5,17 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace uidriver {
 
 // The text on the screen of the console that a process runs in.
 std::string ConsoleText(DWORD pid);
+
+// The attributes (colours) of the screen cell where each text first
+// begins (0 where it is not shown), and in `current` those the console
+// writes with now.
+std::vector<WORD> ConsoleAttributes(DWORD pid, const std::vector<std::string>& texts, WORD& current);
 
 // The title of the console that a process runs in.
 std::string ConsoleTitle(DWORD pid);

@@ -28,8 +28,8 @@
 #include <string>
 #include <vector>
 
-#include "checks.h"
 #include "base/text_encoding.h"
+#include "checks.h"
 #include "program.h"
 #include "scenarios.h"
 
@@ -38,7 +38,8 @@ namespace {
 int Usage() {
     std::fputs(
         "usage: uidriver "
-        "window|missing|cmdline|closebox|twowindows|twochecks|exitfirst|progress|shellopen|copied|dialog|cancel|"
+        "window|missing|cmdline|closebox|twowindows|twochecks|exitfirst|progress|shellopen|copied|dialog|"
+        "cancel|"
         "message|codepages|demo|"
         "picture "
         "DIR ...\n",

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "driver.h"
 #include "base/text_encoding.h"
+#include "driver.h"
 
 namespace uidriver {
 namespace {

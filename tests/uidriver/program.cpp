@@ -6,9 +6,9 @@
 #include <tlhelp32.h>
 #include <winternl.h>
 
+#include "base/text_encoding.h"
 #include "checks.h"
 #include "driver.h"
-#include "base/text_encoding.h"
 
 namespace uidriver {
 namespace {

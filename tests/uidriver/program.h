@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "driver.h"
 #include "base/handle.h"
+#include "driver.h"
 
 namespace uidriver {
 

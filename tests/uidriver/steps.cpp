@@ -94,6 +94,20 @@ void CheckConsoleShows(DWORD console, const std::string& reportLines) {
         Check(shows(lines[i]), "the console shows the tool's report line [" + lines[i] + "]", screen);
 }
 
+void CheckVerdictColours(DWORD console) {
+    WORD current = 0;
+    const std::vector<WORD> cells =
+        ConsoleAttributes(console, {"Checking", "FAILED", "verified,", "Press any key"}, current);
+    const WORD own = cells[0];  // the heading is written before any colour
+    const auto red = [&](WORD cell) {
+        return (cell & 0x0F) == (FOREGROUND_RED | FOREGROUND_INTENSITY) && (cell & 0xF0) == (own & 0xF0);
+    };
+    Check(red(cells[1]), "FAILED is red on the console's own background", std::to_string(cells[1]));
+    Check(red(cells[2]), "the summary of a check with a failure is red", std::to_string(cells[2]));
+    Check(cells[3] == own && current == own, "the console's own colours are back once the tool is done",
+          std::to_string(own) + " " + std::to_string(cells[3]) + " " + std::to_string(current));
+}
+
 void FinishConsole(DWORD console) {
     const UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, console));
     PressKeyInConsole(console);

@@ -18,6 +18,10 @@ void CheckScript(const std::string& path, const std::string& expectedFile);
 // Whether anyone could open the file to rewrite it now.
 bool CanRewrite(const std::string& path);
 
+// The report's verdicts in colour: FAILED and the summary red, on the
+// console's own background, and its own colours again after the tool.
+void CheckVerdictColours(DWORD console);
+
 // The console the program started that is not among `known`; 0 when none comes.
 DWORD AwaitConsole(const Program& program, const std::vector<DWORD>& known = {});
 // The console runs the script through the system's cmd without AutoRun

@@ -60,6 +60,26 @@ check "the damaged file is named" grep -q '^FAILED      sub dir\\three.bin' "$wo
 check "the missing file is named" grep -q '^MISSING     empty.bin$' "$work/out"
 check "-jf leaves out the verified files" test "$(grep -c '^OK' "$work/out")" -eq 0
 
+# On a terminal the verdicts are in colour (ANSI codes); never into a pipe
+# or a file (the rows above read the bytes as ever), nor with NO_COLOR.
+esc=$'\e'
+on_terminal() {  # the report of fsum -c under a pseudo-terminal, in $work/tty
+  script -qec "$(printf '%q ' "$fsum" -c "$work/set/list.sfv")" /dev/null >"$work/tty" 2>&1
+}
+on_terminal
+check "on a terminal FAILED is red" grep -qF "${esc}[31mFAILED${esc}[0m      sub dir" "$work/tty"
+check "on a terminal MISSING is yellow" grep -qF "${esc}[33mMISSING${esc}[0m     empty.bin" "$work/tty"
+check "on a terminal OK is green" grep -qF "${esc}[32mOK${esc}[0m          one.bin" "$work/tty"
+check "on a terminal a failed check's summary is red" grep -qF "${esc}[31m2 verified, 1 mismatched" "$work/tty"
+NO_COLOR=1 on_terminal
+check "NO_COLOR=1 turns colour off" test "$(grep -c "$esc" "$work/tty")" -eq 0
+NO_COLOR= on_terminal
+check "an empty NO_COLOR leaves it on" grep -qF "${esc}[31mFAILED" "$work/tty"
+check "a pipe never gets colour" test "$(grep -c "$esc" "$work/out")" -eq 0
+printf 'one.bin %s\n' "$(crc_of "$work/set/one.bin")" >"$work/set/good.sfv"
+script -qec "$(printf '%q ' "$fsum" -c "$work/set/good.sfv")" /dev/null >"$work/tty" 2>&1
+check "on a terminal the summary of a check that all verified is green" grep -qF "${esc}[32m1 verified, 0 mismatched" "$work/tty"
+
 # Over 4 GiB: a sparse file, so it costs no disk.
 truncate -s $((4 * 1024 * 1024 * 1024 + 3)) "$work/big.bin"
 printf 'tail' >>"$work/big.bin"
