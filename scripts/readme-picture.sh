@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Regenerates docs/window.png, the README's picture of the window: the
-# release build as it opens, with the title bar and the fonts a Windows user
-# sees, photographed under Wine's virtual desktop.
+# Regenerates docs/window.png and docs/console.png, the README's pictures of
+# the window and of the report in its console: the release build as it
+# opens, with the title bar and the fonts a Windows user sees, then the
+# bundled sample list checked (its damaged file in red), photographed under
+# Wine's virtual desktop.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/build.sh" >/dev/null
@@ -18,4 +20,9 @@ cp "$bin/Corvane.exe" "$bin/fsum.exe" "$bin/uidriver.exe" "$place/"
 wine_virtual_desktop
 "$WINE" "$place/uidriver.exe" picture 'C:\Corvane Picture' 'C:\Corvane Picture\window.bmp' </dev/null
 convert "$place/window.bmp" "$root/docs/window.png"
-echo "readme-picture: docs/window.png taken from the $bits-bit build"
+mkdir -p "$place/Sample files"
+cp "$root"/samples/demo/* "$place/Sample files/"
+"$WINE" "$place/uidriver.exe" demo 'C:\Corvane Picture' '"C:\Corvane Picture\Sample files\demo.sfv"' \
+  'C:\Corvane Picture' </dev/null
+convert "$place/console.bmp" "$root/docs/console.png"
+echo "readme-picture: docs/window.png and docs/console.png taken from the $bits-bit build"
