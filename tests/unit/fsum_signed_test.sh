@@ -165,6 +165,15 @@ check "no control character of a signature's comment reaches the report" test "$
 "$fsum" -c elsewhere/ubuntu.sums >out 2>&1
 check "a key beside the list is not trusted" grep -qF "which is not among the trusted keys" out
 
+# On a terminal a signature's line is coloured by its verdict.
+esc=$'\e'
+script -qec "$(printf '%q ' "$fsum" -c -kalice.asc elsewhere/SHA256SUMS)" /dev/null >out 2>&1
+check "on a terminal a BAD signature's line is red" grep -qF "${esc}[31mSignature: BAD" out
+script -qec "$(printf '%q ' "$fsum" -c -kalice.asc SHA256SUMS)" /dev/null >out 2>&1
+check "on a terminal a good signature's line is green" grep -qF "${esc}[32mSignature: good" out
+script -qec "$(printf '%q ' "$fsum" -c SHA256SUMS)" /dev/null >out 2>&1
+check "on a terminal an untrusted signature's line is yellow" grep -qF "${esc}[33mSignature: by OpenPGP key" out
+
 # The key folder: added keys are trusted for every check, and listed.
 "$fsum" -key list >out 2>&1
 check "an empty key folder says so" grep -qF "No key is trusted yet" out
