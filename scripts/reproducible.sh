@@ -34,7 +34,7 @@ build "$work/a second folder"
 
 same=0 differ=0
 for file in win32/bin/Corvane.exe win32/bin/fsum.exe win64/bin/Corvane.exe win64/bin/fsum.exe \
-  $(cd "$work/one/build" && ls packages/*); do
+  $(cd "$work/one/build" && find packages -type f | sort); do
   if cmp -s "$work/one/build/$file" "$work/a second folder/build/$file"; then
     echo "PASS $file is the same in both builds"
     same=$((same + 1))
