@@ -16,10 +16,10 @@ namespace {
 
 thread_local SubtreePool* current = nullptr;
 
-// Pieces of 8 MiB, a power of two of BLAKE3's 1 KiB chunks, so that each is
+// Pieces of 2 MiB, a power of two of BLAKE3's 1 KiB chunks, so that each is
 // whole subtrees; below 256 KiB a pair of subtrees is hashed by one thread.
-constexpr std::size_t kWidePiece = std::size_t{8} << 20;
-constexpr std::size_t kWidePieces = 4;
+constexpr std::size_t kWidePiece = std::size_t{2} << 20;
+constexpr std::size_t kWidePieces = 8;
 constexpr std::size_t kSmallestShared = std::size_t{256} << 10;
 
 }  // namespace

@@ -18,7 +18,7 @@ namespace {
 using testing_helpers::MemoryFile;
 
 constexpr std::size_t kChunk = 1024;
-constexpr std::size_t kWidePiece = std::size_t{8} << 20;
+constexpr std::size_t kWidePiece = std::size_t{2} << 20;
 
 std::string RandomBytes(std::size_t size) {
     std::mt19937 random(static_cast<unsigned>(size));
@@ -42,15 +42,16 @@ std::string Text(const Digest& digest) {
 
 TEST(Blake3Wide, TheSameDigestAtTheEdgesOfPiecesAndSubtrees) {
     if (!Blake3Wide()) GTEST_SKIP() << "the BLAKE3 code built in has no join (1.3)";
+    // Files over 8 MiB are read ahead: 5 pieces and more.
     const std::size_t sizes[] = {
-        2 * kBlock + 1,                       // the smallest file read ahead
-        kWidePiece,                           // one piece, 2^13 chunks
-        kWidePiece - kChunk,                  // one chunk less
-        kWidePiece + kChunk,                  // one chunk more
-        kWidePiece + 1,                       // a byte into a second piece
-        2 * kWidePiece + kChunk + 1,          // pieces of different sizes
-        3 * kWidePiece - 1,                   // a last piece one byte short
-        4 * kWidePiece + 5 * kWidePiece / 7,  // more pieces than the ring has
+        2 * kBlock + 1,                        // the smallest file read ahead
+        5 * kWidePiece,                        // whole pieces, 2^11 chunks each
+        5 * kWidePiece - kChunk,               // one chunk less
+        5 * kWidePiece + kChunk,               // one chunk more
+        5 * kWidePiece + 1,                    // a byte into another piece
+        6 * kWidePiece + kChunk + 1,           // pieces of different sizes
+        7 * kWidePiece - 1,                    // a last piece one byte short
+        12 * kWidePiece + 5 * kWidePiece / 7,  // more pieces than the ring has
     };
     for (const std::size_t size : sizes) {
         const std::string bytes = RandomBytes(size);
@@ -88,7 +89,7 @@ TEST(Blake3Wide, ALargeFileWithNoHelperIsHashedByOneThread) {
     });
     HashContext context;
     context.workers = &workers;
-    const std::string bytes = RandomBytes(2 * kWidePiece + 7);
+    const std::string bytes = RandomBytes(5 * kWidePiece + 7);
     Digest digest;
     std::string error;
     ASSERT_TRUE(DigestOfFile(MemoryFile(bytes), Algorithm::Blake3, context, digest, error));
@@ -98,15 +99,15 @@ TEST(Blake3Wide, ALargeFileWithNoHelperIsHashedByOneThread) {
 // As on one thread: the digest is of the bytes there were, and a FAILED
 // line says the rest (a read that fails: DigestOfFile's own rows).
 TEST(Blake3Wide, AFileCutShortWhileReadIsHashedToItsNewEnd) {
-    const std::string bytes = RandomBytes(3 * kWidePiece);
+    const std::string bytes = RandomBytes(6 * kWidePiece);
     Workers workers(2, SystemThread);
     HashContext context;
     context.workers = &workers;
     Digest digest;
     std::string error;
-    ASSERT_TRUE(DigestOfFile(MemoryFile(bytes, bytes.size(), kWidePiece + 5), Algorithm::Blake3, context,
+    ASSERT_TRUE(DigestOfFile(MemoryFile(bytes, bytes.size(), 3 * kWidePiece + 5), Algorithm::Blake3, context,
                              digest, error));
-    EXPECT_EQ(Text(digest), OneThread(bytes.substr(0, kWidePiece + 5)));
+    EXPECT_EQ(Text(digest), OneThread(bytes.substr(0, 3 * kWidePiece + 5)));
 }
 
 }  // namespace
