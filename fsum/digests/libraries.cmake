@@ -66,12 +66,21 @@ endif()
 # BLAKE3's tree on every core: its C code hands each pair of subtrees to one
 # function, which blake3_tbb.cpp defines over oneTBB when BLAKE3_USE_TBB is
 # set. The tool sets it and defines that function over its own threads
-# (digests/blake3_wide.cpp); blake3_tbb.cpp and oneTBB are not built. The
+# (digests/blake3_join.cpp); blake3_tbb.cpp and oneTBB are not built. The
 # 1.3 release has no such function: there BLAKE3 is hashed by one thread.
-file(STRINGS ${b3}/blake3_impl.h blake3_join REGEX "blake3_compress_subtree_wide_join_tbb")
-if(blake3_join)
+# The join and the pool it shares through are built into the BLAKE3 library
+# itself, which calls them (from an object library of their own, so that
+# they keep the project's warnings).
+file(STRINGS ${b3}/blake3_impl.h blake3_has_join REGEX "blake3_compress_subtree_wide_join_tbb")
+if(blake3_has_join)
   target_compile_definitions(blake3 PUBLIC BLAKE3_USE_TBB)
 endif()
+add_library(blake3_join OBJECT ${CMAKE_CURRENT_SOURCE_DIR}/digests/blake3_join.cpp)
+target_include_directories(blake3_join PRIVATE ${b3})
+if(blake3_has_join)
+  target_compile_definitions(blake3_join PRIVATE BLAKE3_USE_TBB)
+endif()
+target_sources(blake3 PRIVATE $<TARGET_OBJECTS:blake3_join>)
 
 # BLAKE2b from libb2, its portable code (what b2sum runs), without the
 # autotools' config.h it asks for.

@@ -1,0 +1,101 @@
+#include "subtree_pool.h"
+
+#include <algorithm>
+
+#ifdef BLAKE3_USE_TBB
+#include <blake3_impl.h>
+#endif
+
+namespace fsum {
+namespace {
+
+thread_local SubtreePool* current = nullptr;
+
+// Below 256 KiB a pair of subtrees is hashed by one thread: handing it over
+// would cost more than it saves.
+constexpr std::size_t kSmallestShared = std::size_t{256} << 10;
+
+}  // namespace
+
+SubtreePool::Use::Use(SubtreePool* pool) : before_(current) { current = pool; }
+SubtreePool::Use::~Use() { current = before_; }
+SubtreePool* SubtreePool::Current() { return current; }
+
+void SubtreePool::Join(const std::function<void()>& left, const std::function<void()>& right) {
+    Half half{&left, Half::Posted};
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        posted_.push_back(&half);
+    }
+    changed_.notify_all();
+    right();
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (half.state == Half::Posted) {  // nobody took it: it is hashed here
+        posted_.erase(std::find(posted_.begin(), posted_.end(), &half));
+        lock.unlock();
+        left();
+        return;
+    }
+    // Taken: while it is hashed there, the halves that thread hands over are hashed here.
+    while (half.state != Half::Done) {
+        if (!RunOne(lock)) changed_.wait(lock);
+    }
+}
+
+bool SubtreePool::RunOne(std::unique_lock<std::mutex>& lock) {
+    if (posted_.empty()) return false;
+    Half* half = posted_.back();
+    posted_.pop_back();
+    half->state = Half::Taken;
+    lock.unlock();
+    (*half->work)();
+    lock.lock();
+    half->state = Half::Done;  // its owner may return at once: `half` is not touched again
+    changed_.notify_all();
+    return true;
+}
+
+void SubtreePool::ServeUntil(const std::function<bool()>& done) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!done()) {
+        if (!RunOne(lock)) changed_.wait(lock);
+    }
+}
+
+void SubtreePool::Wake() {
+    { std::lock_guard<std::mutex> lock(mutex_); }
+    changed_.notify_all();
+}
+
+}  // namespace fsum
+
+#ifdef BLAKE3_USE_TBB
+
+// BLAKE3's C code calls this for every pair of subtrees when it is built
+// with BLAKE3_USE_TBB, the name of the oneTBB build it was made for: its own
+// definition (blake3_tbb.cpp, over tbb::parallel_invoke) is not built, and
+// this one shares the pair through the thread's SubtreePool instead.
+extern "C" void blake3_compress_subtree_wide_join_tbb(const uint32_t key[8], uint8_t flags, bool use_tbb,
+                                                      const uint8_t* l_input, size_t l_input_len,
+                                                      uint64_t l_chunk_counter, uint8_t* l_cvs, size_t* l_n,
+                                                      const uint8_t* r_input, size_t r_input_len,
+                                                      uint64_t r_chunk_counter, uint8_t* r_cvs,
+                                                      size_t* r_n) noexcept {
+    const auto left = [&] {
+        *l_n =
+            blake3_compress_subtree_wide(l_input, l_input_len, key, l_chunk_counter, flags, l_cvs, use_tbb);
+    };
+    const auto right = [&] {
+        *r_n =
+            blake3_compress_subtree_wide(r_input, r_input_len, key, r_chunk_counter, flags, r_cvs, use_tbb);
+    };
+    fsum::SubtreePool* pool = use_tbb ? fsum::SubtreePool::Current() : nullptr;
+    if (!pool || l_input_len + r_input_len < fsum::kSmallestShared) {
+        left();
+        right();
+        return;
+    }
+    pool->Join(left, right);
+}
+
+#endif
