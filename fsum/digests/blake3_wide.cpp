@@ -34,17 +34,7 @@ void ReadAndServe(const ByteSource& file, PieceRing& ring, SubtreePool& pool,
             pool.ServeUntil([&] { return ring.CanFill(); });
             continue;
         }
-        long long got = -1;
-        try {
-            got = ReadBlock(file, offset, slot->piece.bytes, slot->piece.size, slot->reason);
-        } catch (const std::exception& e) {
-            slot->reason = e.what();
-        }
-        slot->failed = got < 0;
-        slot->filled = slot->failed ? 0 : static_cast<std::size_t>(got);
-        slot->last = got < static_cast<long long>(slot->piece.size);
-        offset += slot->filled;
-        const bool last = slot->last;
+        const bool last = ReadPiece(file, *slot, offset);
         ring.Filled();
         if (last) break;
     }

@@ -165,22 +165,26 @@ bool HashAlone(const ByteSource& file, Hasher& hasher, HashContext& context, std
 
 }  // namespace
 
+bool ReadPiece(const ByteSource& file, PieceSlot& slot, std::uint64_t& offset) {
+    long long got = -1;
+    try {
+        got = ReadBlock(file, offset, slot.piece.bytes, slot.piece.size, slot.reason);
+    } catch (const std::exception& e) {
+        slot.reason = e.what();
+    }
+    slot.failed = got < 0;
+    slot.filled = slot.failed ? 0 : static_cast<std::size_t>(got);
+    slot.last = got < static_cast<long long>(slot.piece.size);
+    offset += slot.filled;
+    return slot.last;
+}
+
 bool FillRing(const ByteSource& file, PieceRing& ring, std::size_t fileIndex) {
     for (std::uint64_t offset = 0;;) {
         PieceSlot* slot = ring.ToFill();
         if (!slot) return false;
         slot->file = fileIndex;
-        long long got = -1;
-        try {
-            got = ReadBlock(file, offset, slot->piece.bytes, slot->piece.size, slot->reason);
-        } catch (const std::exception& e) {
-            slot->reason = e.what();
-        }
-        slot->failed = got < 0;
-        slot->filled = slot->failed ? 0 : static_cast<std::size_t>(got);
-        const bool last = got < static_cast<long long>(slot->piece.size);
-        slot->last = last;
-        offset += slot->filled;
+        const bool last = ReadPiece(file, *slot, offset);
         ring.Filled();
         if (last) return true;
     }

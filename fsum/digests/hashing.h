@@ -37,6 +37,13 @@ inline constexpr std::size_t kPiece = 256 * 1024;
 long long ReadBlock(const ByteSource& file, std::uint64_t offset, unsigned char* buffer, std::size_t size,
                     std::string& error);
 
+struct PieceSlot;
+
+// Fills the slot from the file at `offset`, which it moves past what was
+// read: whether the piece is the file's last (short, or failed with the
+// reason in the slot).
+bool ReadPiece(const ByteSource& file, PieceSlot& slot, std::uint64_t& offset);
+
 // Reading into a ring while another thread hashes from it (piece_ring.h).
 // The reader: the file from its start to its end, each piece marked as the
 // `fileIndex`th; a failure, said or thrown, ends it with a failed piece.
