@@ -104,7 +104,8 @@ private:
                 "has no signature, and -s asks for one by a trusted key, so no file was checked", "");
         }
         std::string bytes;
-        if (!ReadWholeFile(listPath_, kLargestSignedList, bytes, error))
+        // From the file already open: the one whose shape was read above.
+        if (!ReadWhole(list_, kLargestSignedList, bytes, error))
             return CannotCheck("cannot be read whole to check its signature", error);
         SignedList signatures =
             CheckSignatures(listPath_, std::move(bytes), clearsigned_, hashHeader_, keys_);

@@ -48,8 +48,7 @@ private:
     void Found(const std::string& name, const std::string& path) {
         ++matched_;
         if (!paths_.insert(path).second) return;  // two masks name it
-        const std::size_t cut = name.find_last_of(kSeparators);
-        const std::optional<Digest> crc = CrcInName(cut == std::string::npos ? name : name.substr(cut + 1));
+        const std::optional<Digest> crc = CrcInName(NameOf(name));
         if (!crc) {
             ++withoutCrc_;
             return;

@@ -19,10 +19,12 @@ constexpr std::size_t kLargestSignature = std::size_t{1} << 20;
 constexpr std::string_view kUntrusted = "untrusted comment: ";
 constexpr char kHeading[] = "Signature: ";
 
-// The outcome of gpgv's run: its status lines, and a clearsigned list's signed text.
+// The outcome of gpgv's run: its status lines, read once, and a
+// clearsigned list's signed text.
 struct GpgvRun {
     bool ran = false;
-    std::string status, signedText, error;
+    GpgvStatus status;
+    std::string signedText, error;
 };
 
 bool WriteFile(const std::string& path, std::string_view bytes, std::string& error) {
@@ -58,8 +60,10 @@ GpgvRun RunGpgv(const TrustedKeys& keys, std::string_view signature, std::string
         if (!WriteFile(dataPath, data, run.error)) return run;
         args.insert(args.end(), {signaturePath, dataPath});
     }
-    if (RunProgram(GpgvProgram(), args, run.status, run.error) < 0) return run;
+    std::string status;
+    if (RunProgram(GpgvProgram(), args, status, run.error) < 0) return run;
     run.ran = true;
+    run.status = ReadGpgvStatus(status);
     std::string ignored;
     if (data.empty() && !ReadWholeFile(outputPath, signature.size(), run.signedText, ignored))
         run.signedText.clear();
@@ -123,14 +127,14 @@ private:
         if (counts_[Kind::Untrusted] > 0 && !result_.trusted) {
             result_.lines.push_back(
                 "  To trust a key, get it from its publisher's own site, compare its fingerprint with the "
-                "one the "
-                "publisher gives, and add it with: fsum -key add \"key file\"");
+                "one "
+                "the publisher gives, and add it with: fsum -key add \"key file\"");
         }
     }
 
     void ClearSigned() {
         const GpgvRun run = RunGpgv(keys_, result_.text, "");
-        if (!HashHeaderAgrees(ReadGpgvStatus(run.status))) {
+        if (!HashHeaderAgrees(run.status)) {
             return Refuse("is a signed list with text outside its signed part: its \"Hash:\" header names " +
                           hashHeader_ + ", which its signature is not made over");
         }
@@ -209,7 +213,7 @@ private:
             return Refuse("has a signature file" + where +
                           " that holds data or a whole message, not signatures alone");
         const GpgvRun run = RunGpgv(keys_, bytes, result_.text);
-        if (ReadGpgvStatus(run.status).plaintext)
+        if (run.status.plaintext)
             return Refuse("has a signature file" + where +
                           " that holds data of its own, not signatures alone");
         OpenPgp(run, where);
@@ -219,10 +223,9 @@ private:
         if (!run.ran)
             return Unchecked(where + ": gpgv, which checks OpenPGP signatures, could not be run (" +
                              run.error + ")");
-        const GpgvStatus status = ReadGpgvStatus(run.status);
-        if (status.signatures.empty())
+        if (run.status.signatures.empty())
             return Unchecked(where + ": gpgv found no OpenPGP signature it could read");
-        for (const PgpSignature& signature : status.signatures) Say(JudgePgp(signature, keys_));
+        for (const PgpSignature& signature : run.status.signatures) Say(JudgePgp(signature, keys_));
     }
 
     const std::string& listPath_;

@@ -1,5 +1,5 @@
 // The parts of the system seam that need no system call of their own: a
-// whole small file read through InputFile, a path's last part, and the
+// whole small file read through InputFile or any byte source, a path's last part, and the
 // quoting of a Windows command line's argument.
 #include "system.h"
 
@@ -8,11 +8,14 @@ namespace fsum {
 bool ReadWholeFile(const std::string& path, std::size_t largest, std::string& bytes, std::string& error) {
     InputFile file;
     bool missing = false;
-    if (!file.Open(path, missing, error)) return false;
+    return file.Open(path, missing, error) && ReadWhole(file, largest, bytes, error);
+}
+
+bool ReadWhole(const ByteSource& source, std::size_t largest, std::string& bytes, std::string& error) {
     bytes.clear();
     char buffer[65536];
     for (;;) {
-        const long long got = file.ReadAt(bytes.size(), buffer, sizeof buffer, error);
+        const long long got = source.ReadAt(bytes.size(), buffer, sizeof buffer, error);
         if (got < 0) return false;
         if (got == 0) return true;
         if (bytes.size() + static_cast<std::size_t>(got) > largest) {

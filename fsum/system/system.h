@@ -185,6 +185,8 @@ bool ClipboardText(std::string& text, std::string& error);
 // A whole file of at most `largest` bytes (a key, a signature, a signed
 // list); false with the reason otherwise.
 bool ReadWholeFile(const std::string& path, std::size_t largest, std::string& bytes, std::string& error);
+// The same from a file already open.
+bool ReadWhole(const ByteSource& source, std::size_t largest, std::string& bytes, std::string& error);
 
 // Base64 (RFC 4648, padded to a multiple of four) decoded by the system's
 // library: CryptoAPI's on Windows, OpenSSL's elsewhere; nothing for text it
