@@ -3,7 +3,8 @@
 # against the read and hash limits, in three cases: one 2 GiB file, 2,000
 # files of 512 KiB and 50,000 files of 4 KiB; .sfv lists (CRC-32), SHA-256
 # and MD5 lists, and for the first two cases BLAKE3, XXH128, BLAKE2b and
-# SHA3-256 lists. Two more cases read through a simulated spinning disk
+# SHA3-256 lists (b3sum both ways: reading with one thread, and its threaded
+# memory-mapped mode). Two more cases read through a simulated spinning disk
 # (bench/slowdisk.c, which states its model): one 1 GiB file and 200 files
 # of 5 MiB, each .sfv list checked with one reader (-t1, as for a disk that
 # seeks), read side by side (the tool's way on a disk that does not), and
@@ -106,23 +107,30 @@ declare -A commands=(
   [sha256:rhash]='rhash -c list.sha256'
   [sha256:openssl]='sh -c "openssl dgst -sha256 \$(cat files.txt)"'
   [md5:fsum]='$fsum -c list.md5'
+  [md5:baseline]='$BASELINE -c list.md5'
   [md5:md5sum]='md5sum -c list.md5'
   [md5:rhash]='rhash -c list.md5'
   [b3:fsum]='$fsum -c list.b3'
+  [b3:baseline]='$BASELINE -c list.b3'
   [b3:b3sum]='b3sum --no-mmap -c list.b3'
+  [b3:b3sum-mmap]='b3sum -c list.b3'
   [b3:reader]='sh -c "$reader <files.txt"'
   [xxh128:fsum]='$fsum -c list.xxh128'
+  [xxh128:baseline]='$BASELINE -c list.xxh128'
   [xxh128:xxhsum]='xxhsum -c list.xxh128'
   [xxh128:reader]='sh -c "$reader <files.txt"'
   [b2:fsum]='$fsum -c list.b2'
+  [b2:baseline]='$BASELINE -c list.b2'
   [b2:b2sum]='b2sum -c list.b2'
   [sha3:fsum]='$fsum -c list.sha3-256'
+  [sha3:baseline]='$BASELINE -c list.sha3-256'
   [sha3:openssl]='sh -c "openssl dgst -sha3-256 \$(cat files.txt)"'
   [signed:fsum]='$fsum -c list.sha256'
+  [signed:baseline]='$BASELINE -c list.sha256'
   [signed:openpgp]='$fsum -c -kkey.asc openpgp.sha256'
   [signed:minisign]='$fsum -c -kmini.pub mini.sha256'
 )
-order=(fsum baseline rhash cksfv sha256sum md5sum b3sum xxhsum b2sum openssl cat reader openpgp minisign)
+order=(fsum baseline rhash cksfv sha256sum md5sum b3sum b3sum-mmap xxhsum b2sum openssl cat reader openpgp minisign)
 hdd_order=(fsum parallel cat)
 
 # The case's files as a spinning disk holds them: the folder it is read in.
@@ -166,7 +174,7 @@ for case in "${cases[@]}"; do
       [[ -n "${times[$tool]:-}" ]] || continue
       med=$(echo "${times[$tool]}" | tr ' ' '\n' | grep . | median)
       [[ $tool == fsum ]] && fsum_time=$med
-      printf '  %-9s %7.3f s  %6.2f GB/s\n' "$tool" "$med" "$(echo "$bytes / $med / 1000000000" | bc -l)"
+      printf '  %-10s %7.3f s  %6.2f GB/s\n' "$tool" "$med" "$(echo "$bytes / $med / 1000000000" | bc -l)"
       [[ $tool == fsum ]] || ratios+=$(printf ', %s %.2f' "$tool" "$(echo "$med / $fsum_time" | bc -l)")
     done
     echo "  fsum's speed over each other's:${ratios#,}"

@@ -1,6 +1,8 @@
 #include "subtree_pool.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #ifdef BLAKE3_USE_TBB
 #include <blake3_impl.h>
@@ -15,6 +17,9 @@ thread_local SubtreePool* current = nullptr;
 // would cost more than it saves.
 constexpr std::size_t kSmallestShared = std::size_t{256} << 10;
 
+// How long a thread waiting for a half keeps its core before it sleeps.
+constexpr std::chrono::microseconds kWaking{50};
+
 }  // namespace
 
 SubtreePool::Use::Use(SubtreePool* pool) : before_(current) { current = pool; }
@@ -26,6 +31,7 @@ void SubtreePool::Join(const std::function<void()>& left, const std::function<vo
     {
         std::lock_guard<std::mutex> lock(mutex_);
         posted_.push_back(&half);
+        ++version_;
     }
     changed_.notify_all();
     right();
@@ -38,7 +44,7 @@ void SubtreePool::Join(const std::function<void()>& left, const std::function<vo
     }
     // Taken: while it is hashed there, the halves that thread hands over are hashed here.
     while (half.state != Half::Done) {
-        if (!RunOne(lock)) changed_.wait(lock);
+        if (!RunOne(lock)) Wait(lock);
     }
 }
 
@@ -51,19 +57,37 @@ bool SubtreePool::RunOne(std::unique_lock<std::mutex>& lock) {
     (*half->work)();
     lock.lock();
     half->state = Half::Done;  // its owner may return at once: `half` is not touched again
+    ++version_;
     changed_.notify_all();
     return true;
+}
+
+// Halves come and go every few microseconds, sooner than a sleeping thread
+// wakes (tens of microseconds on a virtual machine): a waiter first yields
+// its core for a moment, and only then sleeps. Every change is made under
+// the lock and counted in version_.
+void SubtreePool::Wait(std::unique_lock<std::mutex>& lock) {
+    const unsigned seen = version_;
+    lock.unlock();
+    const auto until = std::chrono::steady_clock::now() + kWaking;
+    while (version_.load(std::memory_order_relaxed) == seen && std::chrono::steady_clock::now() < until)
+        std::this_thread::yield();
+    lock.lock();
+    if (version_ == seen) changed_.wait(lock);
 }
 
 void SubtreePool::ServeUntil(const std::function<bool()>& done) {
     std::unique_lock<std::mutex> lock(mutex_);
     while (!done()) {
-        if (!RunOne(lock)) changed_.wait(lock);
+        if (!RunOne(lock)) Wait(lock);
     }
 }
 
 void SubtreePool::Wake() {
-    { std::lock_guard<std::mutex> lock(mutex_); }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++version_;
+    }
     changed_.notify_all();
 }
 

@@ -11,9 +11,12 @@ namespace fsum {
 namespace {
 
 // Pieces of 2 MiB, a power of two of BLAKE3's 1 KiB chunks, so that each is
-// whole subtrees.
+// whole subtrees. Two of them: one read while the other is hashed. A longer
+// ring is slower (0.33 s against 0.29 s for 2 GiB, measured): the helper
+// reads ahead instead of hashing, and each piece has left the processor's
+// cache by the time it is hashed.
 constexpr std::size_t kWidePiece = std::size_t{2} << 20;
-constexpr std::size_t kWidePieces = 8;
+constexpr std::size_t kWidePieces = 2;
 
 }  // namespace
 

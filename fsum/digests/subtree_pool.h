@@ -4,6 +4,7 @@
 // other. Built into the BLAKE3 library itself, since its code calls it.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -43,10 +44,12 @@ private:
         enum State { Posted, Taken, Done } state;
     };
     bool RunOne(std::unique_lock<std::mutex>& lock);
+    void Wait(std::unique_lock<std::mutex>& lock);
 
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<Half*> posted_;
+    std::atomic<unsigned> version_{0};  // changes to the above, and Wakes
 };
 
 }  // namespace fsum

@@ -4,9 +4,12 @@
 #include <blake3.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <random>
 #include <string>
 #include <system_error>
+#include <thread>
 
 #include "digests/blake3_wide.h"
 #include "digests/hashing.h"
@@ -83,6 +86,32 @@ TEST(Blake3Wide, AJoinWithNobodyToTakeItsHalfHashesBothItself) {
     }
 }
 #endif
+
+// Each right half waits for its left one to start on the serving thread
+// (for 10 s at most, then it is hashed here): one after another, so that
+// most are posted while that thread is still looking for the last.
+TEST(Blake3Wide, AThreadServingThePoolTakesEveryLeftHalf) {
+    SubtreePool pool;
+    std::atomic<bool> done{false};
+    std::thread server([&] { pool.ServeUntil([&] { return done.load(); }); });
+    const std::thread::id here = std::this_thread::get_id();
+    int taken = 0;
+    for (; taken < 200; ++taken) {
+        std::atomic<bool> started{false};
+        bool elsewhere = false;
+        pool.Join([&] { elsewhere = std::this_thread::get_id() != here, started = true; },
+                  [&] {
+                      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+                      while (!started && std::chrono::steady_clock::now() < deadline)
+                          std::this_thread::yield();
+                  });
+        if (!elsewhere) break;
+    }
+    done = true;
+    pool.Wake();
+    server.join();
+    EXPECT_EQ(taken, 200);
+}
 
 TEST(Blake3Wide, ALargeFileWithNoHelperIsHashedByOneThread) {
     Workers workers(2, [](std::function<void()>) -> std::thread {
