@@ -2,7 +2,6 @@
 
 #include <blake3.h>
 
-#include <algorithm>
 #include <atomic>
 
 #include "piece_ring.h"

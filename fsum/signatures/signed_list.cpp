@@ -127,8 +127,7 @@ private:
         if (counts_[Kind::Untrusted] > 0 && !result_.trusted) {
             result_.lines.push_back(
                 "  To trust a key, get it from its publisher's own site, compare its fingerprint with the "
-                "one "
-                "the publisher gives, and add it with: fsum -key add \"key file\"");
+                "one the publisher gives, and add it with: fsum -key add \"key file\"");
         }
     }
 
