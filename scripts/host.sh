@@ -7,6 +7,10 @@
 #
 # Sets HOST_I386: native, emulated or none; HOST_RUNS_I386 (1 or 0);
 # HOST_WHY_NOT_I386 (why not, when 0); HOST_I386_NOTE (how, for the log).
+# Running i386 code is not all: the 32-bit Wine and the -m32 libraries are
+# Debian's i386 packages, which a mirror can fail to serve. HOST_WINE32 and
+# HOST_M32 (1 or 0) say whether each is there, HOST_WHY_NO_WINE32 and
+# HOST_WHY_NO_M32 why not, with the reason setup.sh was given.
 # i386_run COMMAND... runs a command where 32-bit programs work.
 # CORVANE_64BIT_ONLY=1 takes the 64-bit-only path on any host;
 # CORVANE_I386_EMULATED=1 takes the emulator even where the kernel runs i386.
@@ -73,11 +77,42 @@ host_decide_i386() {
     HOST_I386_NOTE="under qemu-i386 in a user namespace ($why)"
   fi
 }
+
+# The i386 packages, a group each; setup.sh installs a group whole or not at
+# all, and writes "group: why" into HOST_NOT_INSTALLED for each it could not.
+HOST_WINE32_PACKAGES=(wine32:i386)
+HOST_M32_PACKAGES=(g++-multilib libgtest-dev:i386 zlib1g-dev:i386 libssl-dev:i386)
+HOST_NOT_INSTALLED="$host_root/build/deps/not-installed"
+
+host_installed() {  # PACKAGE...: every one is installed
+  local package status
+  for package; do
+    # A package installed for two architectures says its status once for each.
+    status=$(dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | sort -u || true)
+    [[ "$status" == "install ok installed" ]] || return 1
+  done
+}
+host_why_missing() {  # GROUP PACKAGE...: the packages and the reason setup.sh kept
+  local group=$1 why
+  shift
+  why=$(sed -n "s/^$group: //p" "$HOST_NOT_INSTALLED" 2>/dev/null | tail -n1)
+  echo "$* not installed: ${why:-scripts/setup.sh installs them}"
+}
+
 host_find_i386() {
   HOST_I386=none
   HOST_WHY_NOT_I386=
   HOST_I386_NOTE=
   host_decide_i386
   HOST_RUNS_I386=$([[ $HOST_I386 == none ]] && echo 0 || echo 1)
+  HOST_WINE32=$HOST_RUNS_I386 HOST_WHY_NO_WINE32=$HOST_WHY_NOT_I386
+  HOST_M32=$HOST_RUNS_I386 HOST_WHY_NO_M32=$HOST_WHY_NOT_I386
+  [[ $HOST_RUNS_I386 == 1 ]] || return 0
+  if ! host_installed "${HOST_WINE32_PACKAGES[@]}"; then
+    HOST_WINE32=0 HOST_WHY_NO_WINE32=$(host_why_missing wine32 "${HOST_WINE32_PACKAGES[@]}")
+  fi
+  if ! host_installed "${HOST_M32_PACKAGES[@]}"; then
+    HOST_M32=0 HOST_WHY_NO_M32=$(host_why_missing m32 "${HOST_M32_PACKAGES[@]}")
+  fi
 }
 host_find_i386

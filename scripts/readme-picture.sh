@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/build.sh" >/dev/null
 CORVANE_HEADLESS=1
 source "$root/tests/wine/wine_env.sh"
-bits=$([[ $HOST_RUNS_I386 == 1 ]] && echo 32 || echo 64)
+bits=$([[ $HOST_WINE32 == 1 ]] && echo 32 || echo 64)
 wine_use $bits
 bin="$root/build/win$bits/bin"
 

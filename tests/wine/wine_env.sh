@@ -7,12 +7,12 @@
 # by their own paths: `wine_use 32` or `wine_use 64` before running a build.
 #
 # Sets WINE (the loader of the chosen build), WINE_C (the prefix's C: drive
-# on this side), HEADLESS (1 or 0), and HOST_RUNS_I386 (see scripts/host.sh).
+# on this side), HEADLESS (1 or 0), and HOST_WINE32 (see scripts/host.sh).
 
 source "$root/scripts/host.sh"
 # Where the 32-bit programs run under the emulator, the whole script runs in
 # the namespace that hands them to it (both builds, so that one prefix serves).
-if [[ $HOST_I386 == emulated && -z "${CORVANE_IN_I386_NAMESPACE:-}" ]]; then
+if [[ $HOST_I386 == emulated && $HOST_WINE32 == 1 && -z "${CORVANE_IN_I386_NAMESPACE:-}" ]]; then
   i386_run bash "$0" "$@"
   exit
 fi
@@ -30,8 +30,8 @@ if [[ -z "$WINE64" || -z "$WINESERVER" ]]; then
 fi
 
 wine_use() {  # 32 or 64: the loader that runs that build
-  if [[ $1 == 32 && ($HOST_RUNS_I386 == 0 || -z "$WINE32") ]]; then
-    echo "wine: the 32-bit loader cannot run here: ${HOST_WHY_NOT_I386:-wine32 is not installed}" >&2
+  if [[ $1 == 32 && ($HOST_WINE32 == 0 || -z "$WINE32") ]]; then
+    echo "wine: the 32-bit loader cannot run here: ${HOST_WHY_NO_WINE32:-wine32 is not installed}" >&2
     exit 1
   fi
   WINE=$([[ $1 == 32 ]] && echo "$WINE32" || echo "$WINE64")
@@ -56,7 +56,7 @@ sample_driver() {
 # A 64-bit prefix, which also runs 32-bit programs where wine32 is installed;
 # named for what it can run, so one made on the other kind of host is not reused.
 export WINEARCH=win64
-export WINEPREFIX="${CORVANE_WINEPREFIX:-$root/build/wineprefix-$([[ $HOST_RUNS_I386 == 1 ]] && echo wow64 || echo win64)}"
+export WINEPREFIX="${CORVANE_WINEPREFIX:-$root/build/wineprefix-$([[ $HOST_WINE32 == 1 ]] && echo wow64 || echo win64)}"
 export WINEDEBUG=-all
 # No Mono or Gecko install prompts: the programs here need neither.
 export WINEDLLOVERRIDES="mscoree,mshtml="
