@@ -73,7 +73,15 @@ void SubtreePool::Wait(std::unique_lock<std::mutex>& lock) {
     while (version_.load(std::memory_order_relaxed) == seen && std::chrono::steady_clock::now() < until)
         std::this_thread::yield();
     lock.lock();
-    if (version_ == seen) changed_.wait(lock);
+    if (version_ != seen) return;
+    ++sleeping_;
+    changed_.wait(lock);
+    --sleeping_;
+}
+
+unsigned SubtreePool::Sleeping() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return sleeping_;
 }
 
 void SubtreePool::ServeUntil(const std::function<bool()>& done) {
@@ -81,6 +89,19 @@ void SubtreePool::ServeUntil(const std::function<bool()>& done) {
     while (!done()) {
         if (!RunOne(lock)) Wait(lock);
     }
+}
+
+void SubtreePool::ServeUntilClosed() {
+    ServeUntil([this] { return closed_; });
+}
+
+void SubtreePool::Close() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        closed_ = true;
+        ++version_;
+    }
+    changed_.notify_all();
 }
 
 void SubtreePool::Wake() {

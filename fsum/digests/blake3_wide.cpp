@@ -2,8 +2,6 @@
 
 #include <blake3.h>
 
-#include <atomic>
-
 #include "piece_ring.h"
 
 namespace fsum {
@@ -26,9 +24,8 @@ bool Blake3Wide() { return true; }
 namespace {
 
 // The helper: reads the file into the ring, and hashes halves whenever the
-// ring is full; then hashes halves until the hasher is done.
-void ReadAndServe(const ByteSource& file, PieceRing& ring, SubtreePool& pool,
-                  const std::atomic<bool>& hashed) {
+// ring is full; then hashes halves until the hasher closes the pool.
+void ReadAndServe(const ByteSource& file, PieceRing& ring, SubtreePool& pool) {
     SubtreePool::Use use(&pool);
     for (std::uint64_t offset = 0;;) {
         PieceSlot* slot = ring.TryToFill();
@@ -40,7 +37,7 @@ void ReadAndServe(const ByteSource& file, PieceRing& ring, SubtreePool& pool,
         ring.Filled();
         if (last) break;
     }
-    pool.ServeUntil([&] { return hashed.load(); });
+    pool.ServeUntilClosed();
 }
 
 // The hasher: each piece as it comes, its subtrees shared with the helper.
@@ -65,15 +62,13 @@ bool HashPieces(PieceRing& ring, SubtreePool& pool, HashContext& context, blake3
 bool Blake3OfFile(const ByteSource& file, HashContext& context, Digest& digest, std::string& error) {
     PieceRing ring(kWidePieces, kWidePiece);
     SubtreePool pool;
-    std::atomic<bool> hashed{false};
     blake3_hasher state;
     blake3_hasher_init(&state);
     bool read = false;
     context.workers->Run(2, [&](unsigned thread) {
-        if (thread == 1) return ReadAndServe(file, ring, pool, hashed);
+        if (thread == 1) return ReadAndServe(file, ring, pool);
         read = HashPieces(ring, pool, context, state, error);
-        hashed = true;
-        pool.Wake();
+        pool.Close();
     });
     digest.size = BLAKE3_OUT_LEN;
     blake3_hasher_finalize(&state, digest.bytes.data(), digest.size);

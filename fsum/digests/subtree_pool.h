@@ -23,6 +23,12 @@ public:
     // under the pool's lock, again after each Wake.
     void ServeUntil(const std::function<bool()>& done);
     void Wake();
+    // No more joins will come: every thread serving until then returns,
+    // whether it is running a half, looking for one or asleep.
+    void ServeUntilClosed();
+    void Close();
+    // How many threads sleep in the pool now: a state a test can wait for.
+    unsigned Sleeping();
 
     // The pool the joins of this thread's BLAKE3 hashing use (none: both
     // halves here), for as long as the object lives.
@@ -49,6 +55,8 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<Half*> posted_;
+    bool closed_ = false;
+    unsigned sleeping_ = 0;
     std::atomic<unsigned> version_{0};  // changes to the above, and Wakes
 };
 

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <random>
 #include <string>
 #include <system_error>
@@ -111,6 +112,28 @@ TEST(Blake3Wide, AThreadServingThePoolTakesEveryLeftHalf) {
     pool.Wake();
     server.join();
     EXPECT_EQ(taken, 200);
+}
+
+// Once hashing is done the helper is let go, wherever it is in the pool:
+// running a half, looking for one, or asleep. Each round waits (10 s at
+// most) for the helper to sleep in the pool before closing it.
+TEST(Blake3Wide, ClosingThePoolEndsTheHelperServingIt) {
+    for (int round = 0; round < 20; ++round) {
+        SubtreePool pool;
+        std::promise<void> ended;
+        std::future<void> end = ended.get_future();
+        std::thread helper([&] {
+            pool.ServeUntilClosed();
+            ended.set_value();
+        });
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (pool.Sleeping() == 0 && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+        pool.Close();
+        const bool ends = end.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+        pool.Wake();  // lets a helper that Close left asleep go, so the test ends either way
+        helper.join();
+        ASSERT_TRUE(ends) << "round " << round << ": the helper slept on after the pool was closed";
+    }
 }
 
 TEST(Blake3Wide, ALargeFileWithNoHelperIsHashedByOneThread) {

@@ -1,0 +1,188 @@
+#!/usr/bin/env bash
+# The checksum tool's command line, checking lists end to end: exit
+# statuses, a list made by another tool (rhash where installed, else
+# Python's zlib), damage, files over 4 GiB, entries that are no regular
+# files, hostile lists, memory, and the forms coreutils and cksfv write.
+source "$(dirname "$0")/common.sh"
+
+"$fsum" >/dev/null 2>"$work/err"; status=$?
+check "no arguments exit with 2" test $status -eq 2
+check "no arguments print the usage" grep -q Usage "$work/err"
+"$fsum" -c -x "$work/a.sfv" >/dev/null 2>&1
+check "an unknown option exits with 2" test $? -eq 2
+
+make_set
+"$fsum" -c "$work/set/list.sfv" >"$work/out"
+check "an intact set exits with 0" test $? -eq 0
+check "every file is verified" grep -q '^4 verified, 0 mismatched, 0 missing, 0 unreadable$' "$work/out"
+
+damage "$work/set/sub dir/three.bin" 4500000
+rm "$work/set/empty.bin"
+"$fsum" -jf -c "$work/set/list.sfv" >"$work/out"
+check "a damaged set exits with 1" test $? -eq 1
+check "the damaged file is named" grep -q '^FAILED      sub dir\\three.bin' "$work/out"
+check "the missing file is named" grep -q '^MISSING     empty.bin$' "$work/out"
+check "-jf leaves out the verified files" test "$(grep -c '^OK' "$work/out")" -eq 0
+
+# Over 4 GiB: a sparse file, so it costs no disk.
+truncate -s $((4 * 1024 * 1024 * 1024 + 3)) "$work/big.bin"
+printf 'tail' >>"$work/big.bin"
+printf 'big.bin %s\n' "$(crc_of "$work/big.bin")" >"$work/big.sfv"
+"$fsum" -c "$work/big.sfv" >"$work/out"
+check "a file over 4 GiB verifies" test $? -eq 0
+
+# Hostile entries and lists, each with the status and the report line it
+# must give. Run under a deadline that turns a hang into a failure; the
+# deadline is generous, since no case here does more than a little work.
+mkfifo "$work/fifo"
+python3 -c 'import socket, sys; socket.socket(socket.AF_UNIX).bind(sys.argv[1])' "$work/socket"
+good=$(crc_of "$work/set/one.bin")
+printf '%s\n' "set/one.bin $good" >"$work/a.sfv"
+printf '\xEF\xBB\xBF%s\n' "set/one.bin $good" >"$work/b.sfv"
+cat "$work/a.sfv" "$work/b.sfv" >"$work/joined.sfv"
+printf 'csi\xC2\x9B2J\x7F.bin 00000000\n' >"$work/c1.sfv"
+printf 'fifo 00000000\n' >"$work/fifo.sfv"
+printf 'socket 00000000\n/dev/null 00000000\n/dev/zero 00000000\n' >"$work/devices.sfv"
+printf '/proc/version 00000000\n' >"$work/proc.sfv"
+# What coreutils writes and reads: one blank or two, blanks before, a tab in a name.
+one_md5=$(md5sum "$work/set/one.bin" | cut -c1-32)
+cp "$work/set/one.bin" "$work/tab"$'\t'"name"
+printf '%s\n' "$one_md5 set/one.bin" "  $one_md5  set/one.bin" "$one_md5"$'\t'"set/one.bin" \
+  "$one_md5  tab"$'\t'"name" >"$work/coreutils.md5"
+printf '%s\n' "set/one.bin $good" "what is this" "MD5 (x) = 12" >"$work/odd.txt"
+printf '%s\n' "what is this" "MD5 (x) = 12" >"$work/none-good.txt"
+{
+  printf '%s\n' '-----BEGIN PGP SIGNED MESSAGE-----' 'Hash: SHA256' '' "$one_md5  set/one.bin" \
+    "- $one_md5  tab"$'\t'"name" '-----BEGIN PGP SIGNATURE-----' '' 'iQEzBAEBCAAdFiEE' '=abcd' \
+    '-----END PGP SIGNATURE-----' 'trailing words'
+} >"$work/SUMS.asc"
+head -n -1 "$work/SUMS.asc" >"$work/signed.asc"
+cases=(
+  # arguments after -c (in $work) | status | a line the report holds
+  "coreutils.md5|0|4 verified, 0 mismatched, 0 missing, 0 unreadable (MD5)"
+  "odd.txt|0|1 verified, 0 mismatched, 0 missing, 0 unreadable, 2 lines not understood"
+  "-w none-good.txt|2|WARNING     line 2 is an improperly formatted"
+  "none-good.txt|2|holds no checksum lines"
+  "SUMS.asc|2|is a signed list with text outside its signed part, so no file was checked"
+  "signed.asc|0|2 verified, 0 mismatched, 0 missing, 0 unreadable (MD5) (no good signature by a trusted key)"
+  "fifo.sfv|1|UNREADABLE  fifo  (It is not a regular file"
+  "devices.sfv|1|UNREADABLE  socket  (It is not a regular file"
+  "devices.sfv|1|UNREADABLE  /dev/zero  (It is not a regular file"
+  "proc.sfv|1|FAILED      /proc/version  (expected 00000000"
+  "joined.sfv|0|2 verified, 0 mismatched"
+  "c1.sfv|1|MISSING     csi\\u009B2J\\x7F.bin"
+  "fifo|2|"
+  "a.sfv b.sfv|2|Usage: fsum -c"
+)
+for row in "${cases[@]}"; do
+  IFS='|' read -r args want line <<<"$row"
+  # shellcheck disable=SC2086 # the options and the list are separate words
+  (cd "$work" && timeout 120 "$fsum" -c $args >"$work/out" 2>&1)
+  check "$args ends with status $want" test $? -eq "$want"
+  [[ -z "$line" ]] || check "$args: [$line]" grep -qF "$line" "$work/out"
+done
+"$fsum" -c "$work/c1.sfv" >"$work/out" 2>&1
+check "no control character of a name reaches the report" test "$(grep -c $'\xC2\x9B' "$work/out")" -eq 0
+
+# A writer waiting on a FIFO that a list names stays waiting: the tool never
+# opens it, so no data is taken from it.
+(printf data >"$work/fifo") &
+writer=$!
+timeout 120 "$fsum" -c "$work/fifo.sfv" >/dev/null 2>&1
+check "a writer blocked on a listed FIFO is not released" kill -0 $writer
+kill $writer 2>/dev/null
+wait $writer 2>/dev/null
+
+# Memory stays the same for any list: 30 million bad lines, and 3 million
+# under -w, whose warnings wait for no entry.
+yes x | head -n 30000000 >"$work/bad.sfv"
+under_16mb "30 million bad lines take under 16 MB" "$fsum" -c "$work/bad.sfv"
+head -n 3000000 "$work/bad.sfv" >"$work/bad-w.sfv"
+cat "$work/a.sfv" >>"$work/bad-w.sfv"
+under_16mb "3 million warnings take under 16 MB" "$fsum" -w -c "$work/bad-w.sfv"
+rm "$work/bad.sfv" "$work/bad-w.sfv"
+
+# A low limit on open files: every entry of a long list of one 9 MiB file
+# verifies all the same.
+nine=$(crc_of "$work/set/sub dir/three.bin")
+for _ in $(seq 300); do printf 'set/sub dir/three.bin %s\n' "$nine"; done >"$work/many.sfv"
+(ulimit -n 64 && "$fsum" -c "$work/many.sfv" >"$work/out" 2>&1)
+check "under ulimit -n 64, 300 entries of a 9 MiB file all verify" grep -q '^300 verified, 0 mismatched' "$work/out"
+
+# A reader that goes away is a report that cannot be written.
+for _ in $(seq 20000); do printf 'set/one.bin %s\n' "$good"; done >"$work/long.sfv"
+"$fsum" -c "$work/long.sfv" | head -n1 >/dev/null
+check "a report cut off by its reader ends with status 2" test "${PIPESTATUS[0]}" -eq 2
+"$fsum" -c "$work/set/list.sfv" >/dev/full 2>"$work/err"
+check "a report that cannot be written ends with status 2" test $? -eq 2
+check "and says why" grep -qx 'fsum: the report could not be written: No space left on device' "$work/err"
+"$fsum" -c "$work/big.sfv" >"$work/out"
+check "no progress line when the report is redirected" test "$(grep -c $'\r' "$work/out")" -eq 0
+
+# MD5 and SHA lists as coreutils writes them, in GNU and BSD form, over
+# files around the digests' block sizes and names that need the escape.
+mkdir -p "$work/forms"
+(
+  cd "$work/forms" || exit
+  for size in 0 1 63 64 65 3000000; do head -c $size /dev/urandom >"size $size.bin"; done
+  printf 'x' >'back\slash'
+  printf 'y' >$'new\nline'
+  printf 'z' >' leading space'
+  files=(*)
+  md5sum -- "${files[@]}" >list.md5
+  sha1sum -b -- "${files[@]}" >SHA1SUMS
+  { echo '# made by sha256sum'; echo '; and a comment'; sha256sum -- "${files[@]}"; } >SHA256SUMS
+  sha384sum -- "${files[@]}" >list.sha384
+  sha512sum -- "${files[@]}" >list.sha512
+  { md5sum --tag -- "${files[@]}"; sha256sum --tag -- "${files[@]}"; sha512sum --tag -- "${files[@]}"; } >tags.txt
+  iconv -f UTF-8 -t UTF-16 <SHA256SUMS >utf16.sha256
+)
+count=$(ls "$work/forms" | grep -c '\.bin$\|slash\|line\|space')
+for row in "list.md5|$count|(MD5)" "SHA1SUMS|$count|(SHA-1)" "SHA256SUMS|$count|(SHA-256)" \
+  "list.sha384|$count|(SHA-384)" "list.sha512|$count|(SHA-512)" "tags.txt|$((3 * count))|(MD5, SHA-256, SHA-512)" \
+  "utf16.sha256|$count|(SHA-256) (list read as UTF-16 LE)"; do
+  IFS='|' read -r list n names <<<"$row"
+  "$fsum" -c "$work/forms/$list" >"$work/out" 2>&1
+  check "$list verifies with status 0" test $? -eq 0
+  check "$list: $n verified $names" grep -qF "$n verified, 0 mismatched, 0 missing, 0 unreadable $names" "$work/out"
+done
+printf 'z' >"$work/forms/size 1.bin"
+"$fsum" -c "$work/forms/list.sha512" >"$work/out" 2>&1
+check "a changed file fails its SHA-512 with status 1" test $? -eq 1
+check "the report gives the expected and the found digest" \
+  grep -qF "found $(sha512sum "$work/forms/size 1.bin" | cut -c1-128))" "$work/out"
+
+# Lines of no form are warnings under -w, never a check.
+md5=$(md5sum "$work/forms/size 0.bin" | cut -c1-32)
+printf '%s\n' "$md5  forms/size 0.bin" "${md5}0  forms/size 0.bin" "SHA224 (forms/size 0.bin) = $md5" \
+  "\\$md5  broken\\t" "MD5 () = $md5" "MD5 (forms/size 0.bin) = ${md5:0:30}" >"$work/bad.md5"
+"$fsum" -w -c "$work/bad.md5" >"$work/out" 2>&1
+check "a list with malformed lines still checks the good one" grep -q '^1 verified, 0 mismatched' "$work/out"
+check "every malformed line is a warning" test "$(grep -c '^WARNING     line [2-6] is an improperly' "$work/out")" -eq 5
+
+# A digest of a large file, against coreutils.
+truncate -s 5G "$work/five.bin"
+printf 'end' >>"$work/five.bin"
+(cd "$work" && sha256sum five.bin >five.sha256)
+# A limit of its own, far above any machine's time, so that a hang fails here.
+timeout 600 "$fsum" -c "$work/five.sha256" >"$work/out" 2>&1
+check "a 5 GiB file's SHA-256 equals sha256sum's" test $? -eq 0
+rm "$work/five.bin"
+
+# cksfv's CHECKSUMS.txt, names whose first word is hexadecimal among them.
+mkdir -p bare/hexnames
+for f in "01 Track.flac" "Beef Stew.mkv" "Other.mkv"; do head -c 3000 /dev/urandom >"bare/hexnames/$f"; done
+(cd bare/hexnames && cksfv -b -- * | grep -v '^;' >CHECKSUMS.txt)
+damage "bare/hexnames/01 Track.flac" 5 && damage "bare/hexnames/Beef Stew.mkv" 5
+"$fsum" -c bare/hexnames/CHECKSUMS.txt >"$work/out" 2>&1
+check "cksfv's names with a hex first word, in a list named .txt: 2 FAILED, status 1" \
+  test $? -eq 1 -a "$(grep -c '^FAILED ' "$work/out")" -eq 2
+
+# One reader per disk (-t1), for every kind of outcome.
+printf 'self.sfv 00000000\nset/one.bin %s\n' "$good" >self.sfv
+for args in "-c set/list.sfv" "-c devices.sfv" "-c fifo.sfv" "-c self.sfv" "-c forms/tags.txt" "-c big.sfv"; do
+  same_with_one_reader "$args"
+done
+
+summary_line ""
+[[ $failed -eq 0 ]]

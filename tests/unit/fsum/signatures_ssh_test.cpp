@@ -1,0 +1,67 @@
+// SSH signatures (ssh-keygen -Y sign's form), built and signed here, and
+// the verdict each gets; ssh-keygen makes its own in fsum_signed_test.sh.
+#include <gtest/gtest.h>
+
+#include "digests/hasher.h"
+#include "signatures/armour.h"
+#include "signatures/verdicts.h"
+#include "signing.h"
+
+namespace fsum {
+namespace {
+
+using namespace testing_signing;
+using Kind = SignatureKind;
+
+// ssh-keygen -Y sign's blob for `message`, signed over `signedNamespace`.
+std::string SshSignatureOf(const std::string& message, const std::string& nameSpace, const std::string& hash,
+                           const std::string& signedNamespace) {
+    auto hasher = NewHasher(hash == "sha256" ? Algorithm::Sha256 : Algorithm::Sha512);
+    hasher->Update(message.data(), message.size());
+    const Digest digest = hasher->Finish();
+    const std::string digestBytes(reinterpret_cast<const char*>(digest.bytes.data()), digest.size);
+    const std::string toSign =
+        "SSHSIG" + SshString(signedNamespace) + SshString("") + SshString(hash) + SshString(digestBytes);
+    const std::string blob = "SSHSIG" + std::string("\0\0\0\1", 4) + SshString(kSshKey) +
+                             SshString(nameSpace) + SshString("") + SshString(hash) +
+                             SshString(SshString("ssh-ed25519") + SshString(Sign(toSign)));
+    return "-----BEGIN SSH SIGNATURE-----\n" + ToBase64(blob) + "\n-----END SSH SIGNATURE-----\n";
+}
+
+TEST(Ssh, Verdicts) {
+    const std::string list = "5891b5b522d5df086d0ff0b110fbd9d21bb4fc7163af34d08286a2e846f6be03  a.txt\n";
+    TrustedKeys trusted;
+    ASSERT_TRUE(ReadKeyFile("release@example.org ssh-ed25519 " + ToBase64(kSshKey) + " comment\n", trusted));
+    const struct {
+        const char* what;
+        std::string armoured, message;
+        bool trusted;
+        Kind kind;
+        const char* line;
+    } rows[] = {
+        {"sha512", SshSignatureOf(list, "file", "sha512", "file"), list, true, Kind::Good,
+         "good, by \"release@example.org\", SSH key SHA256:"},
+        {"sha256", SshSignatureOf(list, "file", "sha256", "file"), list, true, Kind::Good,
+         "namespace \"file\""},
+        {"a list changed", SshSignatureOf(list, "file", "sha512", "file"), list + "\n", true, Kind::Bad,
+         "BAD, by SSH key"},
+        {"a namespace changed", SshSignatureOf(list, "file", "sha512", "git"), list, true, Kind::Bad, "BAD"},
+        {"no such digest", SshSignatureOf(list, "file", "md5", "file"), list, true, Kind::Bad, "BAD"},
+        {"a key not trusted", SshSignatureOf(list, "file", "sha512", "file"), list, false, Kind::Untrusted,
+         "which is not among the trusted keys"},
+    };
+    for (const auto& row : rows) {
+        std::vector<Armoured> blocks;
+        ASSERT_TRUE(Dearmour(row.armoured, blocks)) << row.what;
+        ASSERT_EQ(blocks.size(), 1u);
+        SshSignature signature;
+        ASSERT_TRUE(ReadSshSignature(blocks[0].bytes, signature)) << row.what;
+        const SignatureVerdict verdict =
+            JudgeSsh(signature, row.message, row.trusted ? trusted : TrustedKeys{});
+        EXPECT_EQ(verdict.kind, row.kind) << row.what << ": " << verdict.line;
+        EXPECT_NE(verdict.line.find(row.line), std::string::npos) << row.what << ": " << verdict.line;
+    }
+}
+
+}  // namespace
+}  // namespace fsum
