@@ -105,7 +105,7 @@ for group in "${groups[@]}"; do
   echo "setup: installing ${packages[*]}"
   apt_install "${packages[@]}" && continue
   echo "$name: $(apt_reason)" >>"$HOST_NOT_INSTALLED"
-  echo "setup: ${packages[*]} could not be installed, so the 32-bit parts that need them will not run: $(apt_reason)"
+  echo "setup: not installed, so the 32-bit parts that need them will not run: ${packages[*]}: $(apt_reason)"
 done
 
 # Earlier versions of this script added deb-src entries to the machine's own

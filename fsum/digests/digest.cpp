@@ -68,6 +68,8 @@ std::optional<Tag> FromTag(std::string_view tag) {
     std::string name(tag);
     if (name.rfind("SHA2-", 0) == 0) name = "SHA" + name.substr(5);
     if (name == "BLAKE2b512" || name == "BLAKE2B-512") name = "BLAKE2b";
+    // rhash --bsd tags CRC-32 lines; the tool itself writes none.
+    if (name == "CRC32") return Tag{Algorithm::Crc32, DigestSize(Algorithm::Crc32)};
     if (name.rfind("BLAKE2b-", 0) == 0) {
         const std::string bits = name.substr(8);
         if (bits.empty() || bits.size() > 3 || bits.find_first_not_of("0123456789") != std::string::npos)
@@ -85,8 +87,7 @@ std::optional<Tag> FromTag(std::string_view tag) {
 std::vector<Algorithm> FromHexLength(std::size_t digits) {
     std::vector<Algorithm> candidates;
     for (const Facts& facts : kFacts) {
-        if (facts.algorithm != Algorithm::Crc32 && digits == 2 * facts.size)
-            candidates.push_back(facts.algorithm);
+        if (digits == 2 * facts.size) candidates.push_back(facts.algorithm);
     }
     // b2sum -l 256 and -l 384 write digests of SHA-256's and SHA-384's
     // length; BLAKE2b of those lengths is tried last.

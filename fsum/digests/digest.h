@@ -66,9 +66,9 @@ struct Tag {
 };
 std::optional<Tag> FromTag(std::string_view tag);
 // The algorithms whose digests have this many hexadecimal digits, the one a
-// list means most often first: MD5 before XXH128, SHA-256 before BLAKE3
-// and SHA3-256. CRC-32 is not among them: it is .sfv lines' own, and eight
-// digits before a name are XXH32's, as xxhsum writes them.
+// list means most often first: CRC-32 before XXH32 (rhash --simple writes
+// CRC-32 lines, xxhsum XXH32 ones, and CRC-32 is by far the commoner), MD5
+// before XXH128, SHA-256 before BLAKE3 and SHA3-256.
 // BLAKE2b of SHA-256's and SHA-384's lengths (b2sum -l 256, -l 384) last.
 std::vector<Algorithm> FromHexLength(std::size_t digits);
 // The algorithm a name as people write it means, case, '-' and '_' aside:

@@ -92,12 +92,6 @@ std::optional<std::string> HexDigits(std::string_view text) {
     return digits;
 }
 
-std::vector<Algorithm> OfLength(std::size_t digits) {
-    std::vector<Algorithm> candidates = FromHexLength(digits);
-    if (digits == 8) candidates.insert(candidates.begin(), Algorithm::Crc32);  // .sfv's, the common one
-    return candidates;
-}
-
 std::string LengthSaid(std::size_t digits) {
     return "is " + std::to_string(digits) + " hexadecimal digits long, which no algorithm's digest is";
 }
@@ -110,7 +104,7 @@ std::optional<PastedDigest> FromDigits(const std::string& digits, std::string_vi
         why = LengthSaid(digits.size());
         return std::nullopt;
     }
-    PastedDigest pasted{*digest, OfLength(digits.size()), ""};
+    PastedDigest pasted{*digest, FromHexLength(digits.size()), ""};
     if (!algorithmName.empty()) {
         // BLAKE2b by its name alone may be of any length; "BLAKE2b-256" says one.
         std::string name = Lower(algorithmName);
@@ -198,7 +192,7 @@ std::size_t DigestWords(std::string_view line) {
     for (std::size_t start = 0; start < line.size();) {
         const std::size_t end = std::min(line.find_first_of(" \t", start), line.size());
         const std::optional<std::string> digits = HexDigits(line.substr(start, end - start));
-        if (!digits || OfLength(digits->size()).empty()) return 0;
+        if (!digits || FromHexLength(digits->size()).empty()) return 0;
         ++words;
         start = line.find_first_not_of(" \t", end);
     }
@@ -208,8 +202,10 @@ std::size_t DigestWords(std::string_view line) {
 // One line of text: hexadecimal digits, Subresource Integrity, a named
 // digest, or a checksum line of any list's form (OpenSSL's too).
 std::optional<PastedDigest> FromLine(std::string_view line, std::string& why) {
+    // Digits alone, or wholly in byte pairs, are a digest whatever their
+    // first pair: "B2:37:..." is never the prefix b2: and a shorter digest.
     const std::optional<std::string> digits = HexDigits(line);
-    if (digits && !OfLength(digits->size()).empty()) return FromDigits(*digits, "", why);
+    if (digits) return FromDigits(*digits, "", why);
     if (const std::size_t several = DigestWords(line); several > 1) {
         why = "holds " + std::to_string(several) + " digests: give one";
         return std::nullopt;
@@ -225,9 +221,7 @@ std::optional<PastedDigest> FromLine(std::string_view line, std::string& why) {
     // "SHA224:<hex>", OpenSSL's "SHA2-224(file)= <hex>".
     const std::size_t cut = line.find_first_of(":= \t(");
     const std::optional<std::string> named = HexDigits(AfterName(line, cut));
-    if (digits) {
-        why = LengthSaid(digits->size());
-    } else if (named) {
+    if (named) {
         why = "names \"" + std::string(line.substr(0, cut)) +
               "\", which is none of the algorithms the tool " + "checks, before " +
               std::to_string(named->size()) + " hexadecimal digits";

@@ -63,26 +63,29 @@ std::optional<std::string> Unescape(std::string_view name) {
     return plain;
 }
 
-// The name of a GNU or BSD line, unescaped when the line began with \.
+// The name of a GNU or BSD line, unescaped when the line began with \. A
+// name of blanks alone is a file's name all the same, as coreutils reads it.
 LineKind TakeName(std::string_view name, bool escaped, Entry& entry) {
     std::optional<std::string> plain = escaped ? Unescape(name) : std::string(name);
-    if (!plain || AllBlank(*plain) || (!escaped && HasControl(*plain, true))) return LineKind::Bad;
+    if (!plain || plain->empty() || (!escaped && HasControl(*plain, true))) return LineKind::Bad;
     entry.name = std::move(*plain);
     entry.escaped = escaped;
     return LineKind::Entry;
 }
 
-// "ALGO (name) = digest", or as OpenSSL writes it, "ALGO(name)= digest";
-// nothing when the line is not of that shape.
+// "ALGO (name) = digest", as rhash --bsd pads it "MD5   (name) = digest",
+// or as OpenSSL writes it, "ALGO(name)= digest"; nothing when the line is
+// not of that shape.
 std::optional<LineKind> ParseBsd(std::string_view line, bool escaped, Entry& entry) {
     const std::size_t tagEnd = line.find_first_of(" (");
     if (tagEnd == std::string_view::npos || tagEnd == 0) return std::nullopt;
-    const bool openssl = line[tagEnd] == '(';
-    const std::size_t open = tagEnd + (openssl ? 1 : 2);
+    const std::size_t paren = line.find_first_not_of(' ', tagEnd);
+    if (paren == std::string_view::npos || line[paren] != '(') return std::nullopt;
+    const bool openssl = paren == tagEnd;
+    const std::size_t open = paren + 1;
     const std::string_view equals = openssl ? ")= " : ") = ";
     const std::size_t close = line.rfind(equals);
-    if ((!openssl && line.compare(tagEnd, 2, " (") != 0) || close == std::string_view::npos || close < open)
-        return std::nullopt;
+    if (close == std::string_view::npos || close < open) return std::nullopt;
     const std::optional<Tag> named = FromTag(line.substr(0, tagEnd));
     if (!named) return std::nullopt;  // maybe an .sfv line whose name holds " (" and ") = "
     const std::optional<Digest> digest = FromHex(line.substr(close + equals.size()));
@@ -115,6 +118,8 @@ std::optional<LineKind> ParseGnu(std::string_view line, bool escaped, const List
     // The second character of the separator: a space, or * for binary mode.
     const bool two = line.size() > name + 1 && (line[name] == ' ' || line[name] == '*');
     if (two) ++name;
+    // A name of blanks alone comes after the whole separator, as md5sum writes it.
+    if (!two && AllBlank(line.substr(name))) return LineKind::Bad;
     // Eight digits and one blank may as well be an .sfv line of a file named
     // with eight digits; xxhsum writes XXH32 lines with two.
     if (digits == 8 && !two && !form.algorithm && !xxh3) return std::nullopt;

@@ -152,6 +152,27 @@ check "a changed file fails its SHA-512 with status 1" test $? -eq 1
 check "the report gives the expected and the found digest" \
   grep -qF "found $(sha512sum "$work/forms/size 1.bin" | cut -c1-128))" "$work/out"
 
+# What md5sum and RHash write, each list judged as the tool that wrote it
+# judges the same bytes: a name of a blank (GNU and BSD), RHash's CRC-32
+# lines (--simple, 8 digits) and its BSD tags, CRC32 and the padded "MD5   (".
+mkdir -p "$work/peers"
+(
+  cd "$work/peers" || exit
+  echo a >a && echo ' ' >' ' && head -c 1024 /dev/urandom >test1K.data
+  md5sum a ' ' >gnu.md5 && md5sum --tag a ' ' >bsd.md5
+  rhash -C --simple test1K.data >simple.txt && rhash --bsd -C -M --sha1 a test1K.data >rhash.txt
+  echo corrupted >' '
+)
+for row in "gnu.md5|md5sum" "bsd.md5|md5sum" "simple.txt|rhash" "rhash.txt|rhash"; do
+  IFS='|' read -r list peer <<<"$row"
+  want=$(cd "$work/peers" && $peer -c "$list" >/dev/null 2>&1; echo $?)
+  (cd "$work/peers" && "$fsum" -c "$list" >"$work/out" 2>&1)
+  check "$list: status $?, as $peer -c says ($want)" test $? -eq "$want"
+  check "$list: every line read" sh -c "! grep -q 'not understood' '$work/out'"
+done
+(cd "$work/peers" && "$fsum" -c gnu.md5 >"$work/out" 2>&1)
+check "a name of a blank is checked: FAILED, as md5sum says" grep -qE '^FAILED {7} {2}\(expected' "$work/out"
+
 # Lines of no form are warnings under -w, never a check.
 md5=$(md5sum "$work/forms/size 0.bin" | cut -c1-32)
 printf '%s\n' "$md5  forms/size 0.bin" "${md5}0  forms/size 0.bin" "SHA224 (forms/size 0.bin) = $md5" \

@@ -105,7 +105,13 @@ TEST(ParseLine, GnuAndBsdLinesSayTheirAlgorithmAndName) {
         {"SUMS", md5 + " *", LineKind::Entry, "*", Algorithm::Md5},
         {"SUMS", md5 + " \t", LineKind::Bad, "", Algorithm::Md5},
         {"SUMS", md5 + "  bell\a", LineKind::Bad, "", Algorithm::Md5},
-        {"SUMS", "00000000  12345678", LineKind::Entry, "12345678", Algorithm::Xxh32},  // never CRC-32
+        // rhash --simple's CRC-32 or xxhsum's XXH32: both are tried, CRC-32 first.
+        {"SUMS", "00000000  12345678", LineKind::Entry, "12345678", Algorithm::Crc32},
+        // Names of a blank, as md5sum writes them; RHash's CRC32 tag and padded tags.
+        {"SUMS", md5 + "   ", LineKind::Entry, " ", Algorithm::Md5},
+        {"SUMS", "MD5 ( ) = " + md5, LineKind::Entry, " ", Algorithm::Md5},
+        {"SUMS", "CRC32 (a b) = 0123abcd", LineKind::Entry, "a b", Algorithm::Crc32},
+        {"SUMS", "MD5   (a) = " + md5, LineKind::Entry, "a", Algorithm::Md5},
         {"SUMS", "deadbeef 12345678", LineKind::Entry, "deadbeef", Algorithm::Crc32},
         {"a.sha256", "name.bin 0123ABCD", LineKind::Bad, "", Algorithm::Md5},
         {"x.sfv", md5 + "  gnu in an sfv list", LineKind::Bad, "", Algorithm::Md5},
