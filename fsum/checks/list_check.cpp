@@ -61,7 +61,8 @@ private:
         Summary();
         report_.Flush();
         if (report_.failed()) return NotWritten();
-        if (checked() == 0) return CannotCheck("names only itself, so nothing was checked", "");
+        if (checked() == 0 && !options_.ignoreMissing)
+            return CannotCheck("names only itself, so nothing was checked", "");
         return Status();
     }
 

@@ -93,6 +93,10 @@ void EntryCheck::Tell(Checked& checked, const Hashed& outcome) {
                          true, Paint::Bad, 6);
             break;
         case Hashed::Missing:
+            if (options_.ignoreMissing) {
+                ++counts_.absent;
+                break;
+            }
             ++counts_.missing;
             report_.Line("MISSING     " + name + (note.empty() ? "" : "  (" + note + ")"), true, Paint::Heed,
                          7);
@@ -227,16 +231,28 @@ void EntryCheck::Summary() {
         for (const std::string& algorithm : algorithms_) names += (names.empty() ? "" : ", ") + algorithm;
         summary += " (" + names + ")";
     }
+    if (options_.ignoreMissing) report_.Line(Absent());
     report_.Line(std::string(75, '-'));
     // Green only when every file verified.
     const bool all = counts_.verified > 0 && Status() == kAllVerified;
     report_.Line(summary + Notes(), false, all ? Paint::Good : Paint::Bad);
 }
 
+// -i's line: how many files were not here, and whether any was.
+std::string EntryCheck::Absent() const {
+    const std::string count = std::to_string(counts_.absent) + (counts_.absent == 1 ? " file" : " files");
+    if (counts_.verified == 0)
+        return "NONE HERE   " + count +
+               " the list names, none of them here: -i checks what is, and nothing was";
+    return "NOT HERE    " + count + " the list names, left out as -i asks";
+}
+
 int EntryCheck::NotWritten() { return terminal_.NotWritten(); }
 
+// With -i a check that verified nothing checked nothing: it is not a pass.
 int EntryCheck::Status() const {
-    return counts_.mismatched + counts_.missing + counts_.unreadable == 0 ? kAllVerified : kSomeFailed;
+    if (counts_.mismatched + counts_.missing + counts_.unreadable > 0) return kSomeFailed;
+    return options_.ignoreMissing && counts_.verified == 0 ? kSomeFailed : kAllVerified;
 }
 
 }  // namespace fsum

@@ -90,10 +90,12 @@ private:
     std::string OkNote(const Entry& entry, const std::string& note) const;
     std::string Found(Checked& checked, const Hashed& outcome);
     std::string Tried(const Entry& entry) const;
+    std::string Absent() const;
     FileJob JobOf(Checked& checked);
 
     struct Counts {
         std::uint64_t verified = 0, mismatched = 0, missing = 0, unreadable = 0;
+        std::uint64_t absent = 0;  // missing, and left out as -i asks
         std::uint64_t checked() const { return verified + mismatched + missing + unreadable; }
     };
     Counts counts_;

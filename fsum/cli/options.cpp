@@ -5,18 +5,20 @@
 namespace fsum {
 
 const char kUsage[] =
-    "Usage: fsum -c [-jf] [-w] [-s] [-k<file>] \"list\"\n"
+    "Usage: fsum -c [-jf] [-i] [-w] [-s] [-k<file>] \"list\"\n"
     "  -c   check the files named in the list against their checksums: an .sfv list\n"
     "       (CRC-32), or GNU or BSD lines of MD5, SHA-1, SHA-2, SHA-3, BLAKE2b, BLAKE3,\n"
     "       XXH32, XXH64, XXH3 or XXH128\n"
     "  -jf  show only the files that failed\n"
+    "  -i   leave out the files the list names that are not here, counting them (one\n"
+    "       download against a publisher's whole list); at least one must verify\n"
     "  -w   warn about improperly formatted checksum lines\n"
     "  -s   check no file unless the list has a good signature by a trusted key\n"
     "  -k   trust the keys in the file for this check too (-k may be given again)\n"
     "  A list's signatures (the list clearsigned or signify's, or a .sig, .asc,\n"
     "  .gpg, .sign or .minisig file beside it) are checked before any file, against\n"
     "  the keys the user trusts\n"
-    "   or: fsum -c [-jf] [-w] [-s] [-k<file>] -r [-d<folder>] mask...\n"
+    "   or: fsum -c [-jf] [-i] [-w] [-s] [-k<file>] -r [-d<folder>] mask...\n"
     "  checks every list the masks name in the folder and all its subfolders, then\n"
     "  totals them\n"
     "   or: fsum -c [-jf] -n [-r] [-d<folder>] mask...\n"
@@ -50,6 +52,7 @@ namespace {
 bool ParseOption(const std::string& arg, Options& options) {
     if (arg == "-c") return true;
     if (arg == "-jf") return options.onlyFailed = true;
+    if (arg == "-i") return options.ignoreMissing = true;
     if (arg == "-w") return options.warnFormat = true;
     if (arg == "-r") return options.recurse = true;
     if (arg == "-n") return options.crcInNames = true;
@@ -79,7 +82,8 @@ bool ParseOption(const std::string& arg, Options& options) {
 bool Consistent(const Options& options) {
     const std::size_t targets = options.targets.size();
     // Signatures are a list's.
-    if ((options.digestGiven || options.crcInNames) && (options.requireSigned || !options.keyFiles.empty()))
+    if ((options.digestGiven || options.crcInNames) &&
+        (options.requireSigned || !options.keyFiles.empty() || options.ignoreMissing))
         return false;
     if (options.digestGiven) {
         return targets == 1 && !options.recurse && !options.crcInNames && options.folder.empty() &&

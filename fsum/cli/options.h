@@ -11,14 +11,15 @@
 namespace fsum {
 
 struct Options {
-    bool onlyFailed = false;             // -jf: leave out the verified lines
-    bool warnFormat = false;             // -w: report improperly formatted lines
-    bool recurse = false;                // -r: the masks apply in every subfolder too
-    std::string folder;                  // -d: where the masks are taken
-    bool crcInNames = false;             // -n: files against the CRC their names carry
-    bool oneReader = false;              // -t1: one reader per disk, whatever the disk
-    bool digestGiven = false;            // -e: one file against a digest...
-    std::string digest;                  // ...this one, or the clipboard's
+    bool onlyFailed = false;     // -jf: leave out the verified lines
+    bool ignoreMissing = false;  // -i: the files a list names that are not here are counted, not listed
+    bool warnFormat = false;     // -w: report improperly formatted lines
+    bool recurse = false;        // -r: the masks apply in every subfolder too
+    std::string folder;          // -d: where the masks are taken
+    bool crcInNames = false;     // -n: files against the CRC their names carry
+    bool oneReader = false;      // -t1: one reader per disk, whatever the disk
+    bool digestGiven = false;    // -e: one file against a digest...
+    std::string digest;          // ...this one, or the clipboard's
     std::optional<Algorithm> algorithm;  // -sha256 ...: the digest's algorithm
     bool requireSigned = false;         // -s: a list without a good signature by a trusted key is not checked
     std::vector<std::string> keyFiles;  // -k: keys trusted for this check besides the user's

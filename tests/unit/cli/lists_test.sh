@@ -148,6 +148,25 @@ done
 (cd "$work/peers" && "$fsum" -c gnu.md5 >"$work/out" 2>&1)
 check "a name of a blank is checked: FAILED, as md5sum says" grep -qE '^FAILED {7} {2}\(expected' "$work/out"
 
+# One download against a publisher's whole list (-i): the files not here are
+# counted, not listed, and at least one must verify, as sha256sum
+# --ignore-missing judges the same folder.
+mkdir -p "$work/publisher"
+(cd "$work/publisher" && printf x >one.iso && printf y >two.iso && printf z >three.iso &&
+  sha256sum one.iso two.iso three.iso >SHA256SUMS && rm two.iso three.iso)
+for gone in "" one.iso; do
+  [[ -z $gone ]] || rm "$work/publisher/$gone"
+  want=$(cd "$work/publisher" && sha256sum -c --ignore-missing SHA256SUMS >/dev/null 2>&1; echo $?)
+  (cd "$work/publisher" && "$fsum" -c -i SHA256SUMS >"$work/out" 2>&1)
+  check "-i with ${gone:-nothing else} gone: status $?, as sha256sum says ($want)" test $? -eq "$want"
+  check "-i with ${gone:-nothing else} gone: no file listed MISSING" sh -c "! grep -q '^MISSING' '$work/out'"
+done
+check "-i with nothing here says so" grep -q '^NONE HERE   3 files the list names, none of them here' "$work/out"
+(cd "$work/publisher" && printf x >one.iso && "$fsum" -c -i SHA256SUMS >"$work/out" 2>&1)
+check "-i counts what is not here in one line" grep -q '^NOT HERE    2 files the list names, left out' "$work/out"
+"$fsum" -c -i -n '*.iso' >/dev/null 2>&1
+check "-i with -n is a usage error" test $? -eq 2
+
 # Lines of no form are warnings under -w, never a check.
 md5=$(md5sum "$work/forms/size 0.bin" | cut -c1-32)
 printf '%s\n' "$md5  forms/size 0.bin" "${md5}0  forms/size 0.bin" "SHA224 (forms/size 0.bin) = $md5" \
