@@ -47,6 +47,18 @@ make_set() {
   ) >"$work/set/list.sfv"
 }
 
+# Lists that verify whole: each row "list|how many|what the summary ends with".
+lists_verify() {  # the folder, then the rows
+  local folder=$1 row list n says
+  shift
+  for row; do
+    IFS='|' read -r list n says <<<"$row"
+    "$fsum" -c "$folder/$list" >"$work/out" 2>&1
+    check "$list verifies with status 0" test $? -eq 0
+    check "$list: $n verified $says" grep -qF "$n verified, 0 mismatched, 0 missing, 0 unreadable $says" "$work/out"
+  done
+}
+
 # Memory stays within 16 MB where it must.
 # Under an emulator or a sanitizer, whose own memory would count, the caller
 # says why in CORVANE_MEMORY_NOT_MEASURED, and memory is not measured.
