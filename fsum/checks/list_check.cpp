@@ -18,9 +18,10 @@ namespace fsum {
 
 namespace {
 
-// Warnings held back until the entries before them are reported: past this
-// many the batch is checked early, so memory stays the same for any list.
-constexpr std::size_t kHeldWarnings = 4096;
+// Lines held back until the entries before them are reported (warnings, and
+// lines the tool cannot check): past this many the batch is checked early,
+// so memory stays the same for any list.
+constexpr std::size_t kHeldLines = 4096;
 // A signed list is read whole, once, so that its entries are read from the
 // very bytes whose signature was checked.
 constexpr std::size_t kLargestSignedList = std::size_t{256} << 20;
@@ -54,14 +55,14 @@ private:
             return CannotCheck("could not be read to its end", reader_->error());
         }
         if (!sawEntry_) {
-            if (started_ || !badLines_.empty()) Summary();  // with the warnings, under -w
+            if (started_ || !held_.empty()) Summary();  // with the warnings, under -w
             return CannotCheck("holds no checksum lines" + OtherLengths() + ", so there is nothing to check",
                                "");
         }
         Summary();
         report_.Flush();
         if (report_.failed()) return NotWritten();
-        if (checked() == 0 && !options_.ignoreMissing)
+        if (checked() == 0 && !options_.ignoreMissing && unchecked_ == 0)
             return CannotCheck("names only itself, so nothing was checked", "");
         return Status();
     }
@@ -143,6 +144,7 @@ private:
             entry.line = line.number;
             const LineKind kind = line.decodable ? ReadEntry(line, form, entry) : LineKind::Bad;
             if (kind == LineKind::Bad) Badly(line, form);
+            if (kind == LineKind::Unchecked) NotChecked(entry);
             if (kind != LineKind::Entry) continue;
             sawEntry_ = true;
             std::string path = PathOf(entry);
@@ -190,8 +192,8 @@ private:
         return where;
     }
 
-    void BeforeTell(const Entry& entry) override { WarnUpTo(entry.line); }
-    void BeforeSummary() override { WarnUpTo(std::numeric_limits<std::uint64_t>::max()); }
+    void BeforeTell(const Entry& entry) override { TellHeldUpTo(entry.line); }
+    void BeforeSummary() override { TellHeldUpTo(std::numeric_limits<std::uint64_t>::max()); }
 
     // A badly formatted line: counted, and under -w held until the entries
     // before it are reported.
@@ -204,19 +206,36 @@ private:
             ++otherLength_[2 * other.expected.size];
         }
         if (!options_.warnFormat) return;
-        badLines_.push_back(line);
-        if (badLines_.size() < kHeldWarnings) return;
-        Start();
-        batches_->Flush();
-        WarnUpTo(line + 1);
+        Hold({line, "WARNING     line " + std::to_string(line) + " is an improperly formatted checksum line",
+              false, 7});
     }
 
-    void WarnUpTo(std::uint64_t line) {
-        for (; !badLines_.empty() && badLines_.front() < line; badLines_.pop_front()) {
-            report_.Line("WARNING     line " + std::to_string(badLines_.front()) +
-                             " is an improperly formatted checksum line",
-                         false, Paint::Heed, 7);
-        }
+    // A well-formed line the tool cannot check names a file all the same:
+    // said on its own line, counted, and the check does not pass.
+    void NotChecked(const Entry& entry) {
+        sawEntry_ = true;
+        ++unchecked_;
+        Hold({entry.line, "NOT CHECKED  " + Visible(entry.name) + "  (" + entry.unchecked + ")", true, 11});
+    }
+
+    struct Held {
+        std::uint64_t line;
+        std::string text;
+        bool now;             // as Report::Line takes it
+        std::size_t painted;  // the bytes its colour covers
+    };
+    void Hold(Held held) {
+        const std::uint64_t line = held.line;
+        held_.push_back(std::move(held));
+        if (held_.size() < kHeldLines) return;
+        Start();
+        batches_->Flush();
+        TellHeldUpTo(line + 1);
+    }
+
+    void TellHeldUpTo(std::uint64_t line) {
+        for (; !held_.empty() && held_.front().line < line; held_.pop_front())
+            report_.Line(held_.front().text, held_.front().now, Paint::Heed, held_.front().painted);
     }
 
     std::string MoreCounts() const override {
@@ -260,7 +279,7 @@ private:
     std::unique_ptr<ListReader> reader_;
     ClearSigned signed_;
     std::string listFolder_;
-    std::deque<std::uint64_t> badLines_;
+    std::deque<Held> held_;
     std::uint64_t notUnderstood_ = 0;
     std::map<std::size_t, std::uint64_t> otherLength_;  // digits long: lines not of the list's algorithm
     bool sawEntry_ = false;                             // the list has a checksum line

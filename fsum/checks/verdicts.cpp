@@ -222,10 +222,11 @@ FileJob EntryCheck::JobOf(Checked& checked) {
 void EntryCheck::Summary() {
     Start();
     BeforeSummary();
-    std::string summary = std::to_string(counts_.verified) + " verified, " +
-                          std::to_string(counts_.mismatched) + " mismatched, " +
-                          std::to_string(counts_.missing) + " missing, " +
-                          std::to_string(counts_.unreadable) + " unreadable" + MoreCounts();
+    std::string summary =
+        std::to_string(counts_.verified) + " verified, " + std::to_string(counts_.mismatched) +
+        " mismatched, " + std::to_string(counts_.missing) + " missing, " +
+        std::to_string(counts_.unreadable) + " unreadable" +
+        (unchecked_ ? ", " + std::to_string(unchecked_) + " not checked" : "") + MoreCounts();
     if (!algorithms_.empty() && algorithms_ != std::vector<std::string>{DisplayName(Algorithm::Crc32)}) {
         std::string names;
         for (const std::string& algorithm : algorithms_) names += (names.empty() ? "" : ", ") + algorithm;
@@ -251,7 +252,7 @@ int EntryCheck::NotWritten() { return terminal_.NotWritten(); }
 
 // With -i a check that verified nothing checked nothing: it is not a pass.
 int EntryCheck::Status() const {
-    if (counts_.mismatched + counts_.missing + counts_.unreadable > 0) return kSomeFailed;
+    if (counts_.mismatched + counts_.missing + counts_.unreadable + unchecked_ > 0) return kSomeFailed;
     return options_.ignoreMissing && counts_.verified == 0 ? kSomeFailed : kAllVerified;
 }
 

@@ -71,9 +71,10 @@ protected:
     const Terminal& terminal_;
     Workers& workers_;
     Report report_;
-    std::uint64_t position_ = 0;  // entries told so far
-    bool started_ = false;        // the report has begun
-    bool alwaysNamed_ = false;    // every OK line names its algorithm
+    std::uint64_t position_ = 0;   // entries told so far
+    bool started_ = false;         // the report has begun
+    bool alwaysNamed_ = false;     // every OK line names its algorithm
+    std::uint64_t unchecked_ = 0;  // lines of an algorithm the tool does not check
     const char* unsaid_ = "the list does not say its algorithm";
     Batches<Checked>* batches_ = nullptr;
 

@@ -73,6 +73,28 @@ LineKind TakeName(std::string_view name, bool escaped, Entry& entry) {
     return LineKind::Entry;
 }
 
+// A tag no algorithm of the tool's has, that still reads as an algorithm's
+// name: capitals, digits and hyphens, at most a small letter last (SM3,
+// SHA224, SHA3-224, BLAKE2s, WHIRLPOOL).
+bool AlgorithmLike(std::string_view tag) {
+    if (tag.size() < 2 || !std::isupper(static_cast<unsigned char>(tag.front()))) return false;
+    if (std::islower(static_cast<unsigned char>(tag.back()))) tag.remove_suffix(1);
+    return std::all_of(tag.begin(), tag.end(), [](char c) {
+        return std::isupper(static_cast<unsigned char>(c)) || std::isdigit(static_cast<unsigned char>(c)) ||
+               c == '-';
+    });
+}
+
+// The line of a tagged digest the tool cannot check: it names a file all the same.
+std::optional<LineKind> UncheckedTag(std::string_view tag, std::string_view name, std::string_view digits,
+                                     bool escaped, Entry& entry) {
+    const std::optional<Digest> digest = FromHex(digits);
+    if (!AlgorithmLike(tag) || !digest || digest->size < 4) return std::nullopt;
+    if (TakeName(name, escaped, entry) != LineKind::Entry) return LineKind::Bad;
+    entry.unchecked = std::string(tag) + " is not an algorithm this tool checks";
+    return LineKind::Unchecked;
+}
+
 // "ALGO (name) = digest", as rhash --bsd pads it "MD5   (name) = digest",
 // or as OpenSSL writes it, "ALGO(name)= digest"; nothing when the line is
 // not of that shape.
@@ -87,12 +109,15 @@ std::optional<LineKind> ParseBsd(std::string_view line, bool escaped, Entry& ent
     const std::size_t close = line.rfind(equals);
     if (close == std::string_view::npos || close < open) return std::nullopt;
     const std::optional<Tag> named = FromTag(line.substr(0, tagEnd));
-    if (!named) return std::nullopt;  // maybe an .sfv line whose name holds " (" and ") = "
-    const std::optional<Digest> digest = FromHex(line.substr(close + equals.size()));
+    const std::string_view name = line.substr(open, close - open),
+                           digits = line.substr(close + equals.size());
+    // Else maybe an .sfv line whose name holds " (" and ") = ".
+    if (!named) return UncheckedTag(line.substr(0, tagEnd), name, digits, escaped, entry);
+    const std::optional<Digest> digest = FromHex(digits);
     if (!digest || digest->size != named->size) return LineKind::Bad;
     entry.algorithm = named->algorithm;
     entry.expected = *digest;
-    return TakeName(line.substr(open, close - open), escaped, entry);
+    return TakeName(name, escaped, entry);
 }
 
 // Which algorithms a GNU line's digest may be of: the one the list's name
@@ -196,7 +221,8 @@ LineKind ParseLine(std::string_view line, const ListForm& form, Entry& entry) {
     if (escaped) rest.remove_prefix(1);
     std::optional<LineKind> kind = ParseBsd(rest, escaped, entry);
     if (!kind) kind = ParseGnu(rest, escaped, form, entry);
-    if (kind == LineKind::Entry || form.algorithm || escaped) return kind.value_or(LineKind::Bad);
+    if (kind == LineKind::Entry || kind == LineKind::Unchecked || form.algorithm || escaped)
+        return kind.value_or(LineKind::Bad);
     // A list whose name says nothing may still hold .sfv lines, also one
     // whose name begins with a word of hex digits ("01 Track.flac", "Beef
     // Stew.mkv") that no GNU line could mean.

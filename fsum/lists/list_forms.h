@@ -36,9 +36,13 @@ struct Entry {
     // For a line that was not UTF-8 (whose name is then its bytes): the name
     // read in the ANSI code page, taken where no file has the raw name.
     std::string ansiName;
+    // An Unchecked line's reason: "SM3 is not an algorithm this tool checks".
+    std::string unchecked;
 };
 
-enum class LineKind { Blank, Comment, Entry, Bad };
+// Unchecked: a well-formed line that names a file, in an algorithm the tool
+// does not have ("SM3 (input) = <digest>"); its Entry has the name and why.
+enum class LineKind { Blank, Comment, Entry, Unchecked, Bad };
 
 // What a list's name says of its lines: an .sfv list holds .sfv lines only;
 // an extension (.md5, .sha256, .sha3-256, .b2, .b3, .xxh128, ...) or an

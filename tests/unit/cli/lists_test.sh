@@ -168,7 +168,18 @@ printf '%s\n' "$md5  forms/size 0.bin" "${md5}0  forms/size 0.bin" "SHA224 (form
   "\\$md5  broken\\t" "MD5 () = $md5" "MD5 (forms/size 0.bin) = ${md5:0:30}" >"$work/bad.md5"
 "$fsum" -w -c "$work/bad.md5" >"$work/out" 2>&1
 check "a list with malformed lines still checks the good one" grep -q '^1 verified, 0 mismatched' "$work/out"
-check "every malformed line is a warning" test "$(grep -c '^WARNING     line [2-6] is an improperly' "$work/out")" -eq 5
+check "every malformed line is a warning" test "$(grep -c '^WARNING     line [2-6] is an improperly' "$work/out")" -eq 4
+check "a well-formed line of an algorithm the tool lacks is no warning: it is NOT CHECKED" \
+  grep -q '^NOT CHECKED  forms/size 0.bin  (SHA224 is not an algorithm this tool checks)' "$work/out"
+
+# A line the tool cannot check names a file all the same: as cksum -c judges
+# coreutils' own SM3 list, the check does not pass.
+(cd "$work/forms" && cksum -a sm3 "size 1.bin" "size 0.bin" >sm3.txt && printf 'x' >"size 1.bin")
+want=$(cd "$work/forms" && cksum -c sm3.txt >/dev/null 2>&1; echo $?)
+(cd "$work/forms" && "$fsum" -c sm3.txt >"$work/out" 2>&1)
+check "an SM3 list: status $?, as cksum -c says ($want)" test $? -eq "$want"
+check "each SM3 line said, and counted" sh -c "test \$(grep -c '^NOT CHECKED  size [01].bin  (SM3 is' '$work/out') -eq 2 &&
+  grep -q '^0 verified, 0 mismatched, 0 missing, 0 unreadable, 2 not checked' '$work/out'"
 
 # cksfv's CHECKSUMS.txt, names whose first word is hexadecimal among them.
 mkdir -p bare/hexnames
