@@ -137,19 +137,52 @@ private:
     // The list's lines to their end, in batches of entries.
     void CheckEntries() {
         const ListForm form = FormOfList(listPath_);
+        const bool unsaid = !form.sfv && !form.algorithm;
         ListLine line;
         while (reader_->Next(line) && !report_.failed()) {
             if (line.decodable && clearsigned_ && !signed_.IsText(line.text, line.raw)) continue;
             Entry entry;
             entry.line = line.number;
+            if (unsaid && HashNamed(line, entry)) continue;
             const LineKind kind = line.decodable ? ReadEntry(line, form, entry) : LineKind::Bad;
             if (kind == LineKind::Bad) Badly(line, form);
             if (kind == LineKind::Unchecked) NotChecked(entry);
             if (kind != LineKind::Entry) continue;
-            sawEntry_ = true;
-            std::string path = PathOf(entry);
-            Add(std::move(entry), std::move(path));
+            if (unsaid && sfvEntries_ == Lines::Unknown) FirstEntry(line, entry);
+            AddEntry(std::move(entry));
         }
+    }
+
+    void AddEntry(Entry entry) {
+        sawEntry_ = true;
+        std::string path = PathOf(entry);
+        Add(std::move(entry), std::move(path));
+    }
+
+    // "#name CRC" in a list whose name says nothing: an entry when the
+    // list's entries are .sfv lines (there only ";" starts a comment, and
+    // cksfv checks it), a comment when they are GNU or BSD lines. Those
+    // before the first entry wait for it.
+    bool HashNamed(const ListLine& line, Entry& entry) {
+        if (!line.decodable || line.text.empty() || line.text.front() != '#' ||
+            ReadEntry(line, ListForm{true, Algorithm::Crc32}, entry) != LineKind::Entry)
+            return false;
+        if (sfvEntries_ == Lines::Sfv) AddEntry(std::move(entry));
+        if (sfvEntries_ == Lines::Unknown && waiting_.size() < kHeldLines)
+            waiting_.push_back(std::move(entry));
+        return true;
+    }
+
+    // The first entry tells what the list's entries are; the "#" lines
+    // that waited for it are entries or comments.
+    void FirstEntry(const ListLine& line, const Entry& entry) {
+        Entry sfv;
+        const bool sfvLine = entry.algorithm == Algorithm::Crc32 && entry.candidates.empty() &&
+                             ReadEntry(line, ListForm{true, Algorithm::Crc32}, sfv) == LineKind::Entry;
+        sfvEntries_ = sfvLine ? Lines::Sfv : Lines::Other;
+        if (sfvLine)
+            for (Entry& waited : waiting_) AddEntry(std::move(waited));
+        waiting_.clear();
     }
 
     // A line that is not UTF-8 is read by its bytes, and in the ANSI code
@@ -280,6 +313,8 @@ private:
     ClearSigned signed_;
     std::string listFolder_;
     std::deque<Held> held_;
+    enum class Lines { Unknown, Sfv, Other } sfvEntries_ = Lines::Unknown;  // what the list's entries are
+    std::vector<Entry> waiting_;  // "#name CRC" lines before the first entry
     std::uint64_t notUnderstood_ = 0;
     std::map<std::size_t, std::uint64_t> otherLength_;  // digits long: lines not of the list's algorithm
     bool sawEntry_ = false;                             // the list has a checksum line

@@ -190,6 +190,25 @@ damage "bare/hexnames/01 Track.flac" 5 && damage "bare/hexnames/Beef Stew.mkv" 5
 check "cksfv's names with a hex first word, in a list named .txt: 2 FAILED, status 1" \
   test $? -eq 1 -a "$(grep -c '^FAILED ' "$work/out")" -eq 2
 
+# "#" names in .sfv lines of a list whose name says nothing: entries, as
+# cksfv checks them; "#" lines before GNU lines stay comments.
+mkdir -p "$work/hashnames"
+(
+  cd "$work/hashnames" || exit
+  printf a >'#a.bin' && printf b >ok.bin && cksfv -b -- '#a.bin' ok.bin | grep -v '^;' >CHECKSUMS.txt
+  tac CHECKSUMS.txt >LATER.txt  # the "#" line after the first entry
+  printf x >'#a.bin'
+  { echo '# made 20240101'; sha256sum ok.bin; echo '# checked 20240102'; } >SUMS.txt
+)
+want=$(cd "$work/hashnames" && cksfv -q -f CHECKSUMS.txt >/dev/null 2>&1; echo $?)
+(cd "$work/hashnames" && "$fsum" -c CHECKSUMS.txt >"$work/out" 2>&1)
+check "#a.bin in a CHECKSUMS.txt of .sfv lines: status $?, as cksfv says ($want)" test $? -eq "$want"
+check "#a.bin is checked, and FAILED" grep -q '^FAILED      #a.bin  (expected' "$work/out"
+(cd "$work/hashnames" && "$fsum" -c LATER.txt >"$work/out" 2>&1)
+check "#a.bin after the first entry is checked too" grep -q '^FAILED      #a.bin  (expected' "$work/out"
+(cd "$work/hashnames" && "$fsum" -c SUMS.txt >"$work/out" 2>&1)
+check "# lines before and after GNU lines are comments" grep -q '^1 verified, 0 mismatched, 0 missing, 0 unreadable (SHA-256)$' "$work/out"
+
 # One reader per disk (-t1), for every kind of outcome.
 printf 'self.sfv 00000000\nset/one.bin %s\n' "$good" >self.sfv
 for args in "-c set/list.sfv" "-c devices.sfv" "-c fifo.sfv" "-c self.sfv" "-c forms/tags.txt"; do
