@@ -35,12 +35,38 @@ std::string Plain(std::string_view text) {
     static const struct {
         const char* from;
         const char* to;
-    } kPlain[] = {
-        {"\xEF\xBB\xBF", ""},   {"\xE2\x80\x8B", ""},  {"\xE2\x80\x8C", ""},  {"\xE2\x80\x8D", ""},
-        {"\xE2\x81\xA0", ""},   {"\xC2\xA0", " "},     {"\xE2\x80\xAF", " "}, {"\xE2\x80\x89", " "},
-        {"\xE2\x80\x87", " "},  {"\xE2\x80\x90", "-"}, {"\xE2\x80\x91", "-"}, {"\xE2\x80\x92", "-"},
-        {"\xE2\x80\x93", "-"},  {"\xE2\x80\x94", "-"}, {"\xE2\x88\x92", "-"}, {"\xE2\x80\x9C", "\""},
-        {"\xE2\x80\x9D", "\""}, {"\xE2\x80\x98", "'"}, {"\xE2\x80\x99", "'"}};
+    } kPlain[] = {{"\xEF\xBB\xBF", ""},
+                  {"\xE2\x80\x8B", ""},
+                  {"\xE2\x80\x8C", ""},
+                  {"\xE2\x80\x8D", ""},
+                  {"\xE2\x81\xA0", ""},
+                  // Every space separator of Unicode (category Zs) but the space itself.
+                  {"\xC2\xA0", " "},
+                  {"\xE1\x9A\x80", " "},
+                  {"\xE2\x80\x80", " "},
+                  {"\xE2\x80\x81", " "},
+                  {"\xE2\x80\x82", " "},
+                  {"\xE2\x80\x83", " "},
+                  {"\xE2\x80\x84", " "},
+                  {"\xE2\x80\x85", " "},
+                  {"\xE2\x80\x86", " "},
+                  {"\xE2\x80\x87", " "},
+                  {"\xE2\x80\x88", " "},
+                  {"\xE2\x80\x89", " "},
+                  {"\xE2\x80\x8A", " "},
+                  {"\xE2\x80\xAF", " "},
+                  {"\xE2\x81\x9F", " "},
+                  {"\xE3\x80\x80", " "},
+                  {"\xE2\x80\x90", "-"},
+                  {"\xE2\x80\x91", "-"},
+                  {"\xE2\x80\x92", "-"},
+                  {"\xE2\x80\x93", "-"},
+                  {"\xE2\x80\x94", "-"},
+                  {"\xE2\x88\x92", "-"},
+                  {"\xE2\x80\x9C", "\""},
+                  {"\xE2\x80\x9D", "\""},
+                  {"\xE2\x80\x98", "'"},
+                  {"\xE2\x80\x99", "'"}};
     std::string plain;
     for (std::size_t i = 0; i < text.size();) {
         const auto* hit = std::find_if(std::begin(kPlain), std::end(kPlain), [&](const auto& p) {
@@ -199,6 +225,55 @@ std::size_t DigestWords(std::string_view line) {
     return words;
 }
 
+// The words of a line, split at blanks.
+std::vector<std::string> Words(std::string_view line) {
+    std::vector<std::string> words;
+    for (std::size_t start = line.find_first_not_of(" \t"); start != std::string_view::npos;) {
+        const std::size_t end = std::min(line.find_first_of(" \t", start), line.size());
+        words.emplace_back(line.substr(start, end - start));
+        start = line.find_first_not_of(" \t", end);
+    }
+    return words;
+}
+
+// Where the digits begin after "<algorithm> checksum:", "... checksum is",
+// "... hash", "... digest", "... sum" or "<algorithm> -"; 0 when the words
+// are of no such shape.
+std::size_t SentenceDigits(const std::vector<std::string>& words) {
+    static const char* const kNouns[] = {"checksum", "hash", "digest", "sum"};
+    if (words[1] == "-") return 2;
+    std::string noun = Lower(words[1]);
+    const bool colon = !noun.empty() && noun.back() == ':';
+    if (colon) noun.pop_back();
+    if (std::find(std::begin(kNouns), std::end(kNouns), noun) == std::end(kNouns)) return 0;
+    return !colon && words.size() > 2 && Lower(words[2]) == "is" ? 3 : 2;
+}
+
+// A digest as release pages put it in a sentence: "The SHA-256 checksum is
+// <hex>.", "SHA-256 checksum: <hex>", "SHA-256 hash <hex>", "SHA-256 -
+// <hex>" (dashes of any kind are "-" by now), or the digits before a full
+// stop. The algorithm and the digits as "SHA-256: <hex>"; else the line.
+std::string Sentence(std::string_view line) {
+    std::vector<std::string> words = Words(line);
+    if (words.empty()) return std::string(line);
+    std::string& last = words.back();
+    bool stopped = false;
+    for (; last.size() > 1 && std::strchr(".,;!?)", last.back()) && IsHex(last[last.size() - 2]);
+         stopped = true)
+        last.pop_back();
+    if (words.size() > 1 && Lower(words[0]) == "the") words.erase(words.begin());
+    const std::size_t digits = words.size() > 1 ? SentenceDigits(words) : 0;
+    if (digits > 0 && FromName(words[0])) {
+        std::string rest;
+        for (std::size_t i = digits; i < words.size(); ++i) rest += (rest.empty() ? "" : " ") + words[i];
+        return words[0] + ": " + rest;
+    }
+    if (!stopped) return std::string(line);
+    std::string joined;
+    for (const std::string& word : words) joined += (joined.empty() ? "" : " ") + word;
+    return joined;
+}
+
 // One line of text: hexadecimal digits, Subresource Integrity, a named
 // digest, or a checksum line of any list's form (OpenSSL's too).
 std::optional<PastedDigest> FromLine(std::string_view line, std::string& why) {
@@ -312,7 +387,7 @@ std::optional<PastedDigest> ReadPastedDigest(std::string_view text, std::string&
         why = "holds " + std::to_string(lines.size()) + " lines: give one digest";
         return std::nullopt;
     }
-    return FromLine(Unquoted(lines[0]), why);
+    return FromLine(Sentence(Unquoted(lines[0])), why);
 }
 
 std::optional<PastedDigest> Narrowed(PastedDigest pasted, Algorithm algorithm, std::string& why) {

@@ -81,6 +81,17 @@ TEST(ReadPastedDigest, TakesTheDigestAsPeopleCopyIt) {
         {"01 Track.flac 06F040BC", {A::Crc32}, "06f040bc"},
         // xxhsum writes XXH32 so, rhash --simple CRC-32: both, the common one first.
         {"12345678  xxh32.bin", {A::Crc32, A::Xxh32}, "12345678"},
+        // Sentences as release pages write them: a noun or a dash of any
+        // kind after the name, a full stop after the digits, any Unicode space.
+        {std::string("The SHA-256 checksum is ") + kSha256 + ".", {A::Sha256}, kSha256},
+        {std::string("SHA-256 checksum: ") + kSha256, {A::Sha256}, kSha256},
+        {std::string("MD5 hash ") + kMd5, {A::Md5}, kMd5},
+        {std::string("SHA-256 \xE2\x80\x93 ") + kSha256, {A::Sha256}, kSha256},
+        {std::string("SHA-256\xE3\x80\x80") + kSha256, {A::Sha256}, kSha256},
+        {std::string("SHA-256:\xE2\x80\x82") + kSha256 + ".", {A::Sha256}, kSha256},
+        {std::string(kMd5) + ".", {A::Md5, A::Xxh128}, kMd5},
+        {std::string("SHA-256 checksum: x") + kSha256, {}, ""},  // digits glued to letters
+        {std::string("SHA-256 checksum: ") + kSha256 + "x.", {}, ""},
         {std::string(kMd5) + "  a", {A::Md5, A::Xxh128}, kMd5},
     };
     for (const auto& c : cases) {
