@@ -192,13 +192,14 @@ ListForm FormOfList(const std::string& listPath) {
         {".sha256", Algorithm::Sha256},     {".sha384", Algorithm::Sha384},
         {".sha512", Algorithm::Sha512},     {".sha3-256", Algorithm::Sha3_256},
         {".sha3-384", Algorithm::Sha3_384}, {".sha3-512", Algorithm::Sha3_512},
-        {".b2", Algorithm::Blake2b},        {".b3", Algorithm::Blake3},
-        {".blake3", Algorithm::Blake3},     {".xxh32", Algorithm::Xxh32},
-        {".xxh64", Algorithm::Xxh64},       {".xxh3", Algorithm::Xxh3},
-        {".xxh128", Algorithm::Xxh128},     {"/md5sums", Algorithm::Md5},
-        {"/sha1sums", Algorithm::Sha1},     {"/sha256sums", Algorithm::Sha256},
-        {"/sha384sums", Algorithm::Sha384}, {"/sha512sums", Algorithm::Sha512},
-        {"/b2sums", Algorithm::Blake2b},    {"/b3sums", Algorithm::Blake3}};
+        {".b2", Algorithm::Blake2b},        {".b2sum", Algorithm::Blake2b},
+        {".b3", Algorithm::Blake3},         {".blake3", Algorithm::Blake3},
+        {".xxh32", Algorithm::Xxh32},       {".xxh64", Algorithm::Xxh64},
+        {".xxh3", Algorithm::Xxh3},         {".xxh128", Algorithm::Xxh128},
+        {"/md5sums", Algorithm::Md5},       {"/sha1sums", Algorithm::Sha1},
+        {"/sha256sums", Algorithm::Sha256}, {"/sha384sums", Algorithm::Sha384},
+        {"/sha512sums", Algorithm::Sha512}, {"/b2sums", Algorithm::Blake2b},
+        {"/b3sums", Algorithm::Blake3}};
     const std::string path = "/" + listPath;  // a bare name stands after a separator too
     for (const auto& [end, algorithm] : names) {
         if (EndsWith(path, end) || (end[0] == '/' && EndsWith(path, std::string("\\") + (end + 1))))

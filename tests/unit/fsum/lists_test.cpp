@@ -81,6 +81,7 @@ TEST(ParseLine, GnuAndBsdLinesSayTheirAlgorithmAndName) {
         {"d\\B2SUMS", sha256 + "  b", LineKind::Entry, "b", Algorithm::Blake2b},  // b2sum -l 256
         {"x.b2", sha512 + "  b", LineKind::Entry, "b", Algorithm::Blake2b},
         {"x.xxh32", std::string(8, 'a') + "  b", LineKind::Entry, "b", Algorithm::Xxh32},
+        {"x.b2sum", md5 + "  b", LineKind::Entry, "b", Algorithm::Blake2b},  // b2sum -l 128
         {"x.sha3-256", sha256 + "  b", LineKind::Entry, "b", Algorithm::Sha3_256},
         {"MYB3SUMS", sha256 + "  b", LineKind::Entry, "b", Algorithm::Sha256},  // a length says SHA-256 first
         {"X.SFV", "# 12345678", LineKind::Entry, "#", Algorithm::Crc32},
