@@ -151,6 +151,10 @@ private:
             if (unsaid && sfvEntries_ == Lines::Unknown) FirstEntry(line, entry);
             AddEntry(std::move(entry));
         }
+        // No other entry came to tell: the "#name CRC" lines are the list's
+        // entries, as cksfv checks a list of them alone.
+        for (Entry& waited : waiting_) AddEntry(std::move(waited));
+        waiting_.clear();
     }
 
     void AddEntry(Entry entry) {

@@ -197,6 +197,7 @@ mkdir -p "$work/hashnames"
   cd "$work/hashnames" || exit
   printf a >'#a.bin' && printf b >ok.bin && cksfv -b -- '#a.bin' ok.bin | grep -v '^;' >CHECKSUMS.txt
   tac CHECKSUMS.txt >LATER.txt  # the "#" line after the first entry
+  grep '^#' CHECKSUMS.txt >ALONE.txt
   printf x >'#a.bin'
   { echo '# made 20240101'; sha256sum ok.bin; echo '# checked 20240102'; } >SUMS.txt
 )
@@ -206,6 +207,8 @@ check "#a.bin in a CHECKSUMS.txt of .sfv lines: status $?, as cksfv says ($want)
 check "#a.bin is checked, and FAILED" grep -q '^FAILED      #a.bin  (expected' "$work/out"
 (cd "$work/hashnames" && "$fsum" -c LATER.txt >"$work/out" 2>&1)
 check "#a.bin after the first entry is checked too" grep -q '^FAILED      #a.bin  (expected' "$work/out"
+(cd "$work/hashnames" && "$fsum" -c ALONE.txt >"$work/out" 2>&1)
+check "#a.bin alone in its list is checked" grep -q '^FAILED      #a.bin  (expected' "$work/out"
 (cd "$work/hashnames" && "$fsum" -c SUMS.txt >"$work/out" 2>&1)
 check "# lines before and after GNU lines are comments" grep -q '^1 verified, 0 mismatched, 0 missing, 0 unreadable (SHA-256)$' "$work/out"
 
