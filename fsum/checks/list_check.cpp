@@ -153,8 +153,7 @@ private:
         }
         // No other entry came to tell: the "#name CRC" lines are the list's
         // entries, as cksfv checks a list of them alone.
-        for (Entry& waited : waiting_) AddEntry(std::move(waited));
-        waiting_.clear();
+        if (sfvEntries_ == Lines::Unknown) TakeWaiting();
     }
 
     void AddEntry(Entry entry) {
@@ -172,9 +171,18 @@ private:
             ReadEntry(line, ListForm{true, Algorithm::Crc32}, entry) != LineKind::Entry)
             return false;
         if (sfvEntries_ == Lines::Sfv) AddEntry(std::move(entry));
-        if (sfvEntries_ == Lines::Unknown && waiting_.size() < kHeldLines)
-            waiting_.push_back(std::move(entry));
+        if (sfvEntries_ != Lines::Unknown) return true;
+        waiting_.push_back(std::move(entry));
+        // So many .sfv lines tell on their own, and memory stays bounded.
+        if (waiting_.size() == kHeldLines) TakeWaiting();
         return true;
+    }
+
+    // The list's entries are .sfv lines: the "#" lines that waited are entries.
+    void TakeWaiting() {
+        sfvEntries_ = Lines::Sfv;
+        for (Entry& waited : waiting_) AddEntry(std::move(waited));
+        waiting_.clear();
     }
 
     // The first entry tells what the list's entries are; the "#" lines
@@ -183,9 +191,8 @@ private:
         Entry sfv;
         const bool sfvLine = entry.algorithm == Algorithm::Crc32 && entry.candidates.empty() &&
                              ReadEntry(line, ListForm{true, Algorithm::Crc32}, sfv) == LineKind::Entry;
-        sfvEntries_ = sfvLine ? Lines::Sfv : Lines::Other;
-        if (sfvLine)
-            for (Entry& waited : waiting_) AddEntry(std::move(waited));
+        if (sfvLine) return TakeWaiting();
+        sfvEntries_ = Lines::Other;
         waiting_.clear();
     }
 

@@ -209,6 +209,17 @@ check "#a.bin is checked, and FAILED" grep -q '^FAILED      #a.bin  (expected' "
 check "#a.bin after the first entry is checked too" grep -q '^FAILED      #a.bin  (expected' "$work/out"
 (cd "$work/hashnames" && "$fsum" -c ALONE.txt >"$work/out" 2>&1)
 check "#a.bin alone in its list is checked" grep -q '^FAILED      #a.bin  (expected' "$work/out"
+# More "#" lines than are held before an entry tells: every one still checked.
+mkdir -p "$work/hashnames/many"
+(
+  cd "$work/hashnames/many" || exit
+  x=$(printf x | tee x | rhash --crc32 --printf '%C' -)
+  for i in $(seq 4100); do ln x "#f$i" && echo "#f$i $x"; done >CHECKSUMS.txt
+  rm '#f4100' && printf y >'#f4100'
+)
+(cd "$work/hashnames/many" && "$fsum" -c CHECKSUMS.txt >"$work/out" 2>&1)
+check "4100 '#' lines before any other: all checked, the last FAILED" \
+  grep -q '^4099 verified, 1 mismatched, 0 missing, 0 unreadable$' "$work/out"
 (cd "$work/hashnames" && "$fsum" -c SUMS.txt >"$work/out" 2>&1)
 check "# lines before and after GNU lines are comments" grep -q '^1 verified, 0 mismatched, 0 missing, 0 unreadable (SHA-256)$' "$work/out"
 
