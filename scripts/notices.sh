@@ -29,6 +29,7 @@ section() {
   section "BLAKE3 (its C code)" "$(release blake3)" "CC0 1.0, or Apache 2.0" \
     "$(newest blake3)LICENSE_CC0" "$(newest blake3)LICENSE_A2"
   section "libb2 (BLAKE2b)" "$(release libb2)" "CC0 1.0" "$(newest libb2)COPYING"
+  section "LibRHash (SHA-224 and SHA-3)" "$(release rhash)" "0BSD" "$(newest rhash)COPYING"
   section "xxHash" "$(release xxhash)" "BSD 2-Clause (the library)" "$(newest xxhash)LICENSE"
   section "libsodium (Ed25519 signatures, base64)" "$(release libsodium)" "ISC" "$(newest libsodium)LICENSE"
   section "zlib" "$(package libz-mingw-w64)" "zlib" /usr/share/doc/libz-mingw-w64/copyright

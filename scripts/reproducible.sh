@@ -25,7 +25,7 @@ tree="$work/a second folder"
 
 mkdir -p "$tree/build/deps" "$tree/build/native/bin"
 git -C "$root" archive "${sources:-HEAD}" | tar -x -C "$tree"
-for library in libdeflate blake3 xxhash libb2 libsodium gpgv-win32 gnupg2-source; do  # what scripts/sources.sh fetched
+for library in libdeflate blake3 xxhash libb2 rhash libsodium gpgv-win32 gnupg2-source; do  # what scripts/sources.sh fetched
   cp -r "$root"/build/deps/$library*/ "$tree/build/deps/"
 done
 # The native tool only writes SHA256SUMS into the packages folder; it ships in no package.

@@ -11,6 +11,9 @@
 #   1.3.1), which ships the crate whole, c/ folder and all;
 # - xxHash (Debian 13's 0.8.3), header-only;
 # - BLAKE2b from libb2 (0.98.1);
+# - SHA-224 and SHA-3 from LibRHash, the library of Debian's rhash source
+#   (Debian 14's 1.4.6, Debian 12's 1.4.3), where the system has none:
+#   Windows' CNG never has SHA-224, and SHA-3 only from Windows 11 24H2 on;
 # - libsodium (Debian 12's 1.0.18 with Debian's patches applied, which
 #   include its Ed25519 point check), for minisign, signify and SSH
 #   signatures;
@@ -77,6 +80,9 @@ fetch xxhash tar LICENSE main/x/xxhash/xxhash_@.orig.tar.gz \
   "0.8.3 aae608dfe8213dfd05d909a57718ef82f30722c392344583d3f39050c7f29a80"
 fetch libb2 tar COPYING main/libb/libb2/libb2_@.orig.tar.gz \
   "0.98.1 10053dbc2fa342516b780a6bbf6e7b2a2360b8d49c5ac426936bf3df82526732"
+fetch rhash tar librhash/sha3.c main/r/rhash/rhash_@.orig.tar.gz \
+  "1.4.6 a72b92ef5b7941d96c7a2d66e6e3b618bfd8c452e20b0fdaaa6988defca7e9bf" \
+  "1.4.3 1e40fa66966306920f043866cbe8612f4b939b033ba5e2708c3f41be257c8a3e"
 fetch libsodium tar src/libsodium/crypto_sign/ed25519/ref10/open.c main/libs/libsodium/libsodium_@.orig.tar.gz \
   "1.0.18 d59323c6b712a1519a5daf710b68f5e7fde57040845ffec53850911f10a5d4f4"
 fetch gpgv-win32 win32 gpgv.exe main/g/gnupg2/gpgv-win32_@_all.deb \

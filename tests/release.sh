@@ -42,7 +42,7 @@ for setup in "$signed"/*.exe; do check "${setup##*/} is signed" verifies "$setup
 
 echo "== the licences travel with the programs"
 # Every library the programs link is named in the notices of each package.
-libraries=("Corvane" "libdeflate" "BLAKE3" "libb2" "xxHash" "libsodium" "zlib" "mingw-w64 runtime" "GCC runtime"
+libraries=("Corvane" "libdeflate" "BLAKE3" "libb2" "LibRHash" "xxHash" "libsodium" "zlib" "mingw-w64 runtime" "GCC runtime"
   "GnuPG's gpgv")
 for zip in "$signed"/*.zip; do
   notices="$work/${zip##*/}.d/THIRD-PARTY-NOTICES.txt"

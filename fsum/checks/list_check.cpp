@@ -218,13 +218,20 @@ private:
     std::string Heading() const override { return "Checking \"" + Visible(listPath_) + "\""; }
 
     // The entry's file; a name read in the ANSI code page where the raw one
-    // names nothing.
+    // names nothing, and md5 -r's reading of the line where that names a
+    // file and the coreutils reading does not.
     std::string PathOf(Entry& entry) {
         std::string path = EntryPath(listFolder_, entry.name, entry.escaped);
-        if (entry.ansiName.empty() || RawNameExists(path)) return path;
-        entry.name = std::move(entry.ansiName);
-        ansiNames_ = true;
-        return EntryPath(listFolder_, entry.name, entry.escaped);
+        if (!entry.ansiName.empty() && !RawNameExists(path)) {
+            entry.name = std::move(entry.ansiName);
+            ansiNames_ = true;
+            path = EntryPath(listFolder_, entry.name, entry.escaped);
+        }
+        if (entry.oneBlankName.empty() || KindOf(path) != FolderEntry::Other) return path;
+        std::string oneBlank = EntryPath(listFolder_, entry.oneBlankName, false);
+        if (KindOf(oneBlank) != FolderEntry::File) return path;
+        entry.name = std::move(entry.oneBlankName);
+        return oneBlank;
     }
 
     std::string Where() const override {

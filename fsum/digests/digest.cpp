@@ -20,9 +20,11 @@ constexpr Facts kFacts[kAlgorithms] = {
     {Algorithm::Crc32, 4, "CRC-32", "", "-crc32"},
     {Algorithm::Md5, 16, "MD5", "MD5", "-md5"},
     {Algorithm::Sha1, 20, "SHA-1", "SHA1", "-sha1"},
+    {Algorithm::Sha224, 28, "SHA-224", "SHA224", "-sha224"},
     {Algorithm::Sha256, 32, "SHA-256", "SHA256", "-sha256"},
     {Algorithm::Sha384, 48, "SHA-384", "SHA384", "-sha384"},
     {Algorithm::Sha512, 64, "SHA-512", "SHA512", "-sha512"},
+    {Algorithm::Sha3_224, 28, "SHA3-224", "SHA3-224", "-sha3-224"},
     {Algorithm::Sha3_256, 32, "SHA3-256", "SHA3-256", "-sha3-256"},
     {Algorithm::Sha3_384, 48, "SHA3-384", "SHA3-384", "-sha3-384"},
     {Algorithm::Sha3_512, 64, "SHA3-512", "SHA3-512", "-sha3-512"},
@@ -33,6 +35,14 @@ constexpr Facts kFacts[kAlgorithms] = {
     {Algorithm::Xxh3, 8, "XXH3", "XXH3", "-xxh3"},
     {Algorithm::Xxh128, 16, "XXH128", "XXH128", "-xxh128"},
 };
+
+constexpr bool InEnumOrder() {
+    for (std::size_t i = 0; i < kAlgorithms; ++i) {
+        if (static_cast<std::size_t>(kFacts[i].algorithm) != i) return false;
+    }
+    return true;
+}
+static_assert(InEnumOrder(), "row i of kFacts is algorithm i");
 
 const Facts& Of(Algorithm algorithm) { return kFacts[static_cast<std::size_t>(algorithm)]; }
 

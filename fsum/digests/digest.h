@@ -1,7 +1,7 @@
 // The checksums a list can hold: CRC-32 (.sfv lists) and the digests of GNU
 // and BSD lists. CRC-32 comes from libdeflate; MD5, SHA-1, SHA-2 and SHA-3
-// from the system's own library, BLAKE3, BLAKE2b and xxHash from theirs
-// (NewHasher, hasher.h).
+// from the system's own library (or LibRHash's, where it has none), BLAKE3,
+// BLAKE2b and xxHash from theirs (NewHasher, hasher.h).
 #pragma once
 
 #include <algorithm>
@@ -18,9 +18,11 @@ enum class Algorithm {
     Crc32,
     Md5,
     Sha1,
+    Sha224,
     Sha256,
     Sha384,
     Sha512,
+    Sha3_224,
     Sha3_256,
     Sha3_384,
     Sha3_512,
@@ -31,7 +33,7 @@ enum class Algorithm {
     Xxh3,
     Xxh128
 };
-inline constexpr std::size_t kAlgorithms = 15;
+inline constexpr std::size_t kAlgorithms = static_cast<std::size_t>(Algorithm::Xxh128) + 1;
 
 // A digest's bytes, as the hexadecimal digits of a list read them.
 struct Digest {
@@ -53,9 +55,9 @@ std::string DisplayName(Algorithm algorithm, std::size_t size);
 // The name a BSD tag line gives it: "MD5", "SHA1", "SHA256", "BLAKE3", ...;
 // CRC-32 has none.
 const char* TagName(Algorithm algorithm);
-// The algorithm a switch of the tool picks: -crc32, -md5, -sha1, -sha256,
-// -sha384, -sha512, -sha3-256, -sha3-384, -sha3-512, -b2, -blake3, -xxh32,
-// -xxh64, -xxh3, -xxh128.
+// The algorithm a switch of the tool picks: -crc32, -md5, -sha1, -sha224,
+// -sha256, -sha384, -sha512, -sha3-224, -sha3-256, -sha3-384, -sha3-512,
+// -b2, -blake3, -xxh32, -xxh64, -xxh3, -xxh128.
 std::optional<Algorithm> FromSwitch(std::string_view option);
 
 // The algorithm of a tag and the digest's length in bytes it says, if any:

@@ -1,6 +1,7 @@
 // The digests of GNU and BSD lists, each from a library made for it: MD5,
 // SHA-1, SHA-2 and SHA-3 from the system's own (CNG on Windows, OpenSSL's
-// libcrypto elsewhere); BLAKE3, BLAKE2b and xxHash from theirs.
+// libcrypto elsewhere), or LibRHash's where the system has none; BLAKE3,
+// BLAKE2b and xxHash from theirs.
 #pragma once
 
 #include <cstddef>
@@ -26,9 +27,10 @@ public:
 // when it cannot be made, as where the system has no such digest.
 std::unique_ptr<Hasher> NewHasher(Algorithm algorithm);
 
-// The two kinds behind it: the libraries' own digests (nothing for another
-// algorithm), and the system's.
+// The kinds behind it, each giving nothing for an algorithm it lacks: the
+// libraries' own digests, the system's, and LibRHash's SHA-224 and SHA-3.
 std::unique_ptr<Hasher> NewLibraryHasher(Algorithm algorithm);
 std::unique_ptr<Hasher> NewSystemHasher(Algorithm algorithm);
+std::unique_ptr<Hasher> NewPortableHasher(Algorithm algorithm);
 
 }  // namespace fsum

@@ -41,19 +41,10 @@ std::string Hex(NTSTATUS status) {
     return text;
 }
 
-bool IsSha3(Algorithm algorithm) {
-    return algorithm == Algorithm::Sha3_256 || algorithm == Algorithm::Sha3_384 ||
-           algorithm == Algorithm::Sha3_512;
-}
-
 class CngHasher : public Hasher {
 public:
-    explicit CngHasher(Algorithm algorithm) : size_(DigestSize(algorithm)) {
-        const BCRYPT_ALG_HANDLE provider = Provider(algorithm);
-        if (!provider && IsSha3(algorithm))
-            throw std::runtime_error("This Windows has no SHA-3 (Windows 11 24H2 and later have it).");
-        if (!provider ||
-            BCryptCreateHash(provider, &hash_, nullptr, 0, nullptr, 0, BCRYPT_HASH_REUSABLE_FLAG) != 0) {
+    CngHasher(BCRYPT_ALG_HANDLE provider, Algorithm algorithm) : size_(DigestSize(algorithm)) {
+        if (BCryptCreateHash(provider, &hash_, nullptr, 0, nullptr, 0, BCRYPT_HASH_REUSABLE_FLAG) != 0) {
             throw std::runtime_error("The system cannot make this digest.");
         }
     }
@@ -95,8 +86,12 @@ private:
 
 }  // namespace
 
+// Nothing where CNG lacks the algorithm: SHA-224 always, SHA-3 before
+// Windows 11 24H2.
 std::unique_ptr<Hasher> NewSystemHasher(Algorithm algorithm) {
-    return std::make_unique<CngHasher>(algorithm);
+    const BCRYPT_ALG_HANDLE provider = Provider(algorithm);
+    if (!provider) return nullptr;
+    return std::make_unique<CngHasher>(provider, algorithm);
 }
 
 }  // namespace fsum

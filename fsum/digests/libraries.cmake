@@ -91,6 +91,15 @@ target_include_directories(blake2b PUBLIC ${LIBB2_SOURCE_DIR}/src PRIVATE ${CMAK
 target_compile_definitions(blake2b PUBLIC SUFFIX= PRIVATE NATIVE_LITTLE_ENDIAN)
 target_compile_options(blake2b PRIVATE -w)
 
+# SHA-224 and SHA-3 from LibRHash, its portable code, for the systems
+# whose own library lacks them (hasher.h).
+dep_source(RHASH_SOURCE_DIR rhash librhash/sha3.c)
+add_library(rhash_sha STATIC
+  ${RHASH_SOURCE_DIR}/librhash/sha256.c ${RHASH_SOURCE_DIR}/librhash/sha3.c
+  ${RHASH_SOURCE_DIR}/librhash/byte_order.c)
+target_include_directories(rhash_sha SYSTEM PUBLIC ${RHASH_SOURCE_DIR}/librhash)
+target_compile_options(rhash_sha PRIVATE -w)
+
 # xxHash: one header, inlined where it is used.
 dep_source(XXHASH_SOURCE_DIR xxhash xxhash.h)
 add_library(xxhash INTERFACE)

@@ -155,7 +155,10 @@ std::optional<LineKind> ParseGnu(std::string_view line, bool escaped, const List
     entry.algorithm = candidates.front();
     if (candidates.size() > 1) entry.candidates = std::move(candidates);
     entry.expected = *digest;
-    return TakeName(line.substr(name), escaped, entry);
+    const LineKind kind = TakeName(line.substr(name), escaped, entry);
+    if (kind == LineKind::Entry && two && !escaped && line[digits] == ' ')
+        entry.oneBlankName = std::string(line.substr(digits + 1));
+    return kind;
 }
 
 bool EndsWith(const std::string& text, std::string_view end) {
@@ -189,17 +192,18 @@ ListForm FormOfList(const std::string& listPath) {
     // separates folders before them.
     const std::pair<const char*, Algorithm> names[] = {
         {".md5", Algorithm::Md5},           {".sha1", Algorithm::Sha1},
-        {".sha256", Algorithm::Sha256},     {".sha384", Algorithm::Sha384},
-        {".sha512", Algorithm::Sha512},     {".sha3-256", Algorithm::Sha3_256},
+        {".sha224", Algorithm::Sha224},     {".sha256", Algorithm::Sha256},
+        {".sha384", Algorithm::Sha384},     {".sha512", Algorithm::Sha512},
+        {".sha3-224", Algorithm::Sha3_224}, {".sha3-256", Algorithm::Sha3_256},
         {".sha3-384", Algorithm::Sha3_384}, {".sha3-512", Algorithm::Sha3_512},
         {".b2", Algorithm::Blake2b},        {".b2sum", Algorithm::Blake2b},
         {".b3", Algorithm::Blake3},         {".blake3", Algorithm::Blake3},
         {".xxh32", Algorithm::Xxh32},       {".xxh64", Algorithm::Xxh64},
         {".xxh3", Algorithm::Xxh3},         {".xxh128", Algorithm::Xxh128},
         {"/md5sums", Algorithm::Md5},       {"/sha1sums", Algorithm::Sha1},
-        {"/sha256sums", Algorithm::Sha256}, {"/sha384sums", Algorithm::Sha384},
-        {"/sha512sums", Algorithm::Sha512}, {"/b2sums", Algorithm::Blake2b},
-        {"/b3sums", Algorithm::Blake3}};
+        {"/sha224sums", Algorithm::Sha224}, {"/sha256sums", Algorithm::Sha256},
+        {"/sha384sums", Algorithm::Sha384}, {"/sha512sums", Algorithm::Sha512},
+        {"/b2sums", Algorithm::Blake2b},    {"/b3sums", Algorithm::Blake3}};
     const std::string path = "/" + listPath;  // a bare name stands after a separator too
     for (const auto& [end, algorithm] : names) {
         if (EndsWith(path, end) || (end[0] == '/' && EndsWith(path, std::string("\\") + (end + 1))))

@@ -5,10 +5,10 @@
 //   between, after blanks if any; a line that begins with \ has its name
 //   escaped (\\, \n, \r); names may hold tabs;
 //   xxhsum writes XXH3's digest after "XXH3_";
-// - BSD tag: "ALGO (name) = <hex digest>", ALGO one of MD5, SHA1, SHA256,
-//   SHA384, SHA512 (or SHA2-256 ...), SHA3-256, SHA3-384, SHA3-512, BLAKE2b,
-//   BLAKE2b-<bits>, BLAKE3, XXH32, XXH64, XXH3, XXH128 (so, like an unknown
-//   one, SHA224 is no line of a list).
+// - BSD tag: "ALGO (name) = <hex digest>", ALGO one of MD5, SHA1, SHA224,
+//   SHA256, SHA384, SHA512 (or SHA2-256 ...), SHA3-224, SHA3-256, SHA3-384,
+//   SHA3-512, BLAKE2b, BLAKE2b-<bits>, BLAKE3, XXH32, XXH64, XXH3, XXH128;
+//   another algorithm's line (SM3) names a file the tool cannot check.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +36,10 @@ struct Entry {
     // For a line that was not UTF-8 (whose name is then its bytes): the name
     // read in the ANSI code page, taken where no file has the raw name.
     std::string ansiName;
+    // For a GNU line "<digest>  name" or "<digest> *name": the name as BSD's
+    // md5 -r writes it, everything after the one blank (" name", "*name"),
+    // taken where no file has the first.
+    std::string oneBlankName;
     // An Unchecked line's reason: "SM3 is not an algorithm this tool checks".
     std::string unchecked;
 };

@@ -138,7 +138,9 @@ scenario "an entry past MAX_PATH verifies" cmdline "$P" '"C:\Corvane Test\long\l
 scenario "a large file shows its progress" progress "$P" '"C:\Corvane Test\big\big.sfv"' big.bin
 
 # The lists users download, in GNU and BSD form, checked by the Windows
-# build, whose MD5 and SHA digests come from the system's CNG.
+# build, whose MD5 and SHA digests come from the system's CNG, and SHA-224
+# and SHA-3, which Wine's CNG lacks as Windows before 11 24H2 does, from
+# LibRHash.
 forms="$top/forms"
 mkdir -p "$forms"
 (
@@ -157,6 +159,7 @@ mkdir -p "$forms"
   xxhsum -H128 -- "${files[@]}" >xxh128.txt 2>/dev/null
   b2sum -l 256 --tag -- "${files[@]}" >b2.txt
   openssl dgst -sha3-256 -- "${files[@]}" | sed 's/^SHA3-256(\(.*\))= /SHA3-256 (\1) = /' >sha3.txt
+  sha224sum -- "${files[@]}" >sha224.txt
 )
 for row in "list.md5|6 verified, 0 mismatched, 0 missing, 0 unreadable (MD5)" "SHA1SUMS|6 verified, 0 mismatched, 0 missing, 0 unreadable (SHA-1)" \
   "SHA256SUMS|6 verified, 0 mismatched, 0 missing, 0 unreadable (SHA-256)" "list.sha384|6 verified, 0 mismatched, 0 missing, 0 unreadable (SHA-384)" \
@@ -164,21 +167,26 @@ for row in "list.md5|6 verified, 0 mismatched, 0 missing, 0 unreadable (MD5)" "S
   "utf16.sha256|6 verified, 0 mismatched, 0 missing, 0 unreadable (SHA-256) (list read as UTF-16 LE)" \
   "CHECKSUMS|6 verified, 0 mismatched, 0 missing, 0 unreadable (BLAKE3)" \
   "xxh128.txt|6 verified, 0 mismatched, 0 missing, 0 unreadable (XXH128)" \
-  "b2.txt|6 verified, 0 mismatched, 0 missing, 0 unreadable (BLAKE2b-256)"; do
+  "b2.txt|6 verified, 0 mismatched, 0 missing, 0 unreadable (BLAKE2b-256)" \
+  "sha3.txt|6 verified, 0 mismatched, 0 missing, 0 unreadable (SHA3-256)" \
+  "sha224.txt|6 verified, 0 mismatched, 0 missing, 0 unreadable (SHA-224)"; do
   IFS='|' read -r list summary <<<"$row"
   "$WINE" "$prog/fsum.exe" -c "C:\\Corvane Test\\forms\\$list" </dev/null >"$top/fsum.log" 2>&1
   check "fsum.exe checks $list with status 0" test $? -eq 0
   check "fsum.exe: $list: $summary" grep -qF "$summary" "$top/fsum.log"
 done
 
-# Wine's CNG has no SHA-3, as Windows before 11 24H2: such entries cannot be
-# read, and say why; they never fail.
-"$WINE" "$prog/fsum.exe" -c "C:\\Corvane Test\\forms\\sha3.txt" </dev/null >"$top/fsum.log" 2>&1
-check "fsum.exe: SHA-3 where the system has none is status 1" test $? -eq 1
-check "fsum.exe: and each entry is UNREADABLE, saying why" \
-  test "$(grep -c '^UNREADABLE  .*This Windows has no SHA-3' "$top/fsum.log")" -eq 6
-# One reader per disk (-t1): the same report as side by side, the entries
-# the system cannot hash among them.
+# A damaged file fails a SHA-3 and a SHA-224 list, never OK.
+cp "$forms/size 65.bin" "$top/size65.keep"
+printf x | dd of="$forms/size 65.bin" bs=1 seek=7 conv=notrunc status=none
+for list in sha3.txt sha224.txt; do
+  "$WINE" "$prog/fsum.exe" -c "C:\\Corvane Test\\forms\\$list" </dev/null >"$top/fsum.log" 2>&1
+  check "fsum.exe: $list with a damaged file: status 1" test $? -eq 1
+  check "fsum.exe: $list: the damaged file FAILED" grep -q '^FAILED      size 65.bin' "$top/fsum.log"
+done
+mv "$top/size65.keep" "$forms/size 65.bin"
+# One reader per disk (-t1): the same report as side by side, for digests
+# of CNG and of LibRHash.
 for list in tags.txt CHECKSUMS sha3.txt; do
   side=$("$WINE" "$prog/fsum.exe" -c "C:\\Corvane Test\\forms\\$list" </dev/null 2>/dev/null; echo "status $?")
   one=$("$WINE" "$prog/fsum.exe" -c -t1 "C:\\Corvane Test\\forms\\$list" </dev/null 2>/dev/null; echo "status $?")

@@ -26,12 +26,17 @@ mkdir -p "$work/algos"
   b2sum -l 256 -- *.bin >b2-256-gnu.txt  # no hint: 64 digits
   b3sum --no-mmap -- *.bin >SHA256SUMS    # a name that says another algorithm
   sha256sum -- *.bin >sha256.md5
+  sha224sum -- *.bin >sha224.txt  # 56 digits: SHA-224 or SHA3-224
+  cksum -a sha224 --tag -- *.bin >SHA224SUMS
+  python3 -c 'import hashlib, sys
+for name in sys.argv[1:]: print(hashlib.sha3_224(open(name, "rb").read()).hexdigest() + "  " + name)' *.bin >sha3-224.txt
 ) 2>"$work/err"  # xxhsum's progress
 big=$([[ -f "$work/algos/big.iso" ]] && echo 7 || echo 6)
 [[ $big == 7 ]] || echo "skip the 5 GiB file: it is hashed natively only, not under the emulator"
 lists_verify "$work/algos" "B3SUMS|$big|(BLAKE3)" "CHECKSUMS|6|(BLAKE3)" "B2SUMS|6|(BLAKE2b)" \
   "b2-256.txt|6|(BLAKE2b-256)" "list.txt|$big|(XXH128)" "SUMS|6|(XXH64)" "list.xxh32|6|(XXH32)" \
-  "xxh3-tags.txt|6|(XXH3)" "sha3.txt|6|(SHA3-256)" "openssl.txt|6|(SHA-256)" "b2-256-gnu.txt|6|(BLAKE2b-256)"
+  "xxh3-tags.txt|6|(XXH3)" "sha3.txt|6|(SHA3-256)" "openssl.txt|6|(SHA-256)" "b2-256-gnu.txt|6|(BLAKE2b-256)" \
+  "sha224.txt|6|(SHA-224)" "SHA224SUMS|6|(SHA-224)" "sha3-224.txt|6|(SHA3-224)"
 "$fsum" -c "$work/algos/SHA256SUMS" >"$work/out" 2>&1
 check "BLAKE3 lines in SHA256SUMS fail, saying which algorithm gives them" \
   test $? -eq 1 -a "$(grep -c "the file's BLAKE3 is the digest expected, but the line is SHA-256's" "$work/out")" -eq 6
@@ -39,7 +44,7 @@ check "BLAKE3 lines in SHA256SUMS fail, saying which algorithm gives them" \
 check "SHA-256 lines in a list named .md5 are said to be of another length" test $? -eq 2 -a \
   "$(grep -c 'holds no checksum lines (6 lines of 64 hexadecimal digits, not the 32 of the MD5' "$work/out")" -eq 1
 damage "$work/algos/s65.bin" 7
-for list in CHECKSUMS list.txt SUMS b2-256-gnu.txt openssl.txt; do
+for list in CHECKSUMS list.txt SUMS b2-256-gnu.txt openssl.txt sha224.txt sha3-224.txt; do
   "$fsum" -c "$work/algos/$list" >"$work/out" 2>&1
   check "$list: a damaged file FAILS, never OK" test $? -eq 1 -a "$(grep -c '^FAILED      s65.bin' "$work/out")" -eq 1
 done
@@ -55,10 +60,10 @@ for row in "-blake3|b3sum -c" "-b2|b2sum -c" "-xxh128|xxhsum -c" "-xxh64|xxhsum 
   "$fsum" -c made.txt >/dev/null 2>&1
   check "fsum $switches: fsum -c verifies it" test $? -eq 0
 done
-for bits in 256 384 512; do
-  "$fsum" -sha3-$bits -bsd s1048577.bin >made.txt
-  check "fsum -sha3-$bits gives openssl's digest" \
-    grep -qF "$(openssl dgst -sha3-$bits -r s1048577.bin | cut -d' ' -f1)" made.txt
+for algorithm in sha224 sha3-224 sha3-256 sha3-384 sha3-512; do
+  "$fsum" -$algorithm -bsd s1048577.bin >made.txt
+  check "fsum -$algorithm gives openssl's digest" \
+    grep -qF "$(openssl dgst -$algorithm -r s1048577.bin | cut -d' ' -f1)" made.txt
 done
 cd "$work" || exit
 for args in "-c algos/CHECKSUMS" "-c algos/list.txt" "-b2 -bsd -dalgos *.bin"; do

@@ -162,15 +162,31 @@ check "-i counts what is not here in one line" grep -q '^NOT HERE    2 files the
 (cd "$work/publisher" && "$fsum" -c -i -n '*.iso' >"$work/out" 2>&1)
 check "-i with -n is a usage error" sh -c "test $? -eq 2 && grep -q '^Usage' '$work/out'"
 
+# BSD md5 -r lines, "digest name" with one blank: a name that begins with a
+# blank or * is everything after the blank where the coreutils reading
+# names no file, and a damaged file FAILS; where both files are there, the
+# coreutils reading stands, as md5sum -c takes it.
+mkdir -p "$work/md5r" && pushd "$work/md5r" >/dev/null || exit
+printf a >' lead' && printf b >'*star' && printf c >both && printf d >' both'
+for name in ' lead' '*star' ' both'; do printf '%s %s\n' "$(md5sum <"$name" | cut -c1-32)" "$name"; done >list.md5
+"$fsum" -c list.md5 >"$work/out" 2>&1
+check "md5 -r lines: ' lead' and '*star' verified, ' both' the coreutils way (both), FAILED" sh -c \
+  "test $? -eq 1 && grep -q '^OK          \\*star' '$work/out' && grep -q '^OK           lead' '$work/out' &&
+   grep -q '^FAILED      both' '$work/out'"
+printf x >>' lead'
+"$fsum" -c list.md5 >"$work/out" 2>&1
+check "md5 -r lines: a damaged ' lead' FAILS" grep -q '^FAILED       lead' "$work/out"
+popd >/dev/null || exit
+
 # Lines of no form are warnings under -w, never a check.
 md5=$(md5sum "$work/forms/size 0.bin" | cut -c1-32)
-printf '%s\n' "$md5  forms/size 0.bin" "${md5}0  forms/size 0.bin" "SHA224 (forms/size 0.bin) = $md5" \
+printf '%s\n' "$md5  forms/size 0.bin" "${md5}0  forms/size 0.bin" "SM3 (forms/size 0.bin) = $md5" \
   "\\$md5  broken\\t" "MD5 () = $md5" "MD5 (forms/size 0.bin) = ${md5:0:30}" >"$work/bad.md5"
 "$fsum" -w -c "$work/bad.md5" >"$work/out" 2>&1
 check "a list with malformed lines still checks the good one" grep -q '^1 verified, 0 mismatched' "$work/out"
 check "every malformed line is a warning" test "$(grep -c '^WARNING     line [2-6] is an improperly' "$work/out")" -eq 4
 check "a well-formed line of an algorithm the tool lacks is no warning: it is NOT CHECKED" \
-  grep -q '^NOT CHECKED  forms/size 0.bin  (SHA224 is not an algorithm this tool checks)' "$work/out"
+  grep -q '^NOT CHECKED  forms/size 0.bin  (SM3 is not an algorithm this tool checks)' "$work/out"
 
 # A line the tool cannot check names a file all the same: as cksum -c judges
 # coreutils' own SM3 list, the check does not pass.

@@ -59,6 +59,13 @@ for form in "${forms[@]}"; do
   done
 done
 rm bare/damaged.iso
+# SHA-224 and SHA3-224 pasted; byte pairs whose first is B2 are a digest whole.
+printf x331 >bare/b2.bin
+for form in "$(sha224sum bare/b2.bin | cut -c1-56 | sed 's/../&:/g; s/:$//' | tr a-f A-F)" \
+  "$(openssl dgst -sha3-224 -r bare/b2.bin | cut -c1-56)"; do
+  "$fsum" -c "-e$form" bare/b2.bin >"$work/out" 2>&1
+  check "-e '${form:0:20}...': OK, status 0" sh -c "test $? -eq 0 && grep -q '^OK  ' '$work/out'"
+done
 for extra in -r -w -dbare; do
   "$fsum" -c "$extra" "-e$sha" bare/file.iso >"$work/out" 2>&1
   check "-e with $extra is a usage error" sh -c "test $? -eq 2 && grep -q Usage '$work/out'"

@@ -27,7 +27,8 @@ TEST(ReadPastedDigest, TakesTheDigestAsPeopleCopyIt) {
         {"09 8f 6b cd 46 21 d3 73 ca de 4e 83 26 27 b4 f6", {A::Md5, A::Xxh128}, kMd5},
         {"09:8F:6B:CD:46:21:D3:73:CA:DE:4E:83:26:27:B4:F6", {A::Md5, A::Xxh128}, kMd5},
         // Byte pairs whose first is B2 are a digest whole, never b2: and a BLAKE2b of 15 bytes.
-        {"B2:8F:6B:CD:46:21:D3:73:CA:DE:4E:83:26:27:B4:F6", {A::Md5, A::Xxh128},
+        {"B2:8F:6B:CD:46:21:D3:73:CA:DE:4E:83:26:27:B4:F6",
+         {A::Md5, A::Xxh128},
          "b28f6bcd4621d373cade4e832627b4f6"},
         {"B2 37 B4 CD 46 21 D3 73 CA DE 4E 83 26 27 B4 F6 00", {}, ""},  // 17 bytes: no algorithm's
         {std::string("sha256:") + kSha256, {A::Sha256}, kSha256},
@@ -117,8 +118,8 @@ TEST(ReadPastedDigest, ARefusalSaysWhatItUnderstood) {
         {std::string(kSha256) + " " + kSha256, "holds 2 digests: give one"},
         {std::string(130, '0'), "is 130 hexadecimal digits long, which no algorithm's digest is"},
         {"12345", "is 5 hexadecimal digits long, which no algorithm's digest is"},
-        {std::string("SHA224:") + std::string(56, 'a'),
-         "names \"SHA224\", which is none of the algorithms the tool checks, before 56 hexadecimal digits"},
+        {std::string("SM3:") + std::string(64, 'a'),
+         "names \"SM3\", which is none of the algorithms the tool checks, before 64 hexadecimal digits"},
         {std::string("SHA256: ") + std::string(62, 'a'),
          "is 62 hexadecimal digits long, and SHA-256's digest is 64"},
         {std::string(kMd5) + "\n" + kMd5, "holds 2 lines: give one digest"},

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "digests/crc.h"
+#include "digests/hasher.h"
 #include "digests/hashing.h"
 #include "helpers.h"
 
@@ -132,6 +133,8 @@ TEST(DigestOfFile, GivesTheStandardTestVectors) {
          "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a274fc1a836ba3c23a3feebbd"
          "454d4423643ce80e2a9ac94fa54ca49f"},
         {Algorithm::Crc32, "123456789", "CBF43926"},
+        {Algorithm::Sha224, "abc", "23097d223405d8228642a477bda255b32aadbce4bda0b3f7e36c9da7"},
+        {Algorithm::Sha3_224, "", "6b4e03423667dbb73b6e15454f0eb1abd4597f9a1b078e3f5b5a6bc7"},
         {Algorithm::Sha3_256, "", "a7ffc6f8bf1ed76651c14756a061d662f580ff4de43b49fa82d80a4b80f8434a"},
         {Algorithm::Sha3_256, "abc", "3a985da74fe225b2045c172d6bd390bd855f086e3e9d525b46bfe24511431532"},
         {Algorithm::Sha3_384, "abc",
@@ -183,6 +186,29 @@ TEST(DigestOfFile, GivesTheStandardTestVectors) {
     ASSERT_TRUE(DigestOfFile(MemoryFile(big), Algorithm::Sha256, one.context, whole, error));
     ASSERT_TRUE(DigestOfFile(MemoryFile(big), Algorithm::Sha256, two.context, ahead, error));
     EXPECT_EQ(whole, ahead);
+}
+
+// LibRHash's SHA-224 and SHA-3, which Windows falls back on, give the
+// system library's digests around every block edge, fed in uneven pieces,
+// and start over after each digest.
+TEST(PortableHasher, GivesTheSystemsDigests) {
+    for (Algorithm algorithm : {Algorithm::Sha224, Algorithm::Sha3_224, Algorithm::Sha3_256,
+                                Algorithm::Sha3_384, Algorithm::Sha3_512}) {
+        auto portable = NewPortableHasher(algorithm);
+        auto system = NewSystemHasher(algorithm);
+        ASSERT_TRUE(portable && system) << DisplayName(algorithm);
+        for (std::size_t size : {0, 1, 55, 56, 64, 71, 72, 104, 136, 143, 144, 145, 1000, 100003}) {
+            const std::string bytes = RandomBytes(size);
+            for (std::size_t at = 0, piece = 1; at < size; at += piece, piece = piece * 3 + 1) {
+                const std::size_t n = std::min(piece, size - at);
+                portable->Update(bytes.data() + at, n);
+                system->Update(bytes.data() + at, n);
+            }
+            EXPECT_EQ(ToHex(portable->Finish(), algorithm), ToHex(system->Finish(), algorithm))
+                << DisplayName(algorithm) << ", " << size << " bytes";
+        }
+    }
+    EXPECT_EQ(NewPortableHasher(Algorithm::Sha256), nullptr);
 }
 
 }  // namespace

@@ -92,10 +92,10 @@ TEST(ParseLine, GnuAndBsdLinesSayTheirAlgorithmAndName) {
         {"a.md5", sha256 + "  wrong length for .md5", LineKind::Bad, "", Algorithm::Md5},
         {"SUMS", std::string(30, 'a') + "  no algorithm is 30 digits", LineKind::Bad, "", Algorithm::Md5},
         // Algorithms the tool does not have: a file named all the same, never checked.
-        {"SUMS", "SHA224 (x) = " + std::string(56, 'e'), LineKind::Unchecked, "x", Algorithm::Md5},
+        {"SUMS", "SM3 (x) = " + std::string(64, 'e'), LineKind::Unchecked, "x", Algorithm::Md5},
         {"SUMS", "BLAKE2 (x) = " + md5, LineKind::Unchecked, "x", Algorithm::Md5},
         {"a.md5", "SM3 (a b) = " + sha256, LineKind::Unchecked, "a b", Algorithm::Md5},
-        {"SUMS", "Sm3 (x) = " + sha256, LineKind::Bad, "", Algorithm::Md5},       // no algorithm's name
+        {"SUMS", "Sm3 (x) = " + sha256, LineKind::Bad, "", Algorithm::Md5},  // no algorithm's name
         {"SUMS", "SM3 (x) = not a digest", LineKind::Bad, "", Algorithm::Md5},
         {"SUMS", "MD5 (x) = " + sha1, LineKind::Bad, "", Algorithm::Md5},
         {"SUMS", "MD5 () = " + md5, LineKind::Bad, "", Algorithm::Md5},
