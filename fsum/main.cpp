@@ -7,6 +7,7 @@
 //                fsum -key add "key file" | fsum -key list
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,9 @@ int Usage() {
 int Check(const fsum::Options& options, const fsum::Terminal& terminal, fsum::Workers& workers) {
     if (options.digestGiven) return fsum::CheckDigest(options, terminal, workers);
     if (options.crcInNames) return fsum::CheckNames(options, terminal, workers);
-    const fsum::TrustedKeys keys = fsum::KeysForCheck(options, terminal);
+    const std::optional<fsum::TrustedKeys> chosen = fsum::KeysForCheck(options, terminal);
+    if (!chosen) return fsum::kCannotCheck;
+    const fsum::TrustedKeys& keys = *chosen;
     if (options.recurse) {
         return fsum::CheckTree(options, terminal, [&](const std::string& list) {
             return fsum::CheckList(list, options, terminal, workers, keys);

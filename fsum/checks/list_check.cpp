@@ -88,9 +88,9 @@ private:
 
     // A signature's line: good green, BAD red, the others (not trusted, not
     // accepted, not checked) yellow.
-    static Paint PaintOf(const std::string& line) {
-        if (line.rfind("Signature: good", 0) == 0) return Paint::Good;
-        if (line.rfind("Signature: BAD", 0) == 0) return Paint::Bad;
+    static Paint PaintOf(SignatureKind kind) {
+        if (kind == SignatureKind::Good) return Paint::Good;
+        if (kind == SignatureKind::Bad) return Paint::Bad;
         return Paint::Heed;
     }
 
@@ -101,9 +101,16 @@ private:
         const long long got = list_.ReadAt(0, &first[0], first.size(), error);
         first.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
         if (!MayBeSigned(listPath_, first, clearsigned_)) {
-            if (!options_.requireSigned) return kAllVerified;
-            return CannotCheck(
-                "has no signature, and -s asks for one by a trusted key, so no file was checked", "");
+            if (options_.requireSigned) {
+                return CannotCheck(
+                    "has no signature, and -s asks for one by a trusted key, so no file was checked", "");
+            }
+            // Whoever trusts a key expects signed lists: a signature gone is worth a word.
+            if (keys_.usable()) {
+                Start();
+                report_.Line(NoSignatureLine(listPath_), false, Paint::Heed);
+            }
+            return kAllVerified;
         }
         std::string bytes;
         // From the file already open: the one whose shape was read above.
@@ -112,7 +119,8 @@ private:
         SignedList signatures =
             CheckSignatures(listPath_, std::move(bytes), clearsigned_, hashHeader_, keys_);
         if (signatures.found) Start();
-        for (const std::string& line : signatures.lines) report_.Line(Visible(line), false, PaintOf(line));
+        for (const SignatureLine& line : signatures.lines)
+            report_.Line(Visible(line.text), false, PaintOf(line.kind));
         if (!signatures.refusal.empty())
             return CannotCheck(signatures.refusal + ", so no file was checked", "");
         if (options_.requireSigned && !signatures.trusted) {

@@ -67,7 +67,8 @@ int AddKey(const std::string& file, const Terminal& terminal) {
 int ListKeys(const Terminal& terminal) {
     const std::string folder = KeyFolder();
     std::vector<std::string> problems;
-    const TrustedKeys keys = LoadTrustedKeys(folder, {}, problems);
+    std::vector<std::string> none;
+    const TrustedKeys keys = LoadTrustedKeys(folder, {}, problems, none);
     for (const std::string& problem : problems) terminal.err("fsum: " + problem + "\n");
     if (keys.empty())
         return terminal.out("No key is trusted yet (the key folder is \"" + folder + "\").\n")
@@ -84,10 +85,13 @@ int RunKeyCommand(const KeyCommand& command, const Terminal& terminal) {
     return command.add ? AddKey(command.file, terminal) : ListKeys(terminal);
 }
 
-TrustedKeys KeysForCheck(const Options& options, const Terminal& terminal) {
-    std::vector<std::string> problems;
-    TrustedKeys keys = LoadTrustedKeys(KeyFolder(), options.keyFiles, problems);
-    for (const std::string& problem : problems) terminal.err("fsum: " + problem + ".\n");
+std::optional<TrustedKeys> KeysForCheck(const Options& options, const Terminal& terminal) {
+    std::vector<std::string> folderProblems, fileProblems;
+    TrustedKeys keys = LoadTrustedKeys(KeyFolder(), options.keyFiles, folderProblems, fileProblems);
+    for (const std::string& problem : folderProblems) terminal.err("fsum: " + problem + ".\n");
+    for (const std::string& problem : fileProblems)
+        terminal.err("fsum: " + problem + ", so no file was checked.\n");
+    if (!fileProblems.empty()) return std::nullopt;
     return keys;
 }
 

@@ -2,6 +2,7 @@
 // shown whole, and listed; and loaded for a check, with the -k files.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "cli/options.h"
@@ -14,7 +15,8 @@ namespace fsum {
 int RunKeyCommand(const KeyCommand& command, const Terminal& terminal);
 
 // The keys a check trusts: the user's folder and the -k files; a warning
-// on the error stream for each file that holds no usable key.
-TrustedKeys KeysForCheck(const Options& options, const Terminal& terminal);
+// on the error stream for each file that holds no usable key. Nothing when
+// a -k file is one: the user asked for that key by name.
+std::optional<TrustedKeys> KeysForCheck(const Options& options, const Terminal& terminal);
 
 }  // namespace fsum

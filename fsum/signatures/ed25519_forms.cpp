@@ -56,6 +56,42 @@ bool SshKeyParts(std::string_view blob, std::string& type, std::string& publicKe
     return TakeString(blob, type) && (type != "ssh-ed25519" || (TakeString(blob, publicKey) && blob.empty()));
 }
 
+// "a,b" without its quotes, as an allowed_signers option's value is written.
+std::string Unquoted(std::string_view value) {
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        value = value.substr(1, value.size() - 2);
+    return std::string(value);
+}
+
+// An allowed_signers line's options, comma-separated (a quoted value may
+// hold commas); false for one ssh-keygen does not know either.
+bool SshOptions(std::string_view options, SshKey& key) {
+    while (!options.empty()) {
+        std::size_t end = 0;
+        for (bool quoted = false; end < options.size() && (quoted || options[end] != ','); ++end)
+            quoted ^= options[end] == '"';
+        const std::string_view option = options.substr(0, end);
+        options.remove_prefix(std::min(end + 1, options.size()));
+        const std::size_t equals = std::min(option.find('='), option.size());
+        const std::string name(option.substr(0, equals));
+        const std::string value = Unquoted(option.substr(std::min(equals + 1, option.size())));
+        if (name == "cert-authority") {
+            key.certAuthority = true;
+        } else if (name == "namespaces") {
+            for (std::size_t at = 0; at <= value.size();) {
+                const std::size_t comma = std::min(value.find(',', at), value.size());
+                key.namespaces.push_back(value.substr(at, comma - at));
+                at = comma + 1;
+            }
+        } else if (name == "valid-after" || name == "valid-before") {
+            (name == "valid-after" ? key.validAfter : key.validBefore) = value;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 // One line of a .pub or allowed_signers file: [principals [options]] type base64 [comment].
 bool SshKeyLine(std::string_view line, SshKey& key) {
     std::vector<std::string> words;
@@ -70,11 +106,16 @@ bool SshKeyLine(std::string_view line, SshKey& key) {
         if (!blob || !SshKeyParts(*blob, type, publicKey) || type != words[i]) continue;
         key.type = type;
         key.blob = *blob;
-        if (i > 0)
+        if (i > 0) {
             key.principals.push_back(words[0]);  // allowed_signers
-        else if (words.size() > 2)
-            key.principals.push_back(words[2]);  // a .pub file's comment
-        return true;
+        } else if (words.size() > 2) {
+            // A .pub file's comment, blanks and all.
+            std::string_view comment =
+                line.substr(line.find(words[2], line.find(words[1]) + words[1].size()));
+            comment.remove_suffix(comment.size() - comment.find_last_not_of(" \t") - 1);
+            key.principals.emplace_back(comment);
+        }
+        return i < 2 || (i == 2 && SshOptions(words[1], key));
     }
     return false;
 }
@@ -82,6 +123,14 @@ bool SshKeyLine(std::string_view line, SshKey& key) {
 }  // namespace
 
 std::string EdKey::IdText() const { return IdOf(keyId); }
+
+std::string EdKey::Text() const {
+    const std::string bytes = "Ed" + keyId + publicKey;
+    char text[64];
+    sodium_bin2base64(text, sizeof text, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+                      sodium_base64_VARIANT_ORIGINAL);
+    return text;
+}
 std::string EdSignature::IdText() const { return IdOf(keyId); }
 
 std::string SshKey::Fingerprint() const {
@@ -144,8 +193,10 @@ bool ReadEdSignature(std::string_view text, EdSignature& signature) {
         signature.globalSignature = *global;
         return true;
     }
-    signature.message = rest;  // signify: the signed text, if any
-    return !signature.prehashed;
+    // signify: the signed text, if any. A prehashed one is minisign's with
+    // its trusted comment gone, which is judged as such.
+    signature.message = rest;
+    return true;
 }
 
 bool VerifyEd(const EdSignature& signature, std::string_view message, const EdKey& key) {
@@ -184,7 +235,7 @@ bool VerifySsh(const SshSignature& signature, std::string_view message) {
         algorithm = Algorithm::Sha256;
     else if (signature.hashAlgorithm != "sha512")
         return false;
-    const std::string signedData = std::string(kSshMagic) + SshString(signature.nameSpace) + SshString("") +
+    const std::string signedData = std::string(kSshMagic) + SshString(kSshFileNamespace) + SshString("") +
                                    SshString(signature.hashAlgorithm) +
                                    SshString(DigestOf(algorithm, message));
     return Ed25519(signature.signature, signedData, publicKey);

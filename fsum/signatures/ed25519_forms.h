@@ -21,6 +21,9 @@ struct EdKey {
     std::string publicKey;       // 32 bytes
     std::string comment;         // the key file's untrusted comment
     std::string IdText() const;  // as minisign shows it: 16 hexadecimal digits
+    // The whole key as its publisher prints it, the base64 line of its .pub
+    // ("RWQ..."): the id alone is the key maker's choice, which anyone can copy.
+    std::string Text() const;
 };
 
 struct SshKey {
@@ -28,6 +31,10 @@ struct SshKey {
     std::string blob;                     // the key as SSH encodes it
     std::vector<std::string> principals;  // allowed_signers' first field, or the .pub's comment
     std::string Fingerprint() const;      // "SHA256:..." as ssh-keygen -l shows it
+    // An allowed_signers line's options: what the key may sign, and when.
+    bool certAuthority = false;           // it vouches for certificates, and signs nothing itself
+    std::vector<std::string> namespaces;  // none: any
+    std::string validAfter, validBefore;  // "YYYYMMDD[HHMM[SS]]", read in UTC; empty: no bound
 };
 
 // A minisign or signify public key file (or minisign's one base64 line).
@@ -61,8 +68,14 @@ struct SshSignature {
     std::string signature;
 };
 
+// The namespace of a signature made for files (ssh-keygen -Y sign -n file);
+// git's, email's and others' signatures are made for something else.
+inline constexpr char kSshFileNamespace[] = "file";
+
 // The blob inside "-----BEGIN SSH SIGNATURE-----".
 bool ReadSshSignature(std::string_view blob, SshSignature& signature);
+// Whether `message` is what the key signed for files, whatever namespace
+// the signature names.
 bool VerifySsh(const SshSignature& signature, std::string_view message);
 
 }  // namespace fsum

@@ -29,7 +29,9 @@ std::string Hex(std::string_view bytes) {
     return hex;
 }
 
-std::string Utc(std::int64_t seconds, bool dateOnly) {
+namespace {
+
+std::string Formatted(std::int64_t seconds, const char* format) {
     const std::time_t moment = static_cast<std::time_t>(seconds);
     std::tm utc{};
 #ifdef _WIN32
@@ -38,8 +40,22 @@ std::string Utc(std::int64_t seconds, bool dateOnly) {
     if (!gmtime_r(&moment, &utc)) return "an unknown time";
 #endif
     char text[40];
-    std::strftime(text, sizeof text, dateOnly ? "%Y-%m-%d" : "%Y-%m-%d %H:%M:%S UTC", &utc);
+    std::strftime(text, sizeof text, format, &utc);
     return text;
+}
+
+}  // namespace
+
+std::string Utc(std::int64_t seconds, bool dateOnly) {
+    return Formatted(seconds, dateOnly ? "%Y-%m-%d" : "%Y-%m-%d %H:%M:%S UTC");
+}
+
+std::string UtcDigits(std::int64_t seconds) { return Formatted(seconds, "%Y%m%d%H%M%S"); }
+
+std::string Joined(const std::vector<std::string>& texts, const std::string& separator) {
+    std::string joined;
+    for (const std::string& text : texts) joined += (joined.empty() ? "" : separator) + text;
+    return joined;
 }
 
 std::vector<std::string_view> SplitLines(std::string_view text) {

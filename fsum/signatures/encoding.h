@@ -19,6 +19,10 @@ std::string Hex(std::string_view bytes);
 
 // "2026-12-09 03:31:30 UTC"; "2026-12-09" with `dateOnly`.
 std::string Utc(std::int64_t seconds, bool dateOnly = false);
+// "20261209033130", as allowed_signers writes times.
+std::string UtcDigits(std::int64_t seconds);
+// The texts with `separator` between them.
+std::string Joined(const std::vector<std::string>& texts, const std::string& separator);
 
 // The text's lines without their ends (LF or CRLF); the last one even
 // without an end.

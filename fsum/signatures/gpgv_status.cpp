@@ -59,6 +59,11 @@ void ValidSig(PgpSignature& signature, const std::vector<std::string_view>& word
     signature.version = static_cast<int>(Number(words, 5));
     signature.hashAlgorithm = static_cast<int>(Number(words, 8));
     signature.primary = Word(words, 10);
+    signature.valid = true;
+}
+
+bool Voids(std::string_view keyword) {
+    return keyword == "ERROR" || keyword == "FAILURE" || keyword == "NODATA";
 }
 
 }  // namespace
@@ -85,7 +90,8 @@ GpgvStatus ReadGpgvStatus(std::string_view text) {
                                                                {"EXPSIG", State::Expired}};
     constexpr std::string_view prefix = "[GNUPG:] ";
     GpgvStatus status;
-    bool open = false;  // a NEWSIG opened a signature no verdict has closed
+    std::string before;  // a voiding line before any signature
+    bool open = false;   // a NEWSIG opened a signature no verdict has closed
     for (std::string_view line : SplitLines(text)) {
         if (line.substr(0, prefix.size()) != prefix) continue;
         line.remove_prefix(prefix.size());
@@ -93,6 +99,7 @@ GpgvStatus ReadGpgvStatus(std::string_view text) {
         if (words.empty()) continue;
         const std::string_view keyword = words[0];
         if (keyword == "PLAINTEXT") status.plaintext = true;
+        if (Voids(keyword) && status.signatures.empty() && before.empty()) before = std::string(line);
         const auto verdict = verdicts.find(keyword);
         const bool closes = verdict != verdicts.end() || keyword == "ERRSIG";
         // A verdict with no NEWSIG before it (older versions) opens its own.
@@ -110,9 +117,24 @@ GpgvStatus ReadGpgvStatus(std::string_view text) {
             ValidSig(signature, words);
         } else if (keyword == "KEYEXPIRED") {
             signature.keyExpired = Number(words, 1);
+        } else if (Voids(keyword) && signature.failure.empty()) {
+            signature.failure = std::string(line);
         }
     }
+    for (PgpSignature& signature : status.signatures) {
+        if (signature.failure.empty()) signature.failure = before;
+    }
     return status;
+}
+
+void AgreeWithExit(GpgvStatus& status, int exit) {
+    if (exit == 0) return;
+    for (const PgpSignature& signature : status.signatures) {
+        if (signature.state != State::Good) return;
+    }
+    for (PgpSignature& signature : status.signatures) {
+        if (signature.failure.empty()) signature.failure = "exit status " + std::to_string(exit);
+    }
 }
 
 }  // namespace fsum

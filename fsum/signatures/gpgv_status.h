@@ -31,6 +31,10 @@ struct PgpSignature {
     int hashAlgorithm = 0;  // RFC 4880's numbers: 1 MD5, 2 SHA-1, 3 RIPEMD-160, 8 SHA-256, ...
     int version = 0;        // the signature packet's version
     int errorCode = 0;      // ERRSIG's: 9 no key, 5 a digest algorithm refused, 4 an unknown algorithm
+    bool valid = false;     // a VALIDSIG line in its block
+    // What makes a verdict of gpgv's void: an ERROR, FAILURE or NODATA line
+    // in its block (or before any), or an exit status that belies it.
+    std::string failure;
 };
 
 struct GpgvStatus {
@@ -39,6 +43,10 @@ struct GpgvStatus {
 };
 
 GpgvStatus ReadGpgvStatus(std::string_view text);
+// gpgv ends with status 0 only when every signature is good: a status
+// other than 0 with no signature that is not good voids the good ones, as
+// apt's method takes it.
+void AgreeWithExit(GpgvStatus& status, int exit);
 
 // A user id as the status lines give it, its %XX escapes undone.
 std::string Unescape(std::string_view text);

@@ -1,5 +1,7 @@
 #include "signed_list.h"
 
+#include <cstdlib>
+#include <ctime>
 #include <map>
 
 #include "armour.h"
@@ -20,12 +22,21 @@ constexpr std::string_view kUntrusted = "untrusted comment: ";
 constexpr char kHeading[] = "Signature: ";
 
 // The outcome of gpgv's run: its status lines, read once, and a
-// clearsigned list's signed text.
+// clearsigned list's signed text; or why it gave none.
 struct GpgvRun {
     bool ran = false;
     GpgvStatus status;
     std::string signedText, error;
 };
+
+// How long gpgv may take: a minute, and a second more for each 16 MiB it
+// reads; FSUM_GPGV_SECONDS sets another limit, for a machine slower still.
+unsigned GpgvSeconds(std::size_t bytes) {
+    const char* set = std::getenv("FSUM_GPGV_SECONDS");
+    const long seconds = set ? std::strtol(set, nullptr, 10) : 0;
+    if (seconds > 0 && seconds < 86400) return static_cast<unsigned>(seconds);
+    return 60 + static_cast<unsigned>(bytes >> 24);
+}
 
 bool WriteFile(const std::string& path, std::string_view bytes, std::string& error) {
     OutputFile file;
@@ -43,6 +54,7 @@ GpgvRun RunGpgv(const TrustedKeys& keys, std::string_view signature, std::string
     GpgvRun run;
     ScratchFolder scratch;
     if (!scratch.Create(run.error)) return run;
+    run.error = "gpgv, which checks OpenPGP signatures, could not be run (";
     std::string keyring;
     for (const PgpKey& key : keys.pgp) keyring += key.packets;
     const std::string keyringPath = JoinPath(scratch.path(), "trusted.gpg");
@@ -60,10 +72,16 @@ GpgvRun RunGpgv(const TrustedKeys& keys, std::string_view signature, std::string
         if (!WriteFile(dataPath, data, run.error)) return run;
         args.insert(args.end(), {signaturePath, dataPath});
     }
-    std::string status;
-    if (RunProgram(GpgvProgram(), args, status, run.error) < 0) return run;
+    const unsigned seconds = GpgvSeconds(signature.size() + data.size());
+    const ProgramRun gpgv = RunProgram(GpgvProgram(), args, scratch.path(), seconds);
+    if (gpgv.exit < 0) {
+        run.error = gpgv.timedOut ? "gpgv did not answer in " + std::to_string(seconds) + " s"
+                                  : run.error + gpgv.error + ")";
+        return run;
+    }
     run.ran = true;
-    run.status = ReadGpgvStatus(status);
+    run.status = ReadGpgvStatus(gpgv.output);
+    AgreeWithExit(run.status, gpgv.exit);
     std::string ignored;
     if (data.empty() && !ReadWholeFile(outputPath, signature.size(), run.signedText, ignored))
         run.signedText.clear();
@@ -96,7 +114,7 @@ public:
         } else if (ReadEdSignature(result_.text, embedded) && !embedded.minisign) {
             // signify -e: the list is the text after the signature's two lines.
             const std::string message(embedded.message);
-            Say(JudgeEd(embedded, message, keys_, NameOf(listPath_)));
+            Say(JudgeEd(embedded, message, keys_, NameOf(listPath_), false));
             result_.text = message;
         }
         for (const char* extension : kSignatureFiles) SignatureFile(listPath_ + extension);
@@ -108,8 +126,8 @@ private:
     void Say(const SignatureVerdict& verdict) {
         result_.found = true;
         ++counts_[verdict.kind];
-        result_.lines.push_back(kHeading + verdict.line);
-        if (!verdict.warning.empty()) result_.lines.push_back(kHeading + verdict.warning);
+        result_.lines.push_back({verdict.kind, kHeading + verdict.line});
+        if (!verdict.warning.empty()) result_.lines.push_back({Kind::Unchecked, kHeading + verdict.warning});
     }
 
     void Unchecked(const std::string& line) { Say({Kind::Unchecked, "not checked" + line, ""}); }
@@ -126,8 +144,9 @@ private:
         result_.trusted = counts_[Kind::Good] > 0 && counts_[Kind::Bad] == 0;
         if (counts_[Kind::Untrusted] > 0 && !result_.trusted) {
             result_.lines.push_back(
-                "  To trust a key, get it from its publisher's own site, compare its fingerprint with the "
-                "one the publisher gives, and add it with: fsum -key add \"key file\"");
+                {Kind::Untrusted,
+                 "  To trust a key, get it from its publisher's own site, compare its fingerprint with the "
+                 "one the publisher gives, and add it with: fsum -key add \"key file\""});
         }
     }
 
@@ -168,7 +187,7 @@ private:
         std::string bytes, error;
         const std::string where = " (in \"" + NameOf(path) + "\")";
         if (!ReadWholeFile(path, kLargestSignature, bytes, error)) return Unchecked(where + ": " + error);
-        if (bytes.substr(0, kUntrusted.size()) == kUntrusted) return EdFile(bytes, where);
+        if (bytes.substr(0, kUntrusted.size()) == kUntrusted) return EdFile(path, bytes, where);
         if (!bytes.empty() && (static_cast<unsigned char>(bytes[0]) & 0x80))
             return PgpFile(bytes, bytes, where);
         std::vector<Armoured> blocks;
@@ -177,13 +196,14 @@ private:
         Unchecked(where + ": the file is of no signature form the tool knows");
     }
 
-    void EdFile(const std::string& bytes, const std::string& where) {
+    void EdFile(const std::string& path, const std::string& bytes, const std::string& where) {
         EdSignature signature;
         if (!ReadEdSignature(bytes, signature))
             return Unchecked(where + ": it is no minisign or signify signature");
         if (!signature.message.empty())
             return Refuse("has a signature file" + where + " that holds a signed text of its own");
-        Say(JudgeEd(signature, result_.text, keys_, NameOf(listPath_)));
+        const bool minisignFile = path.size() > 8 && path.compare(path.size() - 8, 8, ".minisig") == 0;
+        Say(JudgeEd(signature, result_.text, keys_, NameOf(listPath_), minisignFile));
     }
 
     void ArmouredFile(const std::string& bytes, const std::vector<Armoured>& blocks,
@@ -192,7 +212,7 @@ private:
         for (const Armoured& block : blocks) {
             SshSignature ssh;
             if (block.label == "SSH SIGNATURE" && ReadSshSignature(block.bytes, ssh)) {
-                Say(JudgeSsh(ssh, result_.text, keys_));
+                Say(JudgeSsh(ssh, result_.text, keys_, std::time(nullptr)));
             } else if (block.label == "SSH SIGNATURE") {
                 Unchecked(where + ": its SSH signature is broken");
             } else if (block.label == "PGP SIGNATURE") {
@@ -219,9 +239,7 @@ private:
     }
 
     void OpenPgp(const GpgvRun& run, const std::string& where) {
-        if (!run.ran)
-            return Unchecked(where + ": gpgv, which checks OpenPGP signatures, could not be run (" +
-                             run.error + ")");
+        if (!run.ran) return Unchecked(where + ": " + run.error);
         if (run.status.signatures.empty())
             return Unchecked(where + ": gpgv found no OpenPGP signature it could read");
         for (const PgpSignature& signature : run.status.signatures) Say(JudgePgp(signature, keys_));
@@ -242,6 +260,15 @@ bool MayBeSigned(const std::string& listPath, std::string_view firstBytes, bool 
         if (KindOf(listPath + extension) == FolderEntry::File) return true;
     }
     return false;
+}
+
+std::string NoSignatureLine(const std::string& listPath) {
+    std::string names;
+    for (const char* extension : kSignatureFiles)
+        names += (names.empty() ? "\"" + NameOf(listPath) : ", ") + extension;
+    return std::string(kHeading) +
+           "none found: the list carries none, and no signature file lies beside it (" +
+           names.insert(names.find(','), "\"") + ")";
 }
 
 SignedList CheckSignatures(const std::string& listPath, std::string list, bool clearsigned,

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "armour.h"
+#include "encoding.h"
 #include "system/system.h"
 
 namespace fsum {
@@ -81,25 +82,27 @@ std::vector<std::string> DescribeKeys(const TrustedKeys& keys) {
             lines.push_back("  subkey:  " + Grouped(subkey.fingerprint) + " (" + subkey.Describe() + ")");
     }
     for (const EdKey& key : keys.ed) {
-        lines.push_back("minisign/signify key " + key.IdText() +
-                        (key.comment.empty() ? "" : " (" + key.comment + ")"));
+        lines.push_back("minisign/signify key " + key.Text() + " (id " + key.IdText() +
+                        (key.comment.empty() ? "" : ", " + key.comment) + ")");
     }
     for (const SshKey& key : keys.ssh) {
         std::string line = "SSH key " + key.Fingerprint() + " (" + key.type + ")";
         for (const std::string& principal : key.principals) line += " for \"" + principal + "\"";
+        if (!key.namespaces.empty()) line += ", namespaces \"" + Joined(key.namespaces, ",") + "\"";
+        if (!key.validAfter.empty()) line += ", valid after " + key.validAfter;
+        if (!key.validBefore.empty()) line += ", valid before " + key.validBefore;
+        if (key.certAuthority) line += ", a cert-authority, which the tool does not use";
         if (key.type != "ssh-ed25519") line += ", which the tool cannot use yet: only ssh-ed25519 keys";
         lines.push_back(line);
     }
     return lines;
 }
 
-TrustedKeys LoadTrustedKeys(const std::string& folder, const std::vector<std::string>& files,
-                            std::vector<std::string>& problems) {
-    std::vector<std::string> all;
-    if (!folder.empty()) ReadFolderKeys(folder, all);
-    all.insert(all.end(), files.begin(), files.end());
-    TrustedKeys keys;
-    for (const std::string& file : all) {
+namespace {
+
+void ReadKeyFiles(const std::vector<std::string>& files, TrustedKeys& keys,
+                  std::vector<std::string>& problems) {
+    for (const std::string& file : files) {
         std::string bytes, error;
         if (!ReadWholeFile(file, kLargestKeyFile, bytes, error)) {
             problems.push_back("the key file \"" + file + "\" cannot be read: " + error);
@@ -107,6 +110,18 @@ TrustedKeys LoadTrustedKeys(const std::string& folder, const std::vector<std::st
             problems.push_back("the key file \"" + file + "\" holds no key the tool knows");
         }
     }
+}
+
+}  // namespace
+
+TrustedKeys LoadTrustedKeys(const std::string& folder, const std::vector<std::string>& files,
+                            std::vector<std::string>& folderProblems,
+                            std::vector<std::string>& fileProblems) {
+    std::vector<std::string> inFolder;
+    if (!folder.empty()) ReadFolderKeys(folder, inFolder);
+    TrustedKeys keys;
+    ReadKeyFiles(inFolder, keys, folderProblems);
+    ReadKeyFiles(files, keys, fileProblems);
     return keys;
 }
 

@@ -41,8 +41,8 @@ std::string Grouped(const std::string& fingerprint);
 std::vector<std::string> DescribeKeys(const TrustedKeys& keys);
 
 // Every key of the user's key folder and of the -k files; a line for each
-// file that cannot be read or holds no key.
+// file that cannot be read or holds no key, apart for the two.
 TrustedKeys LoadTrustedKeys(const std::string& folder, const std::vector<std::string>& files,
-                            std::vector<std::string>& problems);
+                            std::vector<std::string>& folderProblems, std::vector<std::string>& fileProblems);
 
 }  // namespace fsum

@@ -1,5 +1,6 @@
 #include "verdicts.h"
 
+#include <algorithm>
 #include <map>
 
 #include "encoding.h"
@@ -44,15 +45,23 @@ std::string PgpSigner(const PgpSignature& signature, const PgpKey* key, const Pg
     return who;
 }
 
-// A good signature, unless its key had expired when it was made.
-SignatureVerdict GoodPgp(const PgpSignature& signature, const std::string& who, const std::string& made) {
+// A signature gpgv calls good or good by an expired key counts only when
+// its block also has a VALIDSIG naming a trusted key's primary key, and
+// nothing voids it. An expired key's signature is never trusted: the date
+// it was made is the signer's own claim, which whoever holds a retired key
+// can set back.
+SignatureVerdict GoodPgp(const PgpSignature& signature, const PgpKey* key, const std::string& who,
+                         const std::string& made) {
+    if (!signature.failure.empty())
+        return Verdict(Kind::Unchecked,
+                       "not checked, by " + who + made + ": gpgv said \"" + signature.failure + "\"");
+    if (!signature.valid)
+        return Verdict(Kind::Unchecked,
+                       "not checked, by " + who + made + ": gpgv gave no VALIDSIG line for it");
+    if (!key || key->primary.fingerprint != signature.primary)
+        return Verdict(Kind::Untrusted, "by OpenPGP key " + Grouped(signature.primary) + made + kNotTrusted);
     if (signature.state == State::Good) return Verdict(Kind::Good, "good, by " + who + made);
-    if (signature.keyExpired > signature.made) {
-        return Verdict(Kind::Good, "good, by " + who + made + " (the key expired on " +
-                                       Utc(signature.keyExpired, true) + ", after it was made)");
-    }
-    return Verdict(Kind::NotAccepted, "not accepted, by " + who + made +
-                                          ": it was made after the key expired" +
+    return Verdict(Kind::NotAccepted, "good but not trusted, by " + who + made + ": its key expired" +
                                           (signature.keyExpired ? " on " + Utc(signature.keyExpired) : ""));
 }
 
@@ -79,7 +88,7 @@ SignatureVerdict JudgePgp(const PgpSignature& signature, const TrustedKeys& keys
     switch (signature.state) {
         case State::Good:
         case State::ExpiredKey:
-            return GoodPgp(signature, who, made);
+            return GoodPgp(signature, key, who, made);
         case State::Bad:
             return Verdict(Kind::Bad, "BAD, by " + who + kChanged);
         case State::NoKey:
@@ -100,9 +109,16 @@ SignatureVerdict JudgePgp(const PgpSignature& signature, const TrustedKeys& keys
 }
 
 SignatureVerdict JudgeEd(const EdSignature& signature, std::string_view message, const TrustedKeys& keys,
-                         const std::string& listName) {
-    const std::string name =
-        std::string(signature.minisign ? "minisign" : "signify") + " key " + signature.IdText();
+                         const std::string& listName, bool minisignFile) {
+    const std::string form =
+        signature.minisign || minisignFile || signature.prehashed ? "minisign" : "signify";
+    const std::string name = form + " key with the id " + signature.IdText();
+    // Without its trusted comment a minisign signature would pass for a
+    // signify one, its comment's check and file name gone.
+    if (!signature.minisign && form == "minisign")
+        return Verdict(
+            Kind::NotAccepted,
+            "not accepted, by " + name + ": it has no trusted comment, which every minisign signature has");
     const EdKey* key = nullptr;
     for (const EdKey& trusted : keys.ed) {
         if (trusted.keyId == signature.keyId && VerifyEd(signature, message, trusted)) key = &trusted;
@@ -114,7 +130,8 @@ SignatureVerdict JudgeEd(const EdSignature& signature, std::string_view message,
         return Verdict(Kind::Untrusted, "by " + name + kNotTrusted);
     }
     SignatureVerdict verdict =
-        Verdict(Kind::Good, "good, by " + name + (key->comment.empty() ? "" : " (" + key->comment + ")"));
+        Verdict(Kind::Good, "good, by " + form + " key " + key->Text() + " (id " + key->IdText() +
+                                (key->comment.empty() ? "" : ", " + key->comment) + ")");
     if (!signature.minisign) return verdict;
     verdict.line += ", trusted comment \"" + signature.trustedComment + "\"";
     const std::string named = CommentFile(signature.trustedComment);
@@ -124,8 +141,43 @@ SignatureVerdict JudgeEd(const EdSignature& signature, std::string_view message,
     return verdict;
 }
 
-SignatureVerdict JudgeSsh(const SshSignature& signature, std::string_view message, const TrustedKeys& keys) {
+namespace {
+
+// "YYYYMMDD[HHMM[SS]]" (a Z after it allowed) padded to 14 digits, which
+// compare as the times they are; empty when it is no such time.
+std::string SshTime(const std::string& text) {
+    std::string digits = text.substr(0, text.find_first_not_of("0123456789"));
+    if (digits.size() != 8 && digits.size() != 12 && digits.size() != 14) return "";
+    digits.resize(14, '0');
+    return digits;
+}
+
+// Why an allowed_signers line does not let its key sign this, if it does not.
+std::string SshRestriction(const SshKey& key, std::int64_t now) {
+    if (key.certAuthority)
+        return "its allowed_signers line is a cert-authority, which vouches for SSH certificates the tool "
+               "does not read";
+    const auto& names = key.namespaces;
+    if (!names.empty() && std::find(names.begin(), names.end(), kSshFileNamespace) == names.end())
+        return "its allowed_signers line trusts it for the namespaces \"" + Joined(names, ",") + "\" only";
+    const std::string at = UtcDigits(now);
+    const std::string after = SshTime(key.validAfter), before = SshTime(key.validBefore);
+    if (!key.validAfter.empty() && (after.empty() || at < after))
+        return "its allowed_signers line trusts it only after " + key.validAfter;
+    if (!key.validBefore.empty() && (before.empty() || at >= before))
+        return "its allowed_signers line trusts it only before " + key.validBefore;
+    return "";
+}
+
+}  // namespace
+
+SignatureVerdict JudgeSsh(const SshSignature& signature, std::string_view message, const TrustedKeys& keys,
+                          std::int64_t now) {
     const std::string name = "SSH key " + signature.key.Fingerprint();
+    if (signature.nameSpace != kSshFileNamespace) {
+        return Verdict(Kind::NotAccepted, "not accepted, by " + name + ": made for \"" + signature.nameSpace +
+                                              "\", not for files");
+    }
     if (signature.key.type != "ssh-ed25519") {
         return Verdict(Kind::Unchecked,
                        "not checked: it is by an " + signature.key.type +
@@ -138,8 +190,10 @@ SignatureVerdict JudgeSsh(const SshSignature& signature, std::string_view messag
     if (!key) return Verdict(Kind::Untrusted, "by " + name + kNotTrusted);
     if (!VerifySsh(signature, message)) return Verdict(Kind::Bad, "BAD, by " + name + kChanged);
     const std::string principal = key->principals.empty() ? "" : "\"" + key->principals.front() + "\", ";
-    return Verdict(Kind::Good,
-                   "good, by " + principal + name + ", namespace \"" + signature.nameSpace + "\"");
+    const std::string restriction = SshRestriction(*key, now);
+    if (!restriction.empty())
+        return Verdict(Kind::NotAccepted, "not accepted, by " + principal + name + ": " + restriction);
+    return Verdict(Kind::Good, "good, by " + principal + name);
 }
 
 }  // namespace fsum

@@ -24,11 +24,14 @@ struct SignatureVerdict {
 // One signature as gpgv reported it; the trusted keys name its signer.
 SignatureVerdict JudgePgp(const PgpSignature& signature, const TrustedKeys& keys);
 
-// A minisign or signify signature over `message`, the list `listName`.
+// A minisign or signify signature over `message`, the list `listName`;
+// `minisignFile`: it came in a .minisig file, so it must be minisign's.
 SignatureVerdict JudgeEd(const EdSignature& signature, std::string_view message, const TrustedKeys& keys,
-                         const std::string& listName);
+                         const std::string& listName, bool minisignFile);
 
-// An SSH signature over `message`.
-SignatureVerdict JudgeSsh(const SshSignature& signature, std::string_view message, const TrustedKeys& keys);
+// An SSH signature over `message`, made for files by a key whose
+// allowed_signers line lets it sign at `now` (seconds since 1970).
+SignatureVerdict JudgeSsh(const SshSignature& signature, std::string_view message, const TrustedKeys& keys,
+                          std::int64_t now);
 
 }  // namespace fsum

@@ -15,14 +15,39 @@ std::string KeyFolder();
 // Makes a folder and the folders above it that are missing.
 bool MakeFolders(const std::string& folder, std::string& error);
 
-// gpgv: gpgv.exe beside fsum.exe on Windows, the system's gpgv elsewhere.
+// gpgv: gpgv.exe beside fsum.exe on Windows; elsewhere the first gpgv in a
+// search of PATH's absolute folders only, so that an empty or relative
+// entry never finds one in the list's own folder. Empty when there is none.
 std::string GpgvProgram();
+// The first file `name` in `searchPath`'s folders (':' between them) that
+// `runnable` accepts, leaving out empty and relative entries.
+template <typename Runnable>
+std::string FindInSearchPath(const std::string& searchPath, const std::string& name, Runnable runnable) {
+    for (std::size_t start = 0; start <= searchPath.size();) {
+        std::size_t end = searchPath.find(':', start);
+        if (end == std::string::npos) end = searchPath.size();
+        const std::string folder = searchPath.substr(start, end - start);
+        if (!folder.empty() && folder[0] == '/' && runnable(folder + "/" + name)) return folder + "/" + name;
+        start = end + 1;
+    }
+    return "";
+}
 
-// Runs the program with the arguments, its standard output read into
-// `output`, its input and error stream empty: its exit status, or -1 with
-// the reason in `error` when it could not be started.
-int RunProgram(const std::string& program, const std::vector<std::string>& args, std::string& output,
-               std::string& error);
+// How a program run ended: its exit status, or -1 with the reason when it
+// could not be started, said too much, or did not end in time (then it is
+// stopped).
+struct ProgramRun {
+    int exit = -1;
+    std::string output;  // its standard output
+    std::string error;
+    bool timedOut = false;
+};
+// Runs the program with the arguments in `folder`, its input and error
+// stream empty, for at most `seconds`.
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& folder, unsigned seconds);
+// The most a program's standard output may hold.
+inline constexpr std::size_t kLargestProgramOutput = std::size_t{4} << 20;
 
 // A folder of the tool's own for files a program reads and writes,
 // removed with what is in it when the object goes.

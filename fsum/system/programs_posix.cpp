@@ -1,11 +1,14 @@
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -19,8 +22,10 @@ namespace fsum {
 std::string KeyFolder() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     if (config && *config == '/') return std::string(config) + "/fsum/keys";
+    // A relative HOME would name a folder under wherever the tool runs,
+    // the list's own folder perhaps.
     const char* home = std::getenv("HOME");
-    if (!home || !*home) return "";
+    if (!home || *home != '/') return "";
     return std::string(home) + "/.config/fsum/keys";
 }
 
@@ -35,60 +40,93 @@ bool MakeFolders(const std::string& folder, std::string& error) {
     }
 }
 
-std::string GpgvProgram() { return "gpgv"; }
+std::string GpgvProgram() {
+    const char* path = std::getenv("PATH");
+    return FindInSearchPath(path ? path : "", "gpgv", [](const std::string& file) {
+        struct stat info {};
+        return stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(file.c_str(), X_OK) == 0;
+    });
+}
 
 namespace {
 
-// Starts the program with its output into `output`'s write end, its input
-// and error stream /dev/null; posix_spawnp's error number, or 0.
-int Spawn(const std::string& program, const std::vector<std::string>& args, int output, pid_t& child) {
+// Starts the program in `folder`, with its output into `output`'s write
+// end, its input and error stream /dev/null; posix_spawn's error number, or 0.
+int Spawn(const std::string& program, const std::vector<std::string>& args, const std::string& folder,
+          int output, pid_t& child) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    const int spawned = posix_spawnp(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
+    const int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     return spawned;
 }
 
+// Reads the child's output until it ends, the deadline passes or it says
+// too much; false with the reason for the last two.
+bool ReadUntil(int fd, std::chrono::steady_clock::time_point deadline, ProgramRun& run) {
+    char buffer[4096];
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd ready{fd, POLLIN, 0};
+        const int polled = left.count() > 0 ? poll(&ready, 1, static_cast<int>(left.count())) : 0;
+        if (polled < 0 && errno == EINTR) continue;
+        if (polled == 0) return !(run.timedOut = true);
+        const ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return true;
+        run.output.append(buffer, static_cast<std::size_t>(got));
+        if (run.output.size() > kLargestProgramOutput) return false;
+    }
+}
+
 }  // namespace
 
-int RunProgram(const std::string& program, const std::vector<std::string>& args, std::string& output,
-               std::string& error) {
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& folder, unsigned seconds) {
+    ProgramRun run;
     int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
-        error = std::strerror(errno);
-        return -1;
+    if (program.empty() || pipe2(pipeEnds, O_CLOEXEC) != 0) {
+        run.error = program.empty() ? "it is in none of the folders PATH names" : std::strerror(errno);
+        return run;
     }
     pid_t child = 0;
-    const int spawned = Spawn(program, args, pipeEnds[1], child);
+    const int spawned = Spawn(program, args, folder, pipeEnds[1], child);
     close(pipeEnds[1]);
     UniqueFd reading(pipeEnds[0]);
     if (spawned != 0) {
-        error = program + " could not be started: " + std::strerror(spawned);
-        return -1;
+        run.error = program + " could not be started: " + std::strerror(spawned);
+        return run;
     }
-    char buffer[4096];
-    ssize_t got = 0;
-    while ((got = read(reading.get(), buffer, sizeof buffer)) > 0 || (got < 0 && errno == EINTR)) {
-        if (got > 0) output.append(buffer, static_cast<std::size_t>(got));
-    }
+    const bool ended =
+        ReadUntil(reading.get(), std::chrono::steady_clock::now() + std::chrono::seconds(seconds), run);
+    if (!ended) kill(child, SIGKILL);
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    // 127 is the child's own "could not execute" where posix_spawnp cannot
-    // report it (as under qemu's user-mode emulation).
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 127 && output.empty()) {
-        error = program + " could not be started";
-        return -1;
+    if (!ended) {
+        run.error = run.timedOut ? program + " did not answer in " + std::to_string(seconds) + " s"
+                                 : program + " wrote more than " +
+                                       std::to_string(kLargestProgramOutput >> 20) + " MiB";
+        return run;
     }
-    if (WIFEXITED(status)) return WEXITSTATUS(status);
-    error = program + " ended by signal " + std::to_string(WTERMSIG(status));
-    return -1;
+    // 127 is the child's own "could not execute" where posix_spawn cannot
+    // report it (as under qemu's user-mode emulation).
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 127 && run.output.empty()) {
+        run.error = program + " could not be started";
+    } else if (WIFEXITED(status)) {
+        run.exit = WEXITSTATUS(status);
+    } else {
+        run.error = program + " ended by signal " + std::to_string(WTERMSIG(status));
+    }
+    return run;
 }
 
 ScratchFolder::~ScratchFolder() {
@@ -102,10 +140,13 @@ ScratchFolder::~ScratchFolder() {
 }
 
 bool ScratchFolder::Create(std::string& error) {
+    // A relative TMPDIR would put the keyring in whatever folder the tool
+    // was started from.
     const char* temp = std::getenv("TMPDIR");
-    std::string pattern = std::string(temp && *temp ? temp : "/tmp") + "/fsum-XXXXXX";
+    const std::string folder = temp && *temp == '/' ? temp : "/tmp";
+    std::string pattern = folder + "/fsum-XXXXXX";
     if (!mkdtemp(&pattern[0])) {
-        error = std::strerror(errno);
+        error = "no scratch folder could be made in " + folder + ": " + std::strerror(errno);
         return false;
     }
     path_ = pattern;

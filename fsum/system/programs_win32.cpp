@@ -2,6 +2,11 @@
 // After windows.h, whose types it uses.
 #include <shlobj.h>
 
+#include <functional>
+#include <thread>
+#include <utility>
+#include <vector>
+
 #include "base/handle.h"
 #include "base/system_message.h"
 #include "base/text_encoding.h"
@@ -60,41 +65,107 @@ bool MakeFolders(const std::string& folder, std::string& error) {
 
 std::string GpgvProgram() { return ProgramFolder() + "gpgv.exe"; }
 
-int RunProgram(const std::string& program, const std::vector<std::string>& args, std::string& output,
-               std::string& error) {
+namespace {
+
+// The three handles the child gets, and no other: an attribute list that
+// names them, so that no handle the tool holds open leaks into it.
+class HandleList {
+public:
+    explicit HandleList(std::vector<HANDLE> handles) : handles_(std::move(handles)) {
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        storage_.resize(size);
+        list_ = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage_.data());
+        ready_ = InitializeProcThreadAttributeList(list_, 1, 0, &size) &&
+                 UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_.data(),
+                                           handles_.size() * sizeof(HANDLE), nullptr, nullptr);
+    }
+    HandleList(const HandleList&) = delete;
+    HandleList& operator=(const HandleList&) = delete;
+    ~HandleList() {
+        if (list_) DeleteProcThreadAttributeList(list_);
+    }
+    LPPROC_THREAD_ATTRIBUTE_LIST get() const { return ready_ ? list_ : nullptr; }
+
+private:
+    std::vector<HANDLE> handles_;
+    std::vector<unsigned char> storage_;
+    LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+    bool ready_ = false;
+};
+
+// Reads the pipe to its end (the child's end closing), keeping at most the
+// largest output a program may give.
+void Drain(HANDLE pipe, std::string& output, bool& tooMuch) {
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        if (output.size() + got > kLargestProgramOutput) tooMuch = true;
+        if (!tooMuch) output.append(buffer, got);
+    }
+}
+
+// Waits at most `seconds` for the child, its output read meanwhile; one
+// that does not end in time is stopped.
+void Await(HANDLE child, HANDLE pipe, const std::string& program, unsigned seconds, ProgramRun& run) {
+    bool tooMuch = false;
+    std::thread reader(Drain, pipe, std::ref(run.output), std::ref(tooMuch));
+    run.timedOut = WaitForSingleObject(child, seconds * 1000) != WAIT_OBJECT_0;
+    if (run.timedOut) {
+        TerminateProcess(child, 1);
+        WaitForSingleObject(child, INFINITE);
+    }
+    reader.join();
+    DWORD status = 0;
+    GetExitCodeProcess(child, &status);
+    if (run.timedOut) {
+        run.error = program + " did not answer in " + std::to_string(seconds) + " s";
+    } else if (tooMuch) {
+        run.error = program + " wrote more than " + std::to_string(kLargestProgramOutput >> 20) + " MiB";
+    } else {
+        run.exit = static_cast<int>(status);
+    }
+}
+
+}  // namespace
+
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& folder, unsigned seconds) {
+    ProgramRun run;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
-        error = SystemMessage(GetLastError());
-        return -1;
+        run.error = SystemMessage(GetLastError());
+        return run;
     }
     UniqueHandle reading(readEnd), writing(writeEnd);
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     UniqueHandle input = Nul(inherit, GENERIC_READ), errors = Nul(inherit, GENERIC_WRITE);
+    const HandleList handles({input.get(), writeEnd, errors.get()});
     std::string line = QuoteArgument(program);
     for (const std::string& arg : args) line += " " + QuoteArgument(arg);
     std::wstring command = Wide(line);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input.get();
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = errors.get();
+    STARTUPINFOEXW startup{};
+    startup.StartupInfo.cb = sizeof startup;
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    startup.StartupInfo.hStdInput = input.get();
+    startup.StartupInfo.hStdOutput = writeEnd;
+    startup.StartupInfo.hStdError = errors.get();
+    startup.lpAttributeList = handles.get();
+    // Started in the scratch folder, which is the tool's own: a program's
+    // DLLs are also looked for in the folder it starts in.
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(Wide(program).c_str(), &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &process)) {
-        error = program + " could not be started: " + SystemMessage(GetLastError());
-        return -1;
+    if (!startup.lpAttributeList ||
+        !CreateProcessW(Wide(program).c_str(), &command[0], nullptr, nullptr, TRUE,
+                        CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr, Wide(folder).c_str(),
+                        &startup.StartupInfo, &process)) {
+        run.error = program + " could not be started: " + SystemMessage(GetLastError());
+        return run;
     }
     UniqueHandle child(process.hProcess), thread(process.hThread);
     writing.reset();  // the child's copy is the only one: its end ends the reads
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) output.append(buffer, got);
-    WaitForSingleObject(child.get(), INFINITE);
-    DWORD status = 0;
-    GetExitCodeProcess(child.get(), &status);
-    return static_cast<int>(status);
+    Await(child.get(), readEnd, program, seconds, run);
+    return run;
 }
 
 ScratchFolder::~ScratchFolder() {

@@ -75,6 +75,25 @@ signify-openbsd -S -e -s openbsd.sec -m SHA256 -x SHA256.sig                 # O
 ssh-keygen -q -t ed25519 -N '' -C builder@example.org -f ssh_key
 cp SHA256SUMS ssh.sums && ssh-keygen -Y sign -n file -f ssh_key ssh.sums 2>/dev/null
 echo "release@example.org $(cut -d' ' -f1,2 ssh_key.pub)" >allowed_signers
+# Signatures made for something else, or by keys allowed_signers restricts:
+# each row's status follows what the reference verifier says of the same bytes.
+cp SHA256SUMS git.sums && ssh-keygen -Y sign -n git -f ssh_key git.sums 2>/dev/null
+for row in 'git|namespaces="git"' 'old|valid-before="20200101"' 'ca|cert-authority'; do
+  echo "release@example.org ${row#*|} $(cut -d' ' -f1,2 ssh_key.pub)" >"allowed_${row%%|*}"
+done
+ssh_verdict() {  # allowed_signers, list: ssh-keygen -Y verify -n file's status
+  ssh-keygen -Y verify -f "$1" -I release@example.org -n file -s "$2.sig" <"$2" >/dev/null 2>&1
+  echo $?
+}
+for row in "allowed_signers git.sums" "allowed_git ssh.sums" "allowed_old ssh.sums" "allowed_ca ssh.sums"; do
+  # shellcheck disable=SC2086 # two words
+  check "ssh-keygen refuses $row" test "$(ssh_verdict $row)" -ne 0
+done
+check "ssh-keygen takes allowed_signers ssh.sums" test "$(ssh_verdict allowed_signers ssh.sums)" -eq 0
+# A minisign signature with its trusted comment stripped.
+cp SHA256SUMS bare.sums && head -n 2 zig.sums.minisig >bare.sums.minisig
+minisign -V -p mini.pub -m bare.sums >/dev/null 2>&1
+check "minisign refuses a signature without its trusted comment" test $? -ne 0
 
 # Each list also beside a missing file: copies in elsewhere/ point nowhere.
 for f in SHA256SUMS SHA256SUMS.sign ubuntu.sums ubuntu.sums.gpg fedora-CHECKSUM zig.sums zig.sums.minisig \
@@ -100,6 +119,19 @@ cases=(
   "$keys subkey.sums|0|OpenPGP key $grouped, with its subkey $(sed -E 's/(....)/\1 /g; s/ $//; s/^((.... ){4}....) /\1  /' <<<"$subkey"), made "
   "$keys fedora-CHECKSUM|0|(SHA-256) (signed by a trusted key)"
   "$keys zig.sums|0|trusted comment \"timestamp:1 file:zig.sums\""
+  "$keys zig.sums|0|Signature: good, by minisign key $(tail -n 1 mini.pub) (id "
+  "$keys bare.sums|0|Signature: not accepted, by minisign key with the id"
+  "$keys bare.sums|0|it has no trusted comment"
+  "-s $keys bare.sums|2|-s asks for one"
+  "$keys git.sums|0|Signature: not accepted, by SSH key SHA256:"
+  "$keys git.sums|0|made for \"git\", not for files"
+  "-s $keys git.sums|2|-s asks for one"
+  "-kallowed_git ssh.sums|0|trusts it for the namespaces \"git\" only"
+  "-kallowed_old ssh.sums|0|trusts it only before 20200101"
+  "-kallowed_ca ssh.sums|0|is a cert-authority"
+  "-s -kallowed_ca ssh.sums|2|-s asks for one"
+  "-kalice.asc a.txt.sfv|0|Signature: none found: the list carries none, and no signature file lies beside it (\"a.txt.sfv.sig\", .asc, .gpg, .sign, .minisig)"
+  "a.txt.sfv|0|!Signature: none found"
   "$keys SHA256.sig|0|Signature: good, by signify key"
   "$keys SHA256.sig|0|1 verified, 0 mismatched, 0 missing, 0 unreadable (SHA-256) (signed by a trusted key)"
   "$keys ssh.sums|0|Signature: good, by \"builder@example.org\", SSH key SHA256:"
@@ -138,14 +170,17 @@ cases=(
   "-kalice.asc sha1.sums|0|SHA-1, which is too weak"
   "-s -kalice.asc sha1.sums|2|-s asks for one"
   "-kothers.asc small.sums|0|its key is RSA 1024 bits, too short (2048 bits at least)"
-  "-kothers.asc brief.sums|0|Signature: good, by \"Brief <brief@example.org>\""
-  "-kothers.asc brief.sums|0|(the key expired on "
+  "-kothers.asc brief.sums|0|Signature: good but not trusted, by \"Brief <brief@example.org>\""
+  "-kothers.asc brief.sums|0|: its key expired on "
+  "-s -kothers.asc brief.sums|2|-s asks for one"
   "-kgone.asc gone.sums|0|Signature: not accepted, by \"Gone <gone@example.org>\""
   "-kgone.asc gone.sums|0|the key was revoked"
   "-s -kgone.asc gone.sums|2|"
   "$keys message.sums|2|holds data or a whole message, not signatures alone"
-  "-kmissing.asc SHA256SUMS|0|the key file \"missing.asc\" cannot be read"
-  "-ka.txt SHA256SUMS|0|the key file \"a.txt\" holds no key the tool knows"
+  "-kmissing.asc SHA256SUMS|2|the key file \"missing.asc\" cannot be read"
+  "-kmissing.asc SHA256SUMS|2|!OK"
+  "-ka.txt SHA256SUMS|2|the key file \"a.txt\" holds no key the tool knows, so no file was checked"
+  "-kelsewhere SHA256SUMS|2|the key file \"elsewhere\" cannot be read"
   "-e -kalice.asc a.txt|2|Usage"
 )
 printf 'a.txt 363A3020\n' >a.txt.sfv
@@ -216,6 +251,38 @@ PATH=/nonexistent "$stopwatch" 60 "$fsum" -c SHA256SUMS >out 2>&1
 check "without gpgv the signature is not checked" grep -qF "gpgv, which checks OpenPGP signatures, could not be run" out
 PATH=/nonexistent "$stopwatch" 60 "$fsum" -c -s SHA256SUMS >/dev/null 2>&1
 check "without gpgv -s refuses" test $? -eq 2
+
+# A gpgv that lies, hangs or floods, found through PATH: no verdict rests on
+# its word alone. Each says Alice, whom -k trusts, signed.
+mkdir -p fake/lies fake/fails fake/hangs fake/floods fake/here
+rob_fpr=$(gpg --with-colons --list-keys rob 2>/dev/null | awk -F: '/^fpr/ { print $10; exit }')
+good_status() {  # the primary key VALIDSIG names
+  printf '[GNUPG:] NEWSIG\n[GNUPG:] GOODSIG F7A41F9B5AC18468 Alice\n'
+  printf '[GNUPG:] VALIDSIG %s 2026-12-09 1796787090 0 4 0 22 8 00 %s\n' "$alice_fpr" "$1"
+}
+good_status "$rob_fpr" >fake/lies.status && good_status "$alice_fpr" >fake/good.status
+printf '#!/bin/sh\ncat "%s"\n' "$work/fake/lies.status" >fake/lies/gpgv
+printf '#!/bin/sh\ncat "%s"\nexit 1\n' "$work/fake/good.status" >fake/fails/gpgv
+printf '#!/bin/sh\ncat "%s"\n' "$work/fake/good.status" >fake/here/gpgv
+printf '#!/bin/sh\nexec sleep 600\n' >fake/hangs/gpgv
+printf '#!/bin/sh\nexec yes "[GNUPG:] NEWSIG"\n' >fake/floods/gpgv
+chmod +x fake/*/gpgv
+for row in "lies|which is not among the trusted keys" "fails|gpgv said \"exit status 1\"" "hangs|gpgv did not answer in 3 s" \
+  "floods|wrote more than 4 MiB"; do
+  IFS='|' read -r fake line <<<"$row"
+  FSUM_GPGV_SECONDS=3 PATH="$work/fake/$fake:$PATH" "$stopwatch" 60 "$fsum" -c -kalice.asc SHA256SUMS >out 2>&1
+  check "a gpgv that $fake: no good signature" sh -c "! grep -qF 'Signature: good' out && grep -qF '$line' out"
+  FSUM_GPGV_SECONDS=3 PATH="$work/fake/$fake:$PATH" "$stopwatch" 60 "$fsum" -c -s -kalice.asc SHA256SUMS >/dev/null 2>&1
+  check "a gpgv that $fake: -s refuses" test $? -eq 2
+done
+# An empty or relative entry in PATH never finds a gpgv in the list's folder
+# (this one would call a changed list good).
+cp fake/here/gpgv . && cp elsewhere/SHA256SUMS changed.sums && cp SHA256SUMS.sign changed.sums.sign
+for search in ":$PATH" ".:$PATH"; do
+  PATH="$search" "$fsum" -c -kalice.asc changed.sums >out 2>&1
+  check "PATH=${search%%:*}:...: the system's gpgv finds the list changed" grep -qF "Signature: BAD" out
+done
+rm gpgv
 
 summary_line ""
 [[ $failed -eq 0 ]]

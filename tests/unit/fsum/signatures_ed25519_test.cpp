@@ -55,8 +55,9 @@ TEST(Ed25519, MinisignAndSignifyVerdicts) {
         const char* line;
     } rows[] = {
         {"prehashed minisign", Minisign(list, true, comment), list, "SHA256SUMS", Kind::Good,
-         "good, by minisign key 0807060504030201 (release key), trusted comment "
-         "\"timestamp:1\tfile:SHA256SUMS\thashed\""},
+         "good, by minisign key RWQBAgMEBQYHCNdamAGCsQq31Uv+08lkBzoO4XLz2qYjJa8CGmj3B1Ea (id "
+         "0807060504030201, "
+         "release key), trusted comment \"timestamp:1\tfile:SHA256SUMS\thashed\""},
         {"legacy minisign", Minisign(list, false, comment), list, "SHA256SUMS", Kind::Good,
          "good, by minisign key"},
         {"a list changed", Minisign(list, true, comment), list + "x", "SHA256SUMS", Kind::Bad,
@@ -65,23 +66,27 @@ TEST(Ed25519, MinisignAndSignifyVerdicts) {
          Kind::Bad, "BAD"},
         {"a trusted comment changed", swapped, list, "SHA256SUMS", Kind::Bad, "BAD"},
         {"another key", Minisign(list, true, comment, other), list, "SHA256SUMS", Kind::Untrusted,
-         "by minisign key 0909090909090909, which is not among the trusted keys"},
-        {"signify", signify, list, "SHA256", Kind::Good,
-         "good, by signify key 0807060504030201 (release key)"},
+         "by minisign key with the id 0909090909090909, which is not among the trusted keys"},
+        {"signify", signify, list, "SHA256", Kind::Good, "good, by signify key RWQBAgMEBQYHCNda"},
+
         {"signify, list changed", signify, list.substr(1), "SHA256", Kind::Bad, "BAD, by signify key"},
+        // Without its trusted comment a minisign signature is no signify one.
+        {"prehashed, its comment stripped",
+         "untrusted comment: x\n" + ToBase64("ED" + kKeyId + Sign(Blake2b512(list))) + "\n", list,
+         "SHA256SUMS", Kind::NotAccepted, "it has no trusted comment"},
     };
     const TrustedKeys keys = EdKeys();
     for (const auto& row : rows) {
         EdSignature signature;
         ASSERT_TRUE(ReadEdSignature(row.signature, signature)) << row.what;
-        const SignatureVerdict verdict = JudgeEd(signature, row.message, keys, row.listName);
+        const SignatureVerdict verdict = JudgeEd(signature, row.message, keys, row.listName, false);
         EXPECT_EQ(verdict.kind, row.kind) << row.what << ": " << verdict.line;
         EXPECT_NE(verdict.line.find(row.line), std::string::npos) << row.what << ": " << verdict.line;
         EXPECT_EQ(verdict.warning, "") << row.what;
     }
     EdSignature named;
     ASSERT_TRUE(ReadEdSignature(Minisign(list, true, "timestamp:1\tfile:zig.tar.xz\thashed"), named));
-    EXPECT_EQ(JudgeEd(named, list, keys, "SHA256SUMS").warning,
+    EXPECT_EQ(JudgeEd(named, list, keys, "SHA256SUMS", true).warning,
               "WARNING: its trusted comment names the file \"zig.tar.xz\", not \"SHA256SUMS\"");
 }
 
@@ -94,7 +99,9 @@ TEST(Ed25519, SignifyCarriesItsListAfterTwoLines) {
     ASSERT_TRUE(ReadEdSignature(text, signature));
     EXPECT_FALSE(signature.minisign);
     EXPECT_EQ(signature.message, list);
-    EXPECT_EQ(JudgeEd(signature, signature.message, EdKeys(), "SHA256.sig").kind, Kind::Good);
+    EXPECT_EQ(JudgeEd(signature, signature.message, EdKeys(), "SHA256.sig", false).kind, Kind::Good);
+    // The same two lines in a .minisig file are a minisign signature without its comment.
+    EXPECT_EQ(JudgeEd(signature, signature.message, EdKeys(), "SHA256.sig", true).kind, Kind::NotAccepted);
 }
 
 TEST(Ed25519, BrokenFormsAreNoSignatures) {
@@ -106,8 +113,6 @@ TEST(Ed25519, BrokenFormsAreNoSignatures) {
         "untrusted comment: x\n" + ToBase64("Xy" + kKeyId + Sign("x")) + "\n",            // no such algorithm
         "untrusted comment: x\n" + good.substr(0, good.size() - 4) + "\n",                // cut
         "comment: x\n" + good + "\n",
-        "untrusted comment: x\n" + ToBase64("ED" + kKeyId + Sign("x")) +
-            "\n",  // prehashed needs minisign's comment
         "untrusted comment: x\n" + good + "\ntrusted comment: t\nnot base64\n",
     };
     for (const std::string& text : texts) {

@@ -128,16 +128,28 @@ TEST(Gpgv, StatusLinesGiveVerdicts) {
         {"version 3",
          good + "[GNUPG:] VALIDSIG " + alice + " 2026-12-09 1796787090 0 3 0 22 8 00 " + alice + "\n",
          Kind::NotAccepted, "version 3"},
+        // An expired key is never trusted, whatever date the signature claims.
         {"expired after signing",
          "[GNUPG:] NEWSIG\n[GNUPG:] KEYEXPIRED 1796787536\n[GNUPG:] EXPKEYSIG F7A41F9B5AC18468 Alice\n" +
              valid,
-         Kind::Good, "(the key expired on 2026-12-09, after it was made)"},
-        {"made after expiry",
-         "[GNUPG:] NEWSIG\n[GNUPG:] KEYEXPIRED 1796787000\n[GNUPG:] EXPKEYSIG F7A41F9B5AC18468 Alice\n" +
-             valid,
-         Kind::NotAccepted, "it was made after the key expired on 2026-12-09 03:30:00 UTC"},
+         Kind::NotAccepted, "good but not trusted, by \"Alice\", OpenPGP key 5A1A 18E0"},
         {"expired, no date", "[GNUPG:] NEWSIG\n[GNUPG:] EXPKEYSIG F7A41F9B5AC18468 Alice\n" + valid,
-         Kind::NotAccepted, "it was made after the key expired"},
+         Kind::NotAccepted, ": its key expired"},
+        // GOODSIG alone is no verdict: its block needs a VALIDSIG naming a
+        // trusted primary key, and nothing that voids it.
+        {"GOODSIG without VALIDSIG", good, Kind::Unchecked, "gpgv gave no VALIDSIG line for it"},
+        {"VALIDSIG of a key not trusted",
+         good + "[GNUPG:] VALIDSIG " + kRobFingerprint + " 2026-12-09 1796787090 0 4 0 1 8 00 " +
+             kRobFingerprint + "\n",
+         Kind::Untrusted, "by OpenPGP key E7D5 5930"},
+        {"VALIDSIG's primary not the key's",
+         good + "[GNUPG:] VALIDSIG " + alice + " 2026-12-09 1796787090 0 4 0 22 8 00 " + kRobFingerprint +
+             "\n",
+         Kind::Untrusted, "which is not among the trusted keys"},
+        {"an ERROR in its block", good + valid + "[GNUPG:] ERROR verify.findkey 1\n", Kind::Unchecked,
+         "gpgv said \"ERROR verify.findkey 1\""},
+        {"a FAILURE before any", "[GNUPG:] FAILURE gpgv 33554433\n" + good + valid, Kind::Unchecked,
+         "gpgv said \"FAILURE"},
         {"revoked",
          "[GNUPG:] NEWSIG\n[GNUPG:] KEYREVOKED\n[GNUPG:] REVKEYSIG F7A41F9B5AC18468 Alice\n" + valid,
          Kind::NotAccepted, "the key was revoked"},
@@ -157,6 +169,15 @@ TEST(Gpgv, StatusLinesGiveVerdicts) {
         EXPECT_EQ(verdict.kind, row.kind) << row.what << ": " << verdict.line;
         EXPECT_NE(verdict.line.find(row.line), std::string::npos) << row.what << ": " << verdict.line;
     }
+    // gpgv's exit status must agree: not 0 with every signature good voids
+    // them; not 0 beside a signature that is not good is that one's doing.
+    GpgvStatus lying = ReadGpgvStatus(good + valid);
+    AgreeWithExit(lying, 1);
+    EXPECT_EQ(JudgePgp(lying.signatures[0], keys).kind, Kind::Unchecked);
+    GpgvStatus two = ReadGpgvStatus(
+        good + valid + "[GNUPG:] NEWSIG\n[GNUPG:] ERRSIG 2DCDFFC0F0691CFA 1 10 00 1796787090 9\n");
+    AgreeWithExit(two, 2);
+    EXPECT_EQ(JudgePgp(two.signatures[0], keys).kind, Kind::Good);
 }
 
 TEST(Gpgv, SignaturesAreToldApart) {

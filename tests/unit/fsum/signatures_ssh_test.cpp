@@ -30,34 +30,49 @@ std::string SshSignatureOf(const std::string& message, const std::string& nameSp
 
 TEST(Ssh, Verdicts) {
     const std::string list = "5891b5b522d5df086d0ff0b110fbd9d21bb4fc7163af34d08286a2e846f6be03  a.txt\n";
-    TrustedKeys trusted;
-    ASSERT_TRUE(ReadKeyFile("release@example.org ssh-ed25519 " + ToBase64(kSshKey) + " comment\n", trusted));
+    const std::string key = " ssh-ed25519 " + ToBase64(kSshKey) + " comment\n";
+    const std::string good = SshSignatureOf(list, "file", "sha512", "file");
     const struct {
         const char* what;
-        std::string armoured, message;
-        bool trusted;
+        std::string armoured, message, allowed;  // allowed_signers; empty: no key trusted
         Kind kind;
         const char* line;
     } rows[] = {
-        {"sha512", SshSignatureOf(list, "file", "sha512", "file"), list, true, Kind::Good,
+        {"sha512", good, list, "release@example.org" + key, Kind::Good,
          "good, by \"release@example.org\", SSH key SHA256:"},
-        {"sha256", SshSignatureOf(list, "file", "sha256", "file"), list, true, Kind::Good,
-         "namespace \"file\""},
-        {"a list changed", SshSignatureOf(list, "file", "sha512", "file"), list + "\n", true, Kind::Bad,
-         "BAD, by SSH key"},
-        {"a namespace changed", SshSignatureOf(list, "file", "sha512", "git"), list, true, Kind::Bad, "BAD"},
-        {"no such digest", SshSignatureOf(list, "file", "md5", "file"), list, true, Kind::Bad, "BAD"},
-        {"a key not trusted", SshSignatureOf(list, "file", "sha512", "file"), list, false, Kind::Untrusted,
-         "which is not among the trusted keys"},
+        {"sha256", SshSignatureOf(list, "file", "sha256", "file"), list, "r" + key, Kind::Good, "good"},
+        {"a list changed", good, list + "\n", "r" + key, Kind::Bad, "BAD, by SSH key"},
+        {"a namespace changed", SshSignatureOf(list, "file", "sha512", "git"), list, "r" + key, Kind::Bad,
+         "BAD"},
+        {"no such digest", SshSignatureOf(list, "file", "md5", "file"), list, "r" + key, Kind::Bad, "BAD"},
+        {"a key not trusted", good, list, "", Kind::Untrusted, "which is not among the trusted keys"},
+        // Made for another purpose, by a trusted key: never a list's signature.
+        {"made for git", SshSignatureOf(list, "git", "sha512", "git"), list, "r" + key, Kind::NotAccepted,
+         "made for \"git\", not for files"},
+        {"no namespace", SshSignatureOf(list, "", "sha512", ""), list, "r" + key, Kind::NotAccepted,
+         "made for \"\", not for files"},
+        // What allowed_signers lets the key sign.
+        {"namespaces", good, list, "r namespaces=\"git,email\"" + key, Kind::NotAccepted,
+         "trusts it for the namespaces \"git,email\" only"},
+        {"namespaces with file", good, list, "r namespaces=\"git,file\"" + key, Kind::Good, "good"},
+        {"valid before", good, list, "r valid-before=\"20200101\"" + key, Kind::NotAccepted,
+         "trusts it only before 20200101"},
+        {"valid after", good, list, "r valid-after=20990101Z" + key, Kind::NotAccepted,
+         "trusts it only after 20990101Z"},
+        {"valid between", good, list, "r valid-after=\"20200101\",valid-before=\"209901011200\"" + key,
+         Kind::Good, "good"},
+        {"cert-authority", good, list, "r cert-authority" + key, Kind::NotAccepted, "is a cert-authority"},
     };
+    constexpr std::int64_t k2026 = 1796787090;
     for (const auto& row : rows) {
+        TrustedKeys trusted;
+        if (!row.allowed.empty()) ASSERT_TRUE(ReadKeyFile(row.allowed, trusted)) << row.what;
         std::vector<Armoured> blocks;
         ASSERT_TRUE(Dearmour(row.armoured, blocks)) << row.what;
         ASSERT_EQ(blocks.size(), 1u);
         SshSignature signature;
         ASSERT_TRUE(ReadSshSignature(blocks[0].bytes, signature)) << row.what;
-        const SignatureVerdict verdict =
-            JudgeSsh(signature, row.message, row.trusted ? trusted : TrustedKeys{});
+        const SignatureVerdict verdict = JudgeSsh(signature, row.message, trusted, k2026);
         EXPECT_EQ(verdict.kind, row.kind) << row.what << ": " << verdict.line;
         EXPECT_NE(verdict.line.find(row.line), std::string::npos) << row.what << ": " << verdict.line;
     }
