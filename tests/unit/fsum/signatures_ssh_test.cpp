@@ -66,7 +66,9 @@ TEST(Ssh, Verdicts) {
     constexpr std::int64_t k2026 = 1796787090;
     for (const auto& row : rows) {
         TrustedKeys trusted;
-        if (!row.allowed.empty()) ASSERT_TRUE(ReadKeyFile(row.allowed, trusted)) << row.what;
+        if (!row.allowed.empty()) {
+            ASSERT_TRUE(ReadKeyFile(row.allowed, trusted)) << row.what;
+        }
         std::vector<Armoured> blocks;
         ASSERT_TRUE(Dearmour(row.armoured, blocks)) << row.what;
         ASSERT_EQ(blocks.size(), 1u);
