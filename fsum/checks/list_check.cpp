@@ -120,7 +120,7 @@ private:
             CheckSignatures(listPath_, std::move(bytes), clearsigned_, hashHeader_, keys_);
         if (signatures.found) Start();
         for (const SignatureLine& line : signatures.lines)
-            report_.Line(Visible(line.text), false, PaintOf(line.kind));
+            report_.Line(VisibleText(line.text), false, PaintOf(line.kind));
         if (!signatures.refusal.empty())
             return CannotCheck(signatures.refusal + ", so no file was checked", "");
         if (options_.requireSigned && !signatures.trusted) {

@@ -1,6 +1,7 @@
 #include "report.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "lists/utf8.h"
 
@@ -44,7 +45,23 @@ std::size_t ColumnsOf(std::string_view text) {
 
 }  // namespace
 
-std::string Visible(std::string_view name) {
+namespace {
+
+// Unicode's format characters (category Cf), as ranges.
+bool IsFormat(char32_t c) {
+    static constexpr std::pair<char32_t, char32_t> kFormat[] = {
+        {0x00AD, 0x00AD},   {0x0600, 0x0605},   {0x061C, 0x061C},   {0x06DD, 0x06DD},   {0x070F, 0x070F},
+        {0x0890, 0x0891},   {0x08E2, 0x08E2},   {0x180E, 0x180E},   {0x200B, 0x200F},   {0x202A, 0x202E},
+        {0x2060, 0x2064},   {0x2066, 0x206F},   {0xFEFF, 0xFEFF},   {0xFFF9, 0xFFFB},   {0x110BD, 0x110BD},
+        {0x110CD, 0x110CD}, {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0001, 0xE0001},
+        {0xE0020, 0xE007F}};
+    for (const auto& [first, last] : kFormat) {
+        if (c >= first && c <= last) return true;
+    }
+    return false;
+}
+
+std::string Escaped(std::string_view name, bool formats) {
     std::string shown;
     for (std::size_t i = 0, length = 1; i < name.size(); i += length) {
         char32_t c = 0;
@@ -52,8 +69,8 @@ std::string Visible(std::string_view name) {
         // A byte of no UTF-8 sequence (a POSIX name's own) shows as its value.
         if (length == 0) c = static_cast<unsigned char>(name[i]), length = 1;
         const bool raw = c >= 0x80 && length == 1;
-        if (raw || c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F)) {
-            char escaped[8];
+        if (raw || c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F) || (formats && IsFormat(c))) {
+            char escaped[12];
             std::snprintf(escaped, sizeof escaped, c < 0x80 || raw ? "\\x%02X" : "\\u%04X",
                           static_cast<unsigned>(c));
             shown += escaped;
@@ -63,6 +80,11 @@ std::string Visible(std::string_view name) {
     }
     return shown;
 }
+
+}  // namespace
+
+std::string Visible(std::string_view name) { return Escaped(name, false); }
+std::string VisibleText(std::string_view text) { return Escaped(text, true); }
 
 std::string FitColumns(const std::string& text, std::size_t columns) {
     if (ColumnsOf(text) <= columns) return text;

@@ -17,6 +17,11 @@ using Sink = std::function<bool(std::string_view)>;
 // such as a terminal's CSI) in a visible escaped form, \x1B or \u009B, so
 // that no list can drive the terminal.
 std::string Visible(std::string_view name);
+// Text someone else wrote that vouches for something (a key's user id or
+// comment, a signature's trusted comment): as Visible, and the Unicode
+// format characters escaped too, bidi overrides such as U+202E among them,
+// which could make "evil" read as "live" beside the word "good".
+std::string VisibleText(std::string_view text);
 
 // The text in at most `columns` columns of a console, East Asian wide
 // characters counted as two: whole, or its end behind "...".

@@ -14,7 +14,7 @@ int Fail(const Terminal& terminal, const std::string& text) {
 
 bool Show(const Terminal& terminal, const TrustedKeys& keys) {
     std::string text;
-    for (const std::string& line : DescribeKeys(keys)) text += Visible(line) + "\n";
+    for (const std::string& line : DescribeKeys(keys)) text += VisibleText(line) + "\n";
     return terminal.out(text);
 }
 

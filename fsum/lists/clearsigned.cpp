@@ -13,6 +13,14 @@ bool Is(const std::string& line, std::string_view armour) {
 
 bool IsBlank(const std::string& line) { return line.find_first_not_of(" \t") == std::string::npos; }
 
+// Whether an armour line stands in the line, with other text beside it: a
+// blank, a no-break space or a lone CR before it hides it from a shape
+// check that only looks at the line's start, not from gpgv.
+bool HoldsArmour(const std::string& line) {
+    return line.find("-----BEGIN PGP ") != std::string::npos ||
+           line.find("-----END PGP ") != std::string::npos;
+}
+
 void Unescape(std::string& line) {
     if (line.compare(0, 2, "- ") == 0) line.erase(0, 2);
 }
@@ -26,6 +34,8 @@ bool ClearSigned::IsText(std::string& text, std::string& raw) {
         case State::Outside:
             if (!Is(text, kBegin)) {
                 outside_ = outside_ || !IsBlank(text);
+                if (HoldsArmour(text) && fault_.empty()) fault_ = "an armour line with other text on it";
+                seen_ = seen_ || HoldsArmour(text);
                 return true;
             }
             if (seen_ && fault_.empty()) fault_ = "more than one signed part";
@@ -36,7 +46,7 @@ bool ClearSigned::IsText(std::string& text, std::string& raw) {
             if (IsBlank(text)) {
                 state_ = State::Body;
             } else if (text.compare(0, 6, "Hash: ") == 0) {
-                hashes_ += (hashes_.empty() ? "" : ",") + text.substr(6);
+                hashes_ += (hashes_.empty() ? "" : ",") + text.substr(6, text.find_last_not_of(" \t") - 5);
             } else if (fault_.empty()) {
                 fault_ = "a line in its armour header that is not \"Hash: ...\" (or no empty line after it)";
             }
@@ -47,6 +57,11 @@ bool ClearSigned::IsText(std::string& text, std::string& raw) {
                 return false;
             }
             if (Is(text, kBegin) && fault_.empty()) fault_ = "a signed part inside another";
+            // A line that begins with '-' is escaped "- "; one that is not,
+            // apt's reader refuses, and so does this one, lest two readers
+            // take the text two ways.
+            if (!text.empty() && text[0] == '-' && text.compare(0, 2, "- ") != 0 && fault_.empty())
+                fault_ = "a line in its signed text that begins with \"-\" without the \"- \" escape";
             Unescape(text);
             Unescape(raw);
             return true;
@@ -59,8 +74,8 @@ bool ClearSigned::IsText(std::string& text, std::string& raw) {
 
 std::string ClearSigned::Fault() const {
     if (!seen_) return "";
-    if (outside_) return "text outside its signed part";
     if (!fault_.empty()) return fault_;
+    if (outside_) return "text outside its signed part";
     if (state_ != State::Outside) return "a signed part that does not end";
     return "";
 }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <map>
+#include <optional>
 
 #include "armour.h"
 #include "gpgv_status.h"
@@ -20,6 +21,9 @@ constexpr const char* kSignatureFiles[] = {".sig", ".asc", ".gpg", ".sign", ".mi
 constexpr std::size_t kLargestSignature = std::size_t{1} << 20;
 constexpr std::string_view kUntrusted = "untrusted comment: ";
 constexpr char kHeading[] = "Signature: ";
+constexpr std::string_view kClearSigned = "-----BEGIN PGP SIGNED MESSAGE-----";
+// Signatures past this many are counted, not each given a line.
+constexpr std::size_t kShownSignatures = 8;
 
 // The outcome of gpgv's run: its status lines, read once, and a
 // clearsigned list's signed text; or why it gave none.
@@ -98,34 +102,49 @@ bool OnlySignatures(std::string_view bytes) {
     return true;
 }
 
+// Whether the first packet's header says it is a signature (a file cut
+// short is still one, which no framing check can read whole).
+bool StartsWithSignature(std::string_view bytes) {
+    if (bytes.empty()) return false;
+    const auto first = static_cast<unsigned char>(bytes[0]);
+    const int tag = (first & 0x40) ? (first & 0x3F) : ((first >> 2) & 0x0F);
+    return (first & 0x80) && tag == kSignaturePacket;
+}
+
 class Verifier {
 public:
     Verifier(const std::string& listPath, std::string list, bool clearsigned, const std::string& hashHeader,
              const TrustedKeys& keys)
-        : listPath_(listPath), hashHeader_(hashHeader), keys_(keys) {
-        result_.text = std::move(list);
+        : listPath_(listPath), hashHeader_(hashHeader), keys_(keys), bytes_(std::move(list)) {
         result_.clearsigned = clearsigned;
     }
 
+    // The list's bytes are read once, into `bytes_`: every signature is
+    // checked over them (a signature file beside a clearsigned list too),
+    // and the entries are read from them, or from the part of them that was
+    // signed.
     SignedList Run() {
         EdSignature embedded;
         if (result_.clearsigned) {
             ClearSigned();
-        } else if (ReadEdSignature(result_.text, embedded) && !embedded.minisign) {
+        } else if (ReadEdSignature(bytes_, embedded) && !embedded.minisign) {
             // signify -e: the list is the text after the signature's two lines.
-            const std::string message(embedded.message);
-            Say(JudgeEd(embedded, message, keys_, NameOf(listPath_), false));
-            result_.text = message;
+            inner_ = std::string(embedded.message);
+            Say(JudgeEd(embedded, *inner_, keys_, NameOf(listPath_), false));
         }
         for (const char* extension : kSignatureFiles) SignatureFile(listPath_ + extension);
         Decide();
+        result_.text = inner_ ? std::move(*inner_) : std::move(bytes_);
         return std::move(result_);
     }
 
 private:
+    // A line for each signature, up to a few; the count of the rest.
     void Say(const SignatureVerdict& verdict) {
         result_.found = true;
         ++counts_[verdict.kind];
+        if (shown_ == kShownSignatures) return static_cast<void>(++unshown_);
+        ++shown_;
         result_.lines.push_back({verdict.kind, kHeading + verdict.line});
         if (!verdict.warning.empty()) result_.lines.push_back({Kind::Unchecked, kHeading + verdict.warning});
     }
@@ -139,6 +158,11 @@ private:
 
     // Signed when some trusted key's signature is good and none is BAD.
     void Decide() {
+        if (unshown_ > 0) {
+            result_.lines.push_back(
+                {Kind::Unchecked,
+                 std::string(kHeading) + "and " + std::to_string(unshown_) + " more, counted but not shown"});
+        }
         if (counts_[Kind::Bad] > 0)
             Refuse("has a BAD signature: the list or its signature was changed after it was signed");
         result_.trusted = counts_[Kind::Good] > 0 && counts_[Kind::Bad] == 0;
@@ -151,17 +175,18 @@ private:
     }
 
     void ClearSigned() {
-        const GpgvRun run = RunGpgv(keys_, result_.text, "");
+        GpgvRun run = RunGpgv(keys_, bytes_, "");
         if (!HashHeaderAgrees(run.status)) {
             return Refuse("is a signed list with text outside its signed part: its \"Hash:\" header names " +
                           hashHeader_ + ", which its signature is not made over");
         }
         const std::size_t good = counts_[Kind::Good];
         OpenPgp(run, "");
-        if (counts_[Kind::Good] > good && counts_[Kind::Bad] == 0 && !run.signedText.empty()) {
-            result_.text = run.signedText;  // exactly what gpgv checked, its dash escapes undone
-            result_.clearsigned = false;
-        }
+        if (counts_[Kind::Good] == good || counts_[Kind::Bad] > 0) return;
+        if (run.signedText.empty())
+            return Refuse("is a signed list whose signed text gpgv did not give back");
+        inner_ = std::move(run.signedText);  // exactly what gpgv checked, its dash escapes undone
+        result_.clearsigned = false;
     }
 
     // A "Hash:" header, which is outside what is signed, must name the
@@ -190,6 +215,7 @@ private:
         if (bytes.substr(0, kUntrusted.size()) == kUntrusted) return EdFile(path, bytes, where);
         if (!bytes.empty() && (static_cast<unsigned char>(bytes[0]) & 0x80))
             return PgpFile(bytes, bytes, where);
+        if (bytes.compare(0, kClearSigned.size(), kClearSigned) == 0) return ClearSignedFile(bytes, where);
         std::vector<Armoured> blocks;
         if (LooksArmoured(bytes) && Dearmour(bytes, blocks) && !blocks.empty())
             return ArmouredFile(bytes, blocks, where);
@@ -203,7 +229,7 @@ private:
         if (!signature.message.empty())
             return Refuse("has a signature file" + where + " that holds a signed text of its own");
         const bool minisignFile = path.size() > 8 && path.compare(path.size() - 8, 8, ".minisig") == 0;
-        Say(JudgeEd(signature, result_.text, keys_, NameOf(listPath_), minisignFile));
+        Say(JudgeEd(signature, bytes_, keys_, NameOf(listPath_), minisignFile));
     }
 
     void ArmouredFile(const std::string& bytes, const std::vector<Armoured>& blocks,
@@ -212,7 +238,7 @@ private:
         for (const Armoured& block : blocks) {
             SshSignature ssh;
             if (block.label == "SSH SIGNATURE" && ReadSshSignature(block.bytes, ssh)) {
-                Say(JudgeSsh(ssh, result_.text, keys_, std::time(nullptr)));
+                Say(JudgeSsh(ssh, bytes_, keys_, std::time(nullptr)));
             } else if (block.label == "SSH SIGNATURE") {
                 Unchecked(where + ": its SSH signature is broken");
             } else if (block.label == "PGP SIGNATURE") {
@@ -228,13 +254,28 @@ private:
     // A detached OpenPGP signature: signature packets only, never data
     // (a whole signed message would be checked in place of the list).
     void PgpFile(const std::string& bytes, const std::string& binary, const std::string& where) {
+        if (!OnlySignatures(binary) && StartsWithSignature(binary))
+            return Unchecked(where + ": its OpenPGP signature is cut short or broken");
         if (!OnlySignatures(binary))
             return Refuse("has a signature file" + where +
                           " that holds data or a whole message, not signatures alone");
-        const GpgvRun run = RunGpgv(keys_, bytes, result_.text);
+        const GpgvRun run = RunGpgv(keys_, bytes, bytes_);
         if (run.status.plaintext)
             return Refuse("has a signature file" + where +
                           " that holds data of its own, not signatures alone");
+        OpenPgp(run, where);
+    }
+
+    // A clearsigned copy of the list beside it (Node.js's SHASUMS256.txt.asc):
+    // its signatures are the list's when its signed text is the list's
+    // bytes; when the two differ, one of them was changed.
+    void ClearSignedFile(const std::string& bytes, const std::string& where) {
+        const GpgvRun run = RunGpgv(keys_, bytes, "");
+        if (run.ran && !run.signedText.empty() && run.signedText != bytes_) {
+            return Refuse(
+                "has a signature file" + where +
+                " whose signed text is not the list: one of the two was changed after it was signed");
+        }
         OpenPgp(run, where);
     }
 
@@ -248,8 +289,11 @@ private:
     const std::string& listPath_;
     const std::string& hashHeader_;
     const TrustedKeys& keys_;
+    std::string bytes_;                 // the list as read
+    std::optional<std::string> inner_;  // the part of it that was signed, where that is not all
     SignedList result_;
     std::map<Kind, std::size_t> counts_;
+    std::size_t shown_ = 0, unshown_ = 0;
 };
 
 }  // namespace

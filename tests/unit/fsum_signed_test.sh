@@ -25,6 +25,7 @@ gen 'Rob <rob@example.org>' rsa2048 0
 gen 'Small <small@example.org>' rsa1024 0
 gen 'Gone <gone@example.org>' ed25519 0
 gen 'Brief <brief@example.org>' ed25519 seconds=4
+gen $'Mallory \u202Eevil <mallory@example.org>' ed25519 0  # a right-to-left override
 gpg --batch --armor --export alice >alice.asc
 gpg --batch --export rob >rob.gpg
 gpg --batch --armor --export small brief >others.asc
@@ -50,6 +51,8 @@ cp SHA256SUMS sha1.sums && signed sha1.sums -u alice --digest-algo SHA1 -b -o sh
 cp SHA256SUMS small.sums && signed small.sums -u small -b -o small.sums.sig
 cp SHA256SUMS brief.sums && signed brief.sums -u brief -b -o brief.sums.sig
 cp SHA256SUMS gone.sums && signed gone.sums -u gone -b -o gone.sums.sig
+cp SHA256SUMS bidi.sums && signed bidi.sums -u mallory -b -o bidi.sums.sig
+gpg --batch --armor --export mallory >mallory.asc
 cp SHA256SUMS message.sums && signed message.sums -u alice -s -o message.sums.gpg  # a whole message
 gone_fpr=$(gpg --with-colons --list-keys gone 2>/dev/null | awk -F: '/^fpr/ { print $10; exit }')
 sed 's/^:-----BEGIN/-----BEGIN/' "$GNUPGHOME/openpgp-revocs.d/$gone_fpr.rev" >gone.rev
@@ -108,6 +111,15 @@ sed -i 's/^SHA256 (a.txt)/SHA256 (b.txt)/' elsewhere/SHA256.sig
 { cat fedora-CHECKSUM; echo "0000000000000000000000000000000000000000000000000000000000000000  evil"; } >appended
 { echo "0000000000000000000000000000000000000000000000000000000000000000  evil"; cat fedora-CHECKSUM; } >prepended
 sed 's/^Hash: SHA256/Hash: SHA512/' fedora-CHECKSUM >hash-header
+{ printf ' '; cat elsewhere/fedora-CHECKSUM; } >spaced  # changed, its armour hidden behind a blank
+sed 's/^Hash: SHA256$/Hash: SHA256 /' fedora-CHECKSUM >hash-blank  # gpgv takes the blank
+# Node.js: the list, and a clearsigned copy of it beside it; the copy may
+# differ from the list. A detached signature over a clearsigned list's bytes.
+cp SHA256SUMS node.sums && cp fedora-CHECKSUM node.sums.asc
+cp elsewhere/SHA256SUMS node-changed.sums && cp fedora-CHECKSUM node-changed.sums.asc
+cp fedora-CHECKSUM fedora-detached && signed fedora-detached -u alice -a -b -o fedora-detached.asc
+cp SHA256SUMS cut.sums && head -c 40 SHA256SUMS.sign >cut.sums.sig
+cp SHA256SUMS many.sums && for _ in $(seq 12); do cat SHA256SUMS.sign; done >many.sums.sig
 cp alice.asc elsewhere/  # a key beside a list is never trusted
 
 keys="-kalice.asc -kmini.pub -kopenbsd.pub -kssh_key.pub"
@@ -157,6 +169,16 @@ cases=(
   "$keys appended|2|is a signed list with text outside its signed part, so no file was checked"
   "$keys prepended|2|is a signed list with text outside its signed part, so no file was checked"
   "$keys hash-header|2|its \"Hash:\" header names SHA512"
+  "$keys spaced|2|an armour line with other text on it, so no file was checked"
+  "$keys node.sums|0|Signature: good, by \"Alice <alice@example.org>\""
+  "$keys node.sums|0|(signed by a trusted key)"
+  "$keys node-changed.sums|2|whose signed text is not the list: one of the two was changed after it was signed"
+  "$keys fedora-detached|0|Signature: good, by \"Alice <alice@example.org>\", OpenPGP key $grouped, made"
+  "$keys fedora-detached|0|!BAD"
+  "$keys cut.sums|0|Signature: not checked (in \"cut.sums.sig\"): its OpenPGP signature is cut short or broken"
+  "$keys many.sums|0|Signature: and 4 more, counted but not shown"
+  "-kmallory.asc bidi.sums|0|Signature: good, by \"Mallory \\u202Eevil <mallory@example.org>\""
+  "$keys hash-blank|0|(SHA-256) (signed by a trusted key)"
   "$keys other.sums|0|Signature: WARNING: its trusted comment names the file \"zig-linux.tar.xz\", not \"other.sums\""
   "$keys escape.sums|0|trusted comment \"timestamp:1 \\x1B[2J file:escape.sums\""
   "$keys bitcoin.sums|0|Signature: by OpenPGP key"
@@ -234,6 +256,8 @@ check "-key add refuses a key it cannot use" test $? -eq 2
 check "an RSA SSH key is said to be unusable yet" grep -qF "only ssh-ed25519 keys" out
 "$fsum" -key add a.txt >/dev/null 2>&1
 check "-key add refuses a file with no key" test $? -eq 2
+"$fsum" -key add mallory.asc >out 2>&1
+check "-key add shows a user id's bidi override escaped" grep -qF 'user id: Mallory \u202Eevil' out
 "$fsum" -key >/dev/null 2>&1
 check "-key alone is a usage error" test $? -eq 2
 

@@ -239,6 +239,15 @@ TEST(ClearSigned, OnlyTheSignedTextIsTheList) {
         {begin + "a 1\n" + begin + "b 2\n" + end, "a 1|", "a signed part inside another"},
         {begin + "a 1\n", "a 1|", "a signed part that does not end"},
         {"a 1\nb 2\n", "a 1|b 2|", ""},
+        // An armour line behind a character is still armour: the list is a
+        // signed one, and refused, never read as unsigned.
+        {" " + begin + "a 1\n" + end, "", "an armour line with other text on it"},
+        {"\r" + begin + "a 1\n" + end, "", "an armour line with other text on it"},
+        {"\xC2\xA0" + begin + "a 1\n" + end, "", "an armour line with other text on it"},
+        {"a 1\nx -----END PGP SIGNATURE-----\n", "", "an armour line with other text on it"},
+        // A '-' line without its escape is refused, as apt refuses it.
+        {begin + "a 1\n-b 2\n" + end, "",
+         "a line in its signed text that begins with \"-\" without the \"- \" escape"},
     };
     for (const auto& c : cases) {
         ClearSigned shape;
@@ -258,7 +267,7 @@ TEST(ClearSigned, OnlyTheSignedTextIsTheList) {
 TEST(ClearSigned, ItsHashHeaderIsKept) {
     ClearSigned shape;
     for (ListLine& line :
-         ReadAll("-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA256\nHash: SHA512\n\na 1\n-----BEGIN PGP "
+         ReadAll("-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA256\nHash: SHA512 \n\na 1\n-----BEGIN PGP "
                  "SIGNATURE-----\n-----END PGP SIGNATURE-----\n")) {
         shape.IsText(line.text, line.raw);
     }

@@ -13,6 +13,15 @@ TEST(Report, NamesShowEveryControlCharacterAndFitTheLineByColumns) {
     EXPECT_EQ(Visible("csi\xC2\x9B"
                       "1m \xC3\xA9"),
               "csi\\u009B1m \xC3\xA9");
+    // A name keeps its joiners (emoji); text that vouches shows every format
+    // character, a right-to-left override first among them.
+    EXPECT_EQ(Visible("a\xE2\x80\x8D"
+                      "b"),
+              "a\xE2\x80\x8D"
+              "b");
+    EXPECT_EQ(VisibleText("Alice \xE2\x80\xAE"
+                          "evil\xE2\x81\xA9 \xEF\xBB\xBF\xF3\xA0\x80\x81 \xC3\xA9\x1B"),
+              "Alice \\u202Eevil\\u2069 \\uFEFF\\uE0001 \xC3\xA9\\x1B");
     EXPECT_EQ(FitColumns("short", 10), "short");
     // Cut between characters, never inside one; wide ones count twice.
     const std::string cjk = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E.bin";  // 3 wide + 4 = 10 columns
