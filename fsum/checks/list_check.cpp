@@ -71,11 +71,28 @@ private:
     // why it cannot be, when it holds more (read once before any file).
     std::string SignedFault() {
         std::uint64_t offset = 0;
-        ListReader reader([&](char* buffer, std::size_t size, std::string& error) {
+        return ShapeFault([&](char* buffer, std::size_t size, std::string& error) {
             const long long got = list_.ReadAt(offset, buffer, size, error);
             if (got > 0) offset += static_cast<std::uint64_t>(got);
             return got;
         });
+    }
+
+    // The same of the bytes read whole for the signature check, which are
+    // what is checked and parsed: a file that changes between reads cannot
+    // show one shape and be verified as another.
+    std::string SignedFault(const std::string& bytes) {
+        std::size_t offset = 0;
+        return ShapeFault([&](char* buffer, std::size_t size, std::string&) {
+            const std::size_t count = bytes.copy(buffer, size, offset);
+            offset += count;
+            return static_cast<long long>(count);
+        });
+    }
+
+    template <typename Source>
+    std::string ShapeFault(Source source) {
+        ListReader reader(source);
         ClearSigned shape;
         ListLine line;
         while (reader.Next(line)) {
@@ -116,6 +133,8 @@ private:
         // From the file already open: the one whose shape was read above.
         if (!ReadWhole(list_, kLargestSignedList, bytes, error))
             return CannotCheck("cannot be read whole to check its signature", error);
+        if (const std::string fault = SignedFault(bytes); !fault.empty())
+            return CannotCheck("is a signed list with " + fault + ", so no file was checked", "");
         SignedList signatures =
             CheckSignatures(listPath_, std::move(bytes), clearsigned_, hashHeader_, keys_);
         if (signatures.found) Start();

@@ -88,9 +88,14 @@ int RunKeyCommand(const KeyCommand& command, const Terminal& terminal) {
 std::optional<TrustedKeys> KeysForCheck(const Options& options, const Terminal& terminal) {
     std::vector<std::string> folderProblems, fileProblems;
     TrustedKeys keys = LoadTrustedKeys(KeyFolder(), options.keyFiles, folderProblems, fileProblems);
-    for (const std::string& problem : folderProblems) terminal.err("fsum: " + problem + ".\n");
+    // A system's message may end in a full stop of its own.
+    const auto plain = [](std::string text) {
+        if (!text.empty() && text.back() == '.') text.pop_back();
+        return text;
+    };
+    for (const std::string& problem : folderProblems) terminal.err("fsum: " + plain(problem) + ".\n");
     for (const std::string& problem : fileProblems)
-        terminal.err("fsum: " + problem + ", so no file was checked.\n");
+        terminal.err("fsum: " + plain(problem) + ", so no file was checked.\n");
     if (!fileProblems.empty()) return std::nullopt;
     return keys;
 }

@@ -61,10 +61,10 @@ GpgvRun RunGpgv(const TrustedKeys& keys, std::string_view signature, std::string
     run.error = "gpgv, which checks OpenPGP signatures, could not be run (";
     std::string keyring;
     for (const PgpKey& key : keys.pgp) keyring += key.packets;
-    const std::string keyringPath = JoinPath(scratch.path(), "trusted.gpg");
-    const std::string signaturePath = JoinPath(scratch.path(), "signature");
-    const std::string dataPath = JoinPath(scratch.path(), "list");
-    const std::string outputPath = JoinPath(scratch.path(), "signed-text");
+    const std::string keyringPath = scratch.File("trusted.gpg");
+    const std::string signaturePath = scratch.File("signature");
+    const std::string dataPath = scratch.File("list");
+    const std::string outputPath = scratch.File("signed-text");
     if (!WriteFile(keyringPath, keyring, run.error) || !WriteFile(signaturePath, signature, run.error))
         return run;
     std::vector<std::string> args = {

@@ -50,7 +50,9 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
 inline constexpr std::size_t kLargestProgramOutput = std::size_t{4} << 20;
 
 // A folder of the tool's own for files a program reads and writes,
-// removed with what is in it when the object goes.
+// removed with what is in it when the object goes, and when Ctrl+C or a
+// request to end (SIGTERM, Ctrl+Break, the console closed) stops the tool
+// meanwhile. One at a time.
 class ScratchFolder {
 public:
     ScratchFolder() = default;
@@ -60,6 +62,9 @@ public:
 
     bool Create(std::string& error);
     const std::string& path() const { return path_; }
+    // The path of a file of the folder: `name` is a constant the tool
+    // holds for its whole run, which a stop removes.
+    std::string File(const char* name);
 
 private:
     std::string path_;

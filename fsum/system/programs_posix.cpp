@@ -9,8 +9,10 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "programs.h"
 #include "system.h"
@@ -39,6 +41,70 @@ bool MakeFolders(const std::string& folder, std::string& error) {
         if (slash == std::string::npos) return true;
     }
 }
+
+namespace {
+
+// What a stop must remove, where a signal handler may read it: fixed
+// storage, filled before the handler can need it.
+struct OnStop {
+    char folder[4096];
+    const char* files[8];
+    std::size_t count;
+    pid_t child;  // the program running meanwhile, if any
+};
+OnStop onStop;
+volatile sig_atomic_t stopArmed = 0;
+
+// Copies `text` after `end` in `path`; false when it does not fit.
+bool Append(char* path, std::size_t& end, std::size_t size, const char* text) {
+    for (; *text; ++text) {
+        if (end + 1 >= size) return false;
+        path[end++] = *text;
+    }
+    path[end] = '\0';
+    return true;
+}
+
+// Only what a signal handler may call: kill, unlink, rmdir, signal, raise.
+void RemoveOnStop(int signal) {
+    if (onStop.child > 0) kill(onStop.child, SIGKILL);
+    if (stopArmed) {
+        for (std::size_t i = 0; i < onStop.count; ++i) {
+            char path[sizeof onStop.folder + 64];
+            std::size_t end = 0;
+            if (Append(path, end, sizeof path, onStop.folder) && Append(path, end, sizeof path, "/") &&
+                Append(path, end, sizeof path, onStop.files[i]))
+                unlink(path);
+        }
+        rmdir(onStop.folder);
+    }
+    std::signal(signal, SIG_DFL);
+    raise(signal);
+}
+
+// Once: a signal the tool was started with ignored stays ignored.
+void ArmStop(const std::string& folder) {
+    static const bool installed = [] {
+        for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            struct sigaction old {};
+            sigaction(signal, nullptr, &old);
+            if (old.sa_handler == SIG_IGN) continue;
+            struct sigaction handler {};
+            handler.sa_handler = RemoveOnStop;
+            sigemptyset(&handler.sa_mask);
+            sigaction(signal, &handler, nullptr);
+        }
+        return true;
+    }();
+    static_cast<void>(installed);
+    if (stopArmed || folder.size() >= sizeof onStop.folder) return;
+    folder.copy(onStop.folder, folder.size());
+    onStop.folder[folder.size()] = '\0';
+    onStop.count = 0;
+    stopArmed = 1;
+}
+
+}  // namespace
 
 std::string GpgvProgram() {
     const char* path = std::getenv("PATH");
@@ -105,12 +171,14 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
         run.error = program + " could not be started: " + std::strerror(spawned);
         return run;
     }
+    onStop.child = child;
     const bool ended =
         ReadUntil(reading.get(), std::chrono::steady_clock::now() + std::chrono::seconds(seconds), run);
     if (!ended) kill(child, SIGKILL);
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
+    onStop.child = 0;
     if (!ended) {
         run.error = run.timedOut ? program + " did not answer in " + std::to_string(seconds) + " s"
                                  : program + " wrote more than " +
@@ -129,8 +197,15 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     return run;
 }
 
+std::string ScratchFolder::File(const char* name) {
+    if (stopArmed && onStop.count < std::size(onStop.files) && path_ == onStop.folder)
+        onStop.files[onStop.count++] = name;
+    return JoinPath(path_, name);
+}
+
 ScratchFolder::~ScratchFolder() {
     if (path_.empty()) return;
+    if (path_ == onStop.folder) stopArmed = 0;
     std::vector<FolderEntry> entries;
     std::string error;
     if (ReadFolder(path_, entries, error)) {
@@ -150,6 +225,7 @@ bool ScratchFolder::Create(std::string& error) {
         return false;
     }
     path_ = pattern;
+    ArmStop(path_);
     return true;
 }
 

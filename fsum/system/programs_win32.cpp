@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <functional>
+#include <mutex>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -30,6 +31,37 @@ std::string ProgramFolder() {
     return cut == std::wstring::npos ? "" : Utf8(path.substr(0, cut + 1));
 }
 
+// The scratch folder in use, its files and the program running, for a stop
+// (Ctrl+C, Ctrl+Break, the console closed) to remove and end: Windows runs
+// a console's control handler on a thread of its own.
+struct OnStop {
+    std::mutex mutex;
+    std::wstring folder;
+    std::vector<std::wstring> files;
+    HANDLE child = nullptr;
+};
+OnStop& Stop() {
+    static OnStop onStop;
+    return onStop;
+}
+
+BOOL WINAPI RemoveOnStop(DWORD) {
+    OnStop& stop = Stop();
+    std::lock_guard<std::mutex> lock(stop.mutex);
+    if (stop.child) {
+        TerminateProcess(stop.child, 1);
+        WaitForSingleObject(stop.child, 5000);  // its files are closed when it is gone
+    }
+    for (const std::wstring& file : stop.files) DeleteFileW(file.c_str());
+    if (!stop.folder.empty()) RemoveDirectoryW(stop.folder.c_str());
+    return FALSE;  // and the tool stops as it would have
+}
+
+void SetStopChild(HANDLE child) {
+    std::lock_guard<std::mutex> lock(Stop().mutex);
+    Stop().child = child;
+}
+
 // A handle for the child's standard input or error: the NUL device.
 UniqueHandle Nul(SECURITY_ATTRIBUTES& inherit, DWORD access) {
     return UniqueHandle(
@@ -44,6 +76,16 @@ std::string ShortForm(const std::string& path) {
     const DWORD size = GetShortPathNameW(Wide(path).c_str(), shortPath, MAX_PATH + 1);
     if (size == 0 || size > MAX_PATH) return path;
     return Utf8(std::wstring(shortPath, size));
+}
+
+// Once, the handler; and this folder, unless one is already armed.
+void ArmStop(const std::string& folder) {
+    static const bool installed = SetConsoleCtrlHandler(RemoveOnStop, TRUE) != 0;
+    static_cast<void>(installed);
+    std::lock_guard<std::mutex> lock(Stop().mutex);
+    if (!Stop().folder.empty()) return;
+    Stop().folder = Wide(folder);
+    Stop().files.clear();
 }
 
 }  // namespace
@@ -164,12 +206,28 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     }
     UniqueHandle child(process.hProcess), thread(process.hThread);
     writing.reset();  // the child's copy is the only one: its end ends the reads
+    SetStopChild(child.get());
     Await(child.get(), readEnd, program, seconds, run);
+    SetStopChild(nullptr);
     return run;
+}
+
+std::string ScratchFolder::File(const char* name) {
+    const std::string path = JoinPath(path_, name);
+    std::lock_guard<std::mutex> lock(Stop().mutex);
+    if (Stop().folder == Wide(path_)) Stop().files.push_back(Wide(path));
+    return path;
 }
 
 ScratchFolder::~ScratchFolder() {
     if (path_.empty()) return;
+    {
+        std::lock_guard<std::mutex> lock(Stop().mutex);
+        if (Stop().folder == Wide(path_)) {
+            Stop().folder.clear();
+            Stop().files.clear();
+        }
+    }
     std::vector<FolderEntry> entries;
     std::string error;
     if (ReadFolder(path_, entries, error)) {
@@ -191,6 +249,7 @@ bool ScratchFolder::Create(std::string& error) {
                                  std::to_string(GetTickCount() + attempt);
         if (CreateDirectoryW(Wide(path).c_str(), nullptr)) {
             path_ = ShortForm(path);
+            ArmStop(path_);
             return true;
         }
         if (GetLastError() != ERROR_ALREADY_EXISTS) break;

@@ -299,6 +299,22 @@ for row in "lies|which is not among the trusted keys" "fails|gpgv said \"exit st
   FSUM_GPGV_SECONDS=3 PATH="$work/fake/$fake:$PATH" "$stopwatch" 60 "$fsum" -c -s -kalice.asc SHA256SUMS >/dev/null 2>&1
   check "a gpgv that $fake: -s refuses" test $? -eq 2
 done
+# Stopped while gpgv runs (SIGTERM, SIGHUP), the tool leaves no scratch
+# folder behind: no keyring, no copy of the list.
+for stop in TERM HUP; do
+  mkdir -p "$work/scratch" && rm -rf "$work/scratch"/*
+  TMPDIR=$work/scratch PATH="$work/fake/hangs:$PATH" "$fsum" -c -kalice.asc SHA256SUMS >/dev/null 2>&1 &
+  stopped=$!
+  for _ in $(seq 300); do  # until the scratch folder holds the list, 30 s at most
+    compgen -G "$work/scratch/fsum-*/list" >/dev/null && break
+    sleep 0.1
+  done
+  check "SIG$stop: gpgv was running with its files" compgen -G "$work/scratch/fsum-*/list"
+  kill -$stop $stopped && wait $stopped
+  check "SIG$stop: the tool ends by the signal" test $? -gt 128
+  check "SIG$stop: no scratch folder is left" test -z "$(ls -A "$work/scratch")"
+done
+
 # An empty or relative entry in PATH never finds a gpgv in the list's folder
 # (this one would call a changed list good).
 cp fake/here/gpgv . && cp elsewhere/SHA256SUMS changed.sums && cp SHA256SUMS.sign changed.sums.sign
