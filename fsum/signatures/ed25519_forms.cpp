@@ -10,6 +10,10 @@ namespace fsum {
 
 namespace {
 
+// minisign's and signify's binary forms: a two-letter algorithm ("Ed", or
+// "ED" for minisign's prehashed signatures), an 8-byte key id, then the
+// Ed25519 key or signature.
+constexpr std::size_t kAlgorithmBytes = 2, kKeyIdBytes = 8, kPublicKeyBytes = 32, kSignatureBytes = 64;
 constexpr std::string_view kUntrusted = "untrusted comment: ";
 constexpr std::string_view kTrusted = "trusted comment: ";
 constexpr std::string_view kSshMagic = "SSHSIG";
@@ -150,9 +154,11 @@ bool ReadEdKey(std::string_view text, EdKey& key) {
     while (!lines.empty() && lines.back().empty()) lines.pop_back();
     if (lines.size() != 1) return false;
     const auto bytes = Base64(lines[0]);
-    if (!bytes || bytes->size() != 42 || bytes->substr(0, 2) != "Ed") return false;
-    key.keyId = bytes->substr(2, 8);
-    key.publicKey = bytes->substr(10);
+    if (!bytes || bytes->size() != kAlgorithmBytes + kKeyIdBytes + kPublicKeyBytes ||
+        bytes->substr(0, kAlgorithmBytes) != "Ed")
+        return false;
+    key.keyId = bytes->substr(kAlgorithmBytes, kKeyIdBytes);
+    key.publicKey = bytes->substr(kAlgorithmBytes + kKeyIdBytes);
     return true;
 }
 
@@ -178,16 +184,17 @@ bool ReadEdSignature(std::string_view text, EdSignature& signature) {
         text.substr(first + 1, second == std::string_view::npos ? second : second - first - 1);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     const auto bytes = Base64(line);
-    if (!bytes || bytes->size() != 74 || (bytes->substr(0, 2) != "Ed" && bytes->substr(0, 2) != "ED"))
+    if (!bytes || bytes->size() != kAlgorithmBytes + kKeyIdBytes + kSignatureBytes ||
+        (bytes->substr(0, kAlgorithmBytes) != "Ed" && bytes->substr(0, kAlgorithmBytes) != "ED"))
         return false;
     signature.prehashed = bytes->substr(0, 2) == "ED";
-    signature.keyId = bytes->substr(2, 8);
-    signature.signature = bytes->substr(10);
+    signature.keyId = bytes->substr(kAlgorithmBytes, kKeyIdBytes);
+    signature.signature = bytes->substr(kAlgorithmBytes + kKeyIdBytes);
     const std::string_view rest = second == std::string_view::npos ? "" : text.substr(second + 1);
     const std::vector<std::string_view> more = SplitLines(rest);
     if (more.size() >= 2 && more[0].substr(0, kTrusted.size()) == kTrusted) {
         const auto global = Base64(more[1]);
-        if (!global || global->size() != 64) return false;
+        if (!global || global->size() != kSignatureBytes) return false;
         signature.minisign = true;
         signature.trustedComment = std::string(more[0].substr(kTrusted.size()));
         signature.globalSignature = *global;

@@ -1,5 +1,7 @@
 #include "packets.h"
 
+#include <map>
+
 #include "digests/hasher.h"
 #include "encoding.h"
 
@@ -67,9 +69,8 @@ PgpKeyPart ReadPart(std::string_view body) {
     part.algorithm = static_cast<int>(algorithm);
     if (version != 4) return part;
     std::uint64_t first = 0;
-    if ((algorithm <= 3 || algorithm == 17) && TakeNumber(rest, 2, first))
-        part.bits = static_cast<unsigned>(first);
-    if ((algorithm == 18 || algorithm == 19 || algorithm == 22) && TakeNumber(rest, 1, first) &&
+    if (HasBits(part.algorithm) && TakeNumber(rest, 2, first)) part.bits = static_cast<unsigned>(first);
+    if ((algorithm == kEcdh || algorithm == kEcdsa || algorithm == kEdDsa) && TakeNumber(rest, 1, first) &&
         first <= rest.size())
         part.curve = CurveName(rest.substr(0, first));
     // Version 4: SHA-1 over 0x99, the body's two-byte length and the body.
@@ -99,8 +100,7 @@ std::string PgpKeyPart::KeyId() const {
 }
 
 std::string PgpKeyPart::Describe() const {
-    if (algorithm <= 3) return "RSA " + std::to_string(bits);
-    if (algorithm == 17) return "DSA " + std::to_string(bits);
+    if (HasBits(algorithm)) return (algorithm == kDsa ? "DSA " : "RSA ") + std::to_string(bits);
     if (!curve.empty()) return curve;
     return "algorithm " + std::to_string(algorithm);
 }
@@ -117,9 +117,55 @@ const PgpKeyPart* PgpKey::Part(std::string_view fingerprintOrId) const {
     return nullptr;
 }
 
+// A version 4 signature's digest (its fourth byte) of those gpgv is told
+// to refuse: MD5, SHA-1, RIPEMD-160.
+bool WeakDigest(std::string_view body) {
+    const PgpDigest* digest = PgpDigestOf(static_cast<unsigned char>(body[3]));
+    return digest && digest->weak;
+}
+
+// The subpackets of one area of a version 4 signature: its issuer's key id
+// (subpacket 16, or the end of an issuer fingerprint, 33), if it names one.
+std::string IssuerIn(std::string_view area) {
+    while (!area.empty()) {
+        const auto first = static_cast<unsigned char>(area[0]);
+        std::uint64_t size = first;
+        std::size_t header = 1;
+        if (first >= 192 && first < 255 && area.size() >= 2) {
+            size = ((first - 192u) << 8) + static_cast<unsigned char>(area[1]) + 192;
+            header = 2;
+        } else if (first == 255) {
+            std::string_view rest = area.substr(1);
+            if (!TakeNumber(rest, 4, size)) return "";
+            header = 5;
+        }
+        if (size == 0 || header + size > area.size()) return "";
+        const std::string_view body = area.substr(header + 1, size - 1);
+        const int type = static_cast<unsigned char>(area[header]) & 0x7F;
+        if (type == 16 && body.size() == 8) return Hex(body);
+        if (type == 33 && body.size() == 21) return Hex(body.substr(13));
+        area.remove_prefix(header + size);
+    }
+    return "";
+}
+
+// A version 4 signature's issuer, from its hashed area, else its unhashed one.
+std::string Issuer(std::string_view body) {
+    std::uint64_t size = 0;
+    if (body.size() < 6 || body[0] != 4) return "";
+    body.remove_prefix(4);
+    if (!TakeNumber(body, 2, size) || size > body.size()) return "";
+    const std::string hashed = IssuerIn(body.substr(0, size));
+    if (!hashed.empty()) return hashed;
+    body.remove_prefix(size);
+    if (!TakeNumber(body, 2, size) || size > body.size()) return "";
+    return IssuerIn(body.substr(0, size));
+}
+
 bool ReadPgpKeys(std::string_view bytes, std::vector<PgpKey>& keys) {
     std::vector<Packet> packets;
     if (!SplitPackets(bytes, packets) || packets.empty() || packets.front().tag != kPublicKey) return false;
+    std::map<std::size_t, std::size_t> weak, strong;  // self-signatures by key
     for (const Packet& packet : packets) {
         if (packet.tag == kPublicKey) {
             keys.emplace_back();
@@ -128,9 +174,13 @@ bool ReadPgpKeys(std::string_view bytes, std::vector<PgpKey>& keys) {
             keys.back().subkeys.push_back(ReadPart(packet.body));
         } else if (packet.tag == kUserId) {
             keys.back().userIds.emplace_back(packet.body);
+        } else if (packet.tag == kSignaturePacket && Issuer(packet.body) == keys.back().primary.KeyId()) {
+            ++(WeakDigest(packet.body) ? weak : strong)[keys.size() - 1];
         }
         keys.back().packets += packet.whole;
     }
+    // A key whose own signatures are all weak: none updated since.
+    for (const auto& [index, count] : weak) keys[index].weakSelfSignature = strong[index] == 0;
     return true;
 }
 

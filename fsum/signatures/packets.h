@@ -22,6 +22,42 @@ bool SplitPackets(std::string_view bytes, std::vector<Packet>& packets);
 
 enum PacketTag { kSignaturePacket = 2, kPublicKey = 6, kUserId = 13, kPublicSubkey = 14 };
 
+// RFC 4880's numbers of the key algorithms the tool tells apart.
+enum PgpKeyAlgorithm {
+    kRsa = 1,
+    kRsaEncryptOnly = 2,
+    kRsaSignOnly = 3,
+    kDsa = 17,
+    kEcdh = 18,
+    kEcdsa = 19,
+    kEdDsa = 22
+};
+// Whether the key's size is a number of bits (RSA, DSA) rather than a curve.
+inline bool HasBits(int algorithm) {
+    return (algorithm >= kRsa && algorithm <= kRsaSignOnly) || algorithm == kDsa;
+}
+
+// The digests of OpenPGP signatures, one row each: RFC 4880's number, the
+// name a "Hash:" header and gpgv's --weak-digest give it, the report's
+// name, and whether it is too weak to trust.
+struct PgpDigest {
+    int id;
+    const char* header;
+    const char* name;
+    bool weak;
+};
+inline constexpr PgpDigest kPgpDigests[] = {
+    {1, "MD5", "MD5", true},         {2, "SHA1", "SHA-1", true},      {3, "RIPEMD160", "RIPEMD-160", true},
+    {8, "SHA256", "SHA-256", false}, {9, "SHA384", "SHA-384", false}, {10, "SHA512", "SHA-512", false},
+    {11, "SHA224", "SHA-224", false}};
+// The row of a digest's number; nothing for one the table lacks.
+inline const PgpDigest* PgpDigestOf(int id) {
+    for (const PgpDigest& digest : kPgpDigests) {
+        if (digest.id == id) return &digest;
+    }
+    return nullptr;
+}
+
 // A primary key or a subkey.
 struct PgpKeyPart {
     std::string fingerprint;  // 40 hexadecimal digits (version 4); empty for another version
@@ -39,6 +75,9 @@ struct PgpKey {
     std::vector<PgpKeyPart> subkeys;
     std::vector<std::string> userIds;
     std::string packets;
+    // The key's own signatures are all over MD5, SHA-1 or RIPEMD-160, which
+    // gpgv refuses: it then finds the key unusable.
+    bool weakSelfSignature = false;
     // The part with this fingerprint or key id (16 digits), if the key has it.
     const PgpKeyPart* Part(std::string_view fingerprintOrId) const;
 };

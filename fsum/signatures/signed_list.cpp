@@ -67,9 +67,11 @@ GpgvRun RunGpgv(const TrustedKeys& keys, std::string_view signature, std::string
     const std::string outputPath = scratch.File("signed-text");
     if (!WriteFile(keyringPath, keyring, run.error) || !WriteFile(signaturePath, signature, run.error))
         return run;
-    std::vector<std::string> args = {
-        "--homedir", scratch.path(),  "--keyring", keyringPath,     "--status-fd",
-        "1",         "--weak-digest", "SHA1",      "--weak-digest", "RIPEMD160"};
+    std::vector<std::string> args = {"--homedir", scratch.path(), "--keyring",
+                                     keyringPath, "--status-fd",  "1"};
+    for (const PgpDigest& digest : kPgpDigests) {
+        if (digest.weak) args.insert(args.end(), {"--weak-digest", digest.header});
+    }
     if (data.empty()) {
         args.insert(args.end(), {"--output", outputPath, signaturePath});
     } else {
@@ -192,15 +194,12 @@ private:
     // A "Hash:" header, which is outside what is signed, must name the
     // digest each signature is made over.
     bool HashHeaderAgrees(const GpgvStatus& status) const {
-        static const std::map<int, std::string> names = {{1, "MD5"},    {2, "SHA1"},   {3, "RIPEMD160"},
-                                                         {8, "SHA256"}, {9, "SHA384"}, {10, "SHA512"},
-                                                         {11, "SHA224"}};
         if (hashHeader_.empty()) return true;
         const std::string listed = "," + hashHeader_ + ",";
         for (const PgpSignature& signature : status.signatures) {
-            const auto name = names.find(signature.hashAlgorithm);
+            const PgpDigest* digest = PgpDigestOf(signature.hashAlgorithm);
             if (signature.hashAlgorithm &&
-                (name == names.end() || listed.find("," + name->second + ",") == std::string::npos))
+                (!digest || listed.find("," + std::string(digest->header) + ",") == std::string::npos))
                 return false;
         }
         return true;

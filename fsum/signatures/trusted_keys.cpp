@@ -80,6 +80,11 @@ std::vector<std::string> DescribeKeys(const TrustedKeys& keys) {
         for (const std::string& id : key.userIds) lines.push_back("  user id: " + id);
         for (const PgpKeyPart& subkey : key.subkeys)
             lines.push_back("  subkey:  " + Grouped(subkey.fingerprint) + " (" + subkey.Describe() + ")");
+        if (key.weakSelfSignature) {
+            lines.push_back(
+                "  warning: some of its own signatures are made over SHA-1 (or MD5), which is too weak: "
+                "gpgv then cannot use it; ask its publisher for the key as updated since");
+        }
     }
     for (const EdKey& key : keys.ed) {
         lines.push_back("minisign/signify key " + key.Text() + " (id " + key.IdText() +

@@ -19,12 +19,10 @@ SignatureVerdict Verdict(Kind kind, const std::string& line) { return {kind, lin
 
 // Why a signature that checks out is still not accepted, if it is not.
 std::string Weakness(const PgpSignature& signature, const PgpKeyPart* part) {
-    static const std::map<int, const char*> weakDigests = {{1, "MD5"}, {2, "SHA-1"}, {3, "RIPEMD-160"}};
     if (signature.version == 3) return "it is a version 3 signature, a form too weak to trust";
-    const auto digest = weakDigests.find(signature.hashAlgorithm);
-    if (digest != weakDigests.end())
-        return std::string("it is made over ") + digest->second + ", which is too weak";
-    if (part && (part->algorithm <= 3 || part->algorithm == 17) && part->bits < 2048)
+    const PgpDigest* digest = PgpDigestOf(signature.hashAlgorithm);
+    if (digest && digest->weak) return std::string("it is made over ") + digest->name + ", which is too weak";
+    if (part && HasBits(part->algorithm) && part->bits < 2048)
         return "its key is " + part->Describe() + " bits, too short (2048 bits at least)";
     return "";
 }
@@ -99,6 +97,12 @@ SignatureVerdict JudgePgp(const PgpSignature& signature, const TrustedKeys& keys
             return Verdict(Kind::NotAccepted,
                            "not accepted, by " + who + made + ": the signature has expired");
         case State::Error:
+            if (signature.errorCode == 6 && key && key->weakSelfSignature) {
+                return Verdict(Kind::NotAccepted,
+                               "not accepted, by " + who + made +
+                                   ": the key's own signatures are made over SHA-1 (or MD5), "
+                                   "which is too weak");
+            }
             return Verdict(Kind::Unchecked, "not checked, by " + who + made +
                                                 ": gpgv could not check it (error " +
                                                 std::to_string(signature.errorCode) + ")");

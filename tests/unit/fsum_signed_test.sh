@@ -26,6 +26,7 @@ gen 'Small <small@example.org>' rsa1024 0
 gen 'Gone <gone@example.org>' ed25519 0
 gen 'Brief <brief@example.org>' ed25519 seconds=4
 gen $'Mallory \u202Eevil <mallory@example.org>' ed25519 0  # a right-to-left override
+gpg --batch --passphrase '' --cert-digest-algo SHA1 --quick-gen-key 'Old <old@example.org>' ed25519 sign 0 >/dev/null 2>&1
 gpg --batch --armor --export alice >alice.asc
 gpg --batch --export rob >rob.gpg
 gpg --batch --armor --export small brief >others.asc
@@ -52,6 +53,8 @@ cp SHA256SUMS small.sums && signed small.sums -u small -b -o small.sums.sig
 cp SHA256SUMS brief.sums && signed brief.sums -u brief -b -o brief.sums.sig
 cp SHA256SUMS gone.sums && signed gone.sums -u gone -b -o gone.sums.sig
 cp SHA256SUMS bidi.sums && signed bidi.sums -u mallory -b -o bidi.sums.sig
+cp SHA256SUMS old.sums && signed old.sums -u old -b -o old.sums.sig
+gpg --batch --armor --export old >old.asc
 gpg --batch --armor --export mallory >mallory.asc
 cp SHA256SUMS message.sums && signed message.sums -u alice -s -o message.sums.gpg  # a whole message
 gone_fpr=$(gpg --with-colons --list-keys gone 2>/dev/null | awk -F: '/^fpr/ { print $10; exit }')
@@ -178,6 +181,8 @@ cases=(
   "$keys cut.sums|0|Signature: not checked (in \"cut.sums.sig\"): its OpenPGP signature is cut short or broken"
   "$keys many.sums|0|Signature: and 4 more, counted but not shown"
   "-kmallory.asc bidi.sums|0|Signature: good, by \"Mallory \\u202Eevil <mallory@example.org>\""
+  "-kold.asc old.sums|0|Signature: not accepted, by \"Old <old@example.org>\""
+  "-kold.asc old.sums|0|the key's own signatures are made over SHA-1 (or MD5), which is too weak"
   "$keys hash-blank|0|(SHA-256) (signed by a trusted key)"
   "$keys other.sums|0|Signature: WARNING: its trusted comment names the file \"zig-linux.tar.xz\", not \"other.sums\""
   "$keys escape.sums|0|trusted comment \"timestamp:1 \\x1B[2J file:escape.sums\""
@@ -256,6 +261,8 @@ check "-key add refuses a key it cannot use" test $? -eq 2
 check "an RSA SSH key is said to be unusable yet" grep -qF "only ssh-ed25519 keys" out
 "$fsum" -key add a.txt >/dev/null 2>&1
 check "-key add refuses a file with no key" test $? -eq 2
+"$fsum" -key add old.asc >out 2>&1
+check "-key add warns of a key whose own signatures are over SHA-1" grep -qF "warning: some of its own signatures" out
 "$fsum" -key add mallory.asc >out 2>&1
 check "-key add shows a user id's bidi override escaped" grep -qF 'user id: Mallory \u202Eevil' out
 "$fsum" -key >/dev/null 2>&1
