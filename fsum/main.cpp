@@ -43,8 +43,8 @@ int Check(const fsum::Options& options, const fsum::Terminal& terminal, fsum::Wo
     if (!chosen) return fsum::kCannotCheck;
     const fsum::TrustedKeys& keys = *chosen;
     if (options.recurse) {
-        return fsum::CheckTree(options, terminal, [&](const std::string& list) {
-            return fsum::CheckList(list, options, terminal, workers, keys);
+        return fsum::CheckTree(options, terminal, [&](const std::string& list, bool& signedByTrusted) {
+            return fsum::CheckList(list, options, terminal, workers, keys, &signedByTrusted);
         });
     }
     return fsum::CheckList(options.targets.front(), options, terminal, workers, keys);

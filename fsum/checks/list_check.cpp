@@ -32,6 +32,8 @@ public:
             const TrustedKeys& keys)
         : EntryCheck(options, terminal, workers), listPath_(listPath), keys_(keys) {}
 
+    bool signedByTrusted() const { return signature_ == Signature::Trusted; }
+
 private:
     int CheckAll() override {
         bool missing = false;
@@ -369,8 +371,11 @@ private:
 }  // namespace
 
 int CheckList(const std::string& listPath, const Options& options, const Terminal& terminal, Workers& workers,
-              const TrustedKeys& keys) {
-    return Checker(listPath, options, terminal, workers, keys).Run();
+              const TrustedKeys& keys, bool* signedByTrusted) {
+    Checker checker(listPath, options, terminal, workers, keys);
+    const int status = checker.Run();
+    if (signedByTrusted) *signedByTrusted = checker.signedByTrusted();
+    return status;
 }
 
 }  // namespace fsum

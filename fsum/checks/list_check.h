@@ -11,9 +11,11 @@
 namespace fsum {
 
 // Checks the list's signatures against the trusted keys, then every file
-// the list names, and returns the exit status. A run that meets a failure
-// it cannot go past still ends with the summary so far.
+// the list names, and returns the exit status; `signedByTrusted`, when
+// given, says whether a trusted key's good signature vouched for the list.
+// A run that meets a failure it cannot go past still ends with the summary
+// so far.
 int CheckList(const std::string& listPath, const Options& options, const Terminal& terminal, Workers& workers,
-              const TrustedKeys& keys = {});
+              const TrustedKeys& keys = {}, bool* signedByTrusted = nullptr);
 
 }  // namespace fsum

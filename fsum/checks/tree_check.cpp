@@ -12,6 +12,7 @@ namespace {
 struct Outcome {
     std::string name;  // as found from the folder -d names
     int status = kAllVerified;
+    bool signedByTrusted = false;
 };
 
 // The names in a line of the total: "a.sfv", "b/c.sfv".
@@ -31,6 +32,11 @@ std::string Total(const std::vector<Outcome>& outcomes, std::size_t unreadFolder
     const std::size_t lists = outcomes.size();
     std::string total = std::to_string(lists) + (lists == 1 ? " list, " : " lists, ") +
                         std::to_string(count(kAllVerified)) + " all verified";
+    // Signed lists apart from the rest: one whose signature went missing
+    // stands out among its neighbours.
+    const auto trusted = std::count_if(outcomes.begin(), outcomes.end(),
+                                       [](const Outcome& outcome) { return outcome.signedByTrusted; });
+    if (trusted > 0) total += "; " + std::to_string(trusted) + " of them signed by a trusted key";
     if (count(kSomeFailed) > 0)
         total += "; with failed, missing or unreadable files: " + Names(outcomes, kSomeFailed);
     if (count(kCannotCheck) > 0) total += "; not checked: " + Names(outcomes, kCannotCheck);
@@ -45,7 +51,7 @@ std::string Total(const std::vector<Outcome>& outcomes, std::size_t unreadFolder
 class Tree {
 public:
     Tree(const Options& options, const Terminal& terminal,
-         const std::function<int(const std::string&)>& checkList)
+         const std::function<int(const std::string&, bool&)>& checkList)
         : options_(options), terminal_(terminal), checkList_(checkList) {}
 
     int Run() {
@@ -76,7 +82,9 @@ private:
         ++named_;
         if (!paths_.insert(path).second) return;
         if (!outcomes_.empty()) written_ = written_ && terminal_.out("\n");  // between reports
-        outcomes_.push_back({name, checkList_(path)});
+        Outcome outcome{name};
+        outcome.status = checkList_(path, outcome.signedByTrusted);
+        outcomes_.push_back(outcome);
         worst_ = std::max(worst_, outcomes_.back().status);
     }
 
@@ -103,7 +111,7 @@ private:
 
     const Options& options_;
     const Terminal& terminal_;
-    const std::function<int(const std::string&)>& checkList_;
+    const std::function<int(const std::string&, bool&)>& checkList_;
     std::vector<Outcome> outcomes_;
     std::set<std::string> paths_, said_;
     std::size_t named_ = 0;  // lists, other entries and unreadable folders the masks named
@@ -115,7 +123,7 @@ private:
 }  // namespace
 
 int CheckTree(const Options& options, const Terminal& terminal,
-              const std::function<int(const std::string& path)>& checkList) {
+              const std::function<int(const std::string&, bool&)>& checkList) {
     return Tree(options, terminal, checkList).Run();
 }
 

@@ -10,8 +10,9 @@
 
 namespace fsum {
 
-// `checkList` checks one list and gives its exit status.
+// `checkList` checks one list and gives its exit status, and whether a
+// trusted key's signature vouched for it.
 int CheckTree(const Options& options, const Terminal& terminal,
-              const std::function<int(const std::string& path)>& checkList);
+              const std::function<int(const std::string& path, bool& signedByTrusted)>& checkList);
 
 }  // namespace fsum

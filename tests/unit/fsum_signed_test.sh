@@ -275,6 +275,11 @@ cp elsewhere/SHA256SUMS elsewhere/SHA256SUMS.sign tree/bad/
 "$fsum" -c -r -dtree SHA256SUMS >out 2>&1
 check "-r: a BAD list among good ones ends with 2" test $? -eq 2
 check "-r: the good list is checked" grep -qF "OK          a.txt" out
+mkdir -p tree/unsigned && cp SHA256SUMS a.txt tree/unsigned/
+"$fsum" -c -r -dtree/good SHA256SUMS >out 2>&1
+check "-r: the total counts the lists a trusted key signed" grep -qF "1 list, 1 all verified; 1 of them signed by a trusted key" out
+"$fsum" -c -r -dtree/unsigned SHA256SUMS >out 2>&1
+check "-r: an unsigned list is not among them" sh -c "grep -qF '1 list, 1 all verified' out && ! grep -qF 'signed by a trusted key' out"
 
 # gpgv that cannot be found: the OpenPGP signature is not checked, and -s refuses.
 stopwatch=$(command -v timeout)
