@@ -119,18 +119,7 @@ private:
         std::string first(4096, '\0'), error;
         const long long got = list_.ReadAt(0, &first[0], first.size(), error);
         first.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-        if (!MayBeSigned(listPath_, first, clearsigned_)) {
-            if (options_.requireSigned) {
-                return CannotCheck(
-                    "has no signature, and -s asks for one by a trusted key, so no file was checked", "");
-            }
-            // Whoever trusts a key expects signed lists: a signature gone is worth a word.
-            if (keys_.usable()) {
-                Start();
-                report_.Line(NoSignatureLine(listPath_), false, Paint::Heed);
-            }
-            return kAllVerified;
-        }
+        if (!MayBeSigned(listPath_, first, clearsigned_)) return Unsigned();
         std::string bytes;
         // From the file already open: the one whose shape was read above.
         if (!ReadWhole(list_, kLargestSignedList, bytes, error))
@@ -151,6 +140,26 @@ private:
         signature_ = !signatures.found    ? Signature::None
                      : signatures.trusted ? Signature::Trusted
                                           : Signature::Untrusted;
+        ReadSignedText(std::move(signatures));
+        return kAllVerified;
+    }
+
+    // A list with no signature: refused under -s; and a word for a user who
+    // trusts some key, who expects signed lists: a signature gone is news.
+    int Unsigned() {
+        if (options_.requireSigned) {
+            return CannotCheck(
+                "has no signature, and -s asks for one by a trusted key, so no file was checked", "");
+        }
+        if (keys_.usable()) {
+            Start();
+            report_.Line(NoSignatureLine(listPath_), false, Paint::Heed);
+        }
+        return kAllVerified;
+    }
+
+    // The entries come from the bytes the signatures were checked over.
+    void ReadSignedText(SignedList signatures) {
         clearsigned_ = signatures.clearsigned;
         signedText_ = std::move(signatures.text);
         reader_ = std::make_unique<ListReader>([this](char* buffer, std::size_t size, std::string&) {
@@ -160,7 +169,6 @@ private:
             listOffset_ += count;
             return static_cast<long long>(count);
         });
-        return kAllVerified;
     }
 
     // The list's lines to their end, in batches of entries.
@@ -295,7 +303,9 @@ private:
     void NotChecked(const Entry& entry) {
         sawEntry_ = true;
         ++unchecked_;
-        Hold({entry.line, "NOT CHECKED  " + Visible(entry.name) + "  (" + entry.unchecked + ")", true, 11});
+        const std::string_view word = "NOT CHECKED";
+        Hold({entry.line, VerdictLine(word, Visible(entry.name) + "  (" + entry.unchecked + ")"), true,
+              word.size()});
     }
 
     struct Held {

@@ -69,48 +69,56 @@ void EntryCheck::Progress(std::size_t index, std::uint64_t size, std::uint64_t d
 void EntryCheck::Tell(Checked& checked, const Hashed& outcome) {
     Entry& entry = checked.entry;
     BeforeTell(entry);
-    const std::string name = Visible(entry.name);
     const bool good = outcome.kind == Hashed::Done && Matches(checked, outcome);
     // A digest that matched none of its candidates was checked with each.
-    const bool several = outcome.kind == Hashed::Done && !good && entry.candidates.size() > 1;
-    for (Algorithm algorithm : several ? entry.candidates : std::vector<Algorithm>{entry.algorithm}) {
-        const std::string shown = DisplayName(algorithm, entry.expected.size);
-        if (std::find(algorithms_.begin(), algorithms_.end(), shown) == algorithms_.end())
-            algorithms_.push_back(shown);
-    }
-    const std::string note = LineNote(checked);
+    NoteAlgorithms(entry, outcome.kind == Hashed::Done && !good && entry.candidates.size() > 1);
+    const std::string name = Visible(entry.name), note = LineNote(checked);
+    const std::string also = note.empty() ? "" : "; " + note;
     switch (outcome.kind) {
         case Hashed::Done:
             if (good) {
                 ++counts_.verified;
-                if (!options_.onlyFailed)
-                    report_.Line("OK          " + name + OkNote(entry, note), false, Paint::Good, 2);
+                if (!options_.onlyFailed) Say("OK", name + OkNote(entry, note), false, Paint::Good);
                 break;
             }
             ++counts_.mismatched;
-            report_.Line("FAILED      " + name + "  (expected " + ToHex(entry.expected, entry.algorithm) +
-                             Found(checked, outcome) + (note.empty() ? "" : "; " + note) + ")",
-                         true, Paint::Bad, 6);
+            Say("FAILED",
+                name + "  (expected " + ToHex(entry.expected, entry.algorithm) + Found(checked, outcome) +
+                    also + ")",
+                true, Paint::Bad);
             break;
         case Hashed::Missing:
-            if (options_.ignoreMissing) {
-                ++counts_.absent;
-                break;
-            }
-            ++counts_.missing;
-            report_.Line("MISSING     " + name + (note.empty() ? "" : "  (" + note + ")"), true, Paint::Heed,
-                         7);
+            ++(options_.ignoreMissing ? counts_.absent : counts_.missing);
+            if (!options_.ignoreMissing)
+                Say("MISSING", name + (note.empty() ? "" : "  (" + note + ")"), true, Paint::Heed);
             break;
         case Hashed::Skipped:
-            report_.Line("SKIPPED     " + name + "  (this is the checksum list itself)");
+            Say("SKIPPED", name + "  (this is the checksum list itself)", false, Paint::None);
             break;
         case Hashed::Unreadable:
             ++counts_.unreadable;
-            report_.Line(
-                "UNREADABLE  " + name + "  (" + outcome.reason + (note.empty() ? "" : "; " + note) + ")",
-                true, Paint::Heed, 10);
+            Say("UNREADABLE", name + "  (" + outcome.reason + also + ")", true, Paint::Heed);
             break;
     }
+}
+
+// The algorithms the summary names: each the entry was checked with.
+void EntryCheck::NoteAlgorithms(const Entry& entry, bool eachCandidate) {
+    for (Algorithm algorithm : eachCandidate ? entry.candidates : std::vector<Algorithm>{entry.algorithm}) {
+        const std::string shown = DisplayName(algorithm, entry.expected.size);
+        if (std::find(algorithms_.begin(), algorithms_.end(), shown) == algorithms_.end())
+            algorithms_.push_back(shown);
+    }
+}
+
+void EntryCheck::Say(std::string_view word, const std::string& rest, bool now, Paint paint) {
+    report_.Line(VerdictLine(word, rest), now, paint, paint == Paint::None ? std::string::npos : word.size());
+}
+
+std::string VerdictLine(std::string_view word, const std::string& rest) {
+    std::string line(word);
+    line.resize(std::max(kNameColumn, line.size() + 2), ' ');
+    return line + rest;
 }
 
 // What follows an OK line's name: the algorithm where the list did not say
@@ -243,9 +251,9 @@ void EntryCheck::Summary() {
 std::string EntryCheck::Absent() const {
     const std::string count = std::to_string(counts_.absent) + (counts_.absent == 1 ? " file" : " files");
     if (counts_.verified == 0)
-        return "NONE HERE   " + count +
-               " the list names, none of them here: -i checks what is, and nothing was";
-    return "NOT HERE    " + count + " the list names, left out as -i asks";
+        return VerdictLine("NONE HERE",
+                           count + " the list names, none of them here: -i checks what is, and nothing was");
+    return VerdictLine("NOT HERE", count + " the list names, left out as -i asks");
 }
 
 int EntryCheck::NotWritten() { return terminal_.NotWritten(); }

@@ -25,6 +25,12 @@ struct Checked {
     bool listed = false;  // found by listing its folder, not named by the user
 };
 
+// The column a verdict line's name starts in: "OK", "FAILED", "MISSING",
+// "UNREADABLE", ... and at least two blanks, as one reads them aligned.
+inline constexpr std::size_t kNameColumn = 12;
+// A verdict's line: the word, padded to the name's column, then the rest.
+std::string VerdictLine(std::string_view word, const std::string& rest);
+
 class EntryCheck : protected BatchObserver {
 public:
     EntryCheck(const Options& options, const Terminal& terminal, Workers& workers)
@@ -85,6 +91,9 @@ private:
     void Progress(std::size_t index, std::uint64_t size, std::uint64_t done, double seconds) override;
 
     void Tell(Checked& checked, const Hashed& outcome);
+    void NoteAlgorithms(const Entry& entry, bool eachCandidate);
+    // A verdict's line, its word in the paint.
+    void Say(std::string_view word, const std::string& rest, bool now, Paint paint);
     bool Matches(Checked& checked, const Hashed& outcome);
     bool MatchesAnother(Checked& checked);
     std::optional<Algorithm> GivenBy(const Checked& checked, const std::vector<Algorithm>& algorithms);

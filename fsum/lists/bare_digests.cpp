@@ -28,45 +28,47 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
+// What web text puts where a digest's plain ASCII would be, and that ASCII.
+constexpr struct {
+    const char* from;
+    const char* to;
+} kPlain[] = {{"\xEF\xBB\xBF", ""},
+              {"\xE2\x80\x8B", ""},
+              {"\xE2\x80\x8C", ""},
+              {"\xE2\x80\x8D", ""},
+              {"\xE2\x81\xA0", ""},
+              // Every space separator of Unicode (category Zs) but the space itself.
+              {"\xC2\xA0", " "},
+              {"\xE1\x9A\x80", " "},
+              {"\xE2\x80\x80", " "},
+              {"\xE2\x80\x81", " "},
+              {"\xE2\x80\x82", " "},
+              {"\xE2\x80\x83", " "},
+              {"\xE2\x80\x84", " "},
+              {"\xE2\x80\x85", " "},
+              {"\xE2\x80\x86", " "},
+              {"\xE2\x80\x87", " "},
+              {"\xE2\x80\x88", " "},
+              {"\xE2\x80\x89", " "},
+              {"\xE2\x80\x8A", " "},
+              {"\xE2\x80\xAF", " "},
+              {"\xE2\x81\x9F", " "},
+              {"\xE3\x80\x80", " "},
+              {"\xE2\x80\x90", "-"},
+              {"\xE2\x80\x91", "-"},
+              {"\xE2\x80\x92", "-"},
+              {"\xE2\x80\x93", "-"},
+              {"\xE2\x80\x94", "-"},
+              {"\xE2\x88\x92", "-"},
+              {"\xE2\x80\x9C", "\""},
+              {"\xE2\x80\x9D", "\""},
+              {"\xE2\x80\x98", "'"},
+              {"\xE2\x80\x99", "'"}};
+
 // Text as a web page gives it, made plain: a byte-order mark and the
 // zero-width characters go, Unicode spaces become a space, Unicode dashes a
 // hyphen ("SHA–256"), typographic quotes straight ones.
 std::string Plain(std::string_view text) {
-    static const struct {
-        const char* from;
-        const char* to;
-    } kPlain[] = {{"\xEF\xBB\xBF", ""},
-                  {"\xE2\x80\x8B", ""},
-                  {"\xE2\x80\x8C", ""},
-                  {"\xE2\x80\x8D", ""},
-                  {"\xE2\x81\xA0", ""},
-                  // Every space separator of Unicode (category Zs) but the space itself.
-                  {"\xC2\xA0", " "},
-                  {"\xE1\x9A\x80", " "},
-                  {"\xE2\x80\x80", " "},
-                  {"\xE2\x80\x81", " "},
-                  {"\xE2\x80\x82", " "},
-                  {"\xE2\x80\x83", " "},
-                  {"\xE2\x80\x84", " "},
-                  {"\xE2\x80\x85", " "},
-                  {"\xE2\x80\x86", " "},
-                  {"\xE2\x80\x87", " "},
-                  {"\xE2\x80\x88", " "},
-                  {"\xE2\x80\x89", " "},
-                  {"\xE2\x80\x8A", " "},
-                  {"\xE2\x80\xAF", " "},
-                  {"\xE2\x81\x9F", " "},
-                  {"\xE3\x80\x80", " "},
-                  {"\xE2\x80\x90", "-"},
-                  {"\xE2\x80\x91", "-"},
-                  {"\xE2\x80\x92", "-"},
-                  {"\xE2\x80\x93", "-"},
-                  {"\xE2\x80\x94", "-"},
-                  {"\xE2\x88\x92", "-"},
-                  {"\xE2\x80\x9C", "\""},
-                  {"\xE2\x80\x9D", "\""},
-                  {"\xE2\x80\x98", "'"},
-                  {"\xE2\x80\x99", "'"}};
     std::string plain;
     for (std::size_t i = 0; i < text.size();) {
         const auto* hit = std::find_if(std::begin(kPlain), std::end(kPlain), [&](const auto& p) {

@@ -32,44 +32,61 @@ constexpr char kBegin[] = "-----BEGIN PGP SIGNED MESSAGE-----";
 bool ClearSigned::IsText(std::string& text, std::string& raw) {
     switch (state_) {
         case State::Outside:
-            if (!Is(text, kBegin)) {
-                outside_ = outside_ || !IsBlank(text);
-                if (HoldsArmour(text) && fault_.empty()) fault_ = "an armour line with other text on it";
-                seen_ = seen_ || HoldsArmour(text);
-                return true;
-            }
-            if (seen_ && fault_.empty()) fault_ = "more than one signed part";
-            seen_ = true;
-            state_ = State::Header;
-            return false;
-        case State::Header:  // "Hash: SHA256" lines, to an empty line (blanks allowed)
-            if (IsBlank(text)) {
-                state_ = State::Body;
-            } else if (text.compare(0, 6, "Hash: ") == 0) {
-                hashes_ += (hashes_.empty() ? "" : ",") + text.substr(6, text.find_last_not_of(" \t") - 5);
-            } else if (fault_.empty()) {
-                fault_ = "a line in its armour header that is not \"Hash: ...\" (or no empty line after it)";
-            }
+            return Outside(text);
+        case State::Header:
+            Header(text);
             return false;
         case State::Body:
-            if (Is(text, "-----BEGIN PGP SIGNATURE-----")) {
-                state_ = State::Signature;
-                return false;
-            }
-            if (Is(text, kBegin) && fault_.empty()) fault_ = "a signed part inside another";
-            // A line that begins with '-' is escaped "- "; one that is not,
-            // apt's reader refuses, and so does this one, lest two readers
-            // take the text two ways.
-            if (!text.empty() && text[0] == '-' && text.compare(0, 2, "- ") != 0 && fault_.empty())
-                fault_ = "a line in its signed text that begins with \"-\" without the \"- \" escape";
-            Unescape(text);
-            Unescape(raw);
-            return true;
+            return Body(text, raw);
         case State::Signature:
             if (Is(text, "-----END PGP SIGNATURE-----")) state_ = State::Outside;
             return false;
     }
     return true;
+}
+
+bool ClearSigned::Outside(const std::string& text) {
+    if (!Is(text, kBegin)) {
+        outside_ = outside_ || !IsBlank(text);
+        if (HoldsArmour(text)) Note("an armour line with other text on it");
+        seen_ = seen_ || HoldsArmour(text);
+        return true;
+    }
+    if (seen_) Note("more than one signed part");
+    seen_ = true;
+    state_ = State::Header;
+    return false;
+}
+
+// "Hash: SHA256" lines, to an empty line (blanks allowed).
+void ClearSigned::Header(const std::string& text) {
+    if (IsBlank(text)) {
+        state_ = State::Body;
+    } else if (text.compare(0, 6, "Hash: ") == 0) {
+        hashes_ += (hashes_.empty() ? "" : ",") + text.substr(6, text.find_last_not_of(" \t") - 5);
+    } else {
+        Note("a line in its armour header that is not \"Hash: ...\" (or no empty line after it)");
+    }
+}
+
+bool ClearSigned::Body(std::string& text, std::string& raw) {
+    if (Is(text, "-----BEGIN PGP SIGNATURE-----")) {
+        state_ = State::Signature;
+        return false;
+    }
+    if (Is(text, kBegin)) Note("a signed part inside another");
+    // A line that begins with '-' is escaped "- "; one that is not, apt's
+    // reader refuses, and so does this one, lest two readers take the text
+    // two ways.
+    if (!text.empty() && text[0] == '-' && text.compare(0, 2, "- ") != 0)
+        Note("a line in its signed text that begins with \"-\" without the \"- \" escape");
+    Unescape(text);
+    Unescape(raw);
+    return true;
+}
+
+void ClearSigned::Note(const char* fault) {
+    if (fault_.empty()) fault_ = fault;
 }
 
 std::string ClearSigned::Fault() const {

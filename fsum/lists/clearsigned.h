@@ -24,6 +24,13 @@ public:
     const std::string& hashes() const { return hashes_; }
 
 private:
+    // A line in each state: outside the signed part, in its armour header,
+    // in its text; Note keeps the first fault.
+    bool Outside(const std::string& text);
+    void Header(const std::string& text);
+    bool Body(std::string& text, std::string& raw);
+    void Note(const char* fault);
+
     enum class State { Outside, Header, Body, Signature } state_ = State::Outside;
     bool seen_ = false;
     bool outside_ = false;  // a line that is not blank stands outside the signed part

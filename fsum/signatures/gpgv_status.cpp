@@ -43,27 +43,56 @@ void Verdict(PgpSignature& signature, State state, std::string_view rest) {
     if (blank != std::string_view::npos) signature.userId = Unescape(rest.substr(blank + 1));
 }
 
+// The words of "ERRSIG <keyid> <pkalgo> <hashalgo> <sig_class> <time> <rc> [<fpr>]".
+enum ErrSigWord { kErrKeyId = 1, kErrHash = 3, kErrTime = 5, kErrCode = 6, kErrFingerprint = 7 };
+// ERRSIG's return code for a key the keyring does not have.
+constexpr int kNoPublicKey = 9;
+
 void ErrSig(PgpSignature& signature, const std::vector<std::string_view>& words) {
     signature.state = State::Error;
-    signature.keyId = Word(words, 1);
-    signature.hashAlgorithm = static_cast<int>(Number(words, 3));
-    signature.made = Number(words, 5);
-    signature.errorCode = static_cast<int>(Number(words, 6));
-    signature.fingerprint = Word(words, 7);
-    if (signature.errorCode == 9) signature.state = State::NoKey;
+    signature.keyId = Word(words, kErrKeyId);
+    signature.hashAlgorithm = static_cast<int>(Number(words, kErrHash));
+    signature.made = Number(words, kErrTime);
+    signature.errorCode = static_cast<int>(Number(words, kErrCode));
+    signature.fingerprint = Word(words, kErrFingerprint);
+    if (signature.errorCode == kNoPublicKey) signature.state = State::NoKey;
 }
 
+// The words of "VALIDSIG <fpr> <date> <timestamp> <expires> <version>
+// <reserved> <pkalgo> <hashalgo> <class> [<primary fpr>]".
+enum ValidSigWord { kValidFingerprint = 1, kValidTime = 3, kValidVersion = 5, kValidHash = 8, kValidPrimary = 10 };
+
 void ValidSig(PgpSignature& signature, const std::vector<std::string_view>& words) {
-    signature.fingerprint = Word(words, 1);
-    signature.made = Number(words, 3);
-    signature.version = static_cast<int>(Number(words, 5));
-    signature.hashAlgorithm = static_cast<int>(Number(words, 8));
-    signature.primary = Word(words, 10);
+    signature.fingerprint = Word(words, kValidFingerprint);
+    signature.made = Number(words, kValidTime);
+    signature.version = static_cast<int>(Number(words, kValidVersion));
+    signature.hashAlgorithm = static_cast<int>(Number(words, kValidHash));
+    signature.primary = Word(words, kValidPrimary);
     signature.valid = true;
 }
 
 bool Voids(std::string_view keyword) {
     return keyword == "ERROR" || keyword == "FAILURE" || keyword == "NODATA";
+}
+
+using Verdicts = std::map<std::string_view, State>;
+
+// A line that belongs to the signature its block is of.
+void Apply(PgpSignature& signature, const Verdicts::const_iterator verdict, bool isVerdict, std::string_view line,
+           const std::vector<std::string_view>& words) {
+    const std::string_view keyword = words[0];
+    if (isVerdict) {
+        const std::size_t rest = line.find(' ');
+        Verdict(signature, verdict->second, rest == std::string_view::npos ? "" : line.substr(rest + 1));
+    } else if (keyword == "ERRSIG") {
+        ErrSig(signature, words);
+    } else if (keyword == "VALIDSIG") {
+        ValidSig(signature, words);
+    } else if (keyword == "KEYEXPIRED") {
+        signature.keyExpired = Number(words, 1);
+    } else if (Voids(keyword) && signature.failure.empty()) {
+        signature.failure = std::string(line);
+    }
 }
 
 }  // namespace
@@ -83,7 +112,7 @@ std::string Unescape(std::string_view text) {
 }
 
 GpgvStatus ReadGpgvStatus(std::string_view text) {
-    static const std::map<std::string_view, State> verdicts = {{"GOODSIG", State::Good},
+    static const Verdicts verdicts = {{"GOODSIG", State::Good},
                                                                {"BADSIG", State::Bad},
                                                                {"EXPKEYSIG", State::ExpiredKey},
                                                                {"REVKEYSIG", State::RevokedKey},
@@ -106,20 +135,8 @@ GpgvStatus ReadGpgvStatus(std::string_view text) {
         if (keyword == "NEWSIG" || (closes && !open)) status.signatures.emplace_back();
         if (keyword == "NEWSIG") open = true;
         if (closes) open = false;
-        if (status.signatures.empty()) continue;
-        PgpSignature& signature = status.signatures.back();
-        if (verdict != verdicts.end()) {
-            const std::size_t rest = line.find(' ');
-            Verdict(signature, verdict->second, rest == std::string_view::npos ? "" : line.substr(rest + 1));
-        } else if (keyword == "ERRSIG") {
-            ErrSig(signature, words);
-        } else if (keyword == "VALIDSIG") {
-            ValidSig(signature, words);
-        } else if (keyword == "KEYEXPIRED") {
-            signature.keyExpired = Number(words, 1);
-        } else if (Voids(keyword) && signature.failure.empty()) {
-            signature.failure = std::string(line);
-        }
+        if (!status.signatures.empty())
+            Apply(status.signatures.back(), verdict, verdict != verdicts.end(), line, words);
     }
     for (PgpSignature& signature : status.signatures) {
         if (signature.failure.empty()) signature.failure = before;

@@ -153,6 +153,19 @@ bool ReadUntil(int fd, std::chrono::steady_clock::time_point deadline, ProgramRu
     }
 }
 
+// How a child that ended of itself ended: its exit status, or why none.
+void TakeStatus(const std::string& program, int status, ProgramRun& run) {
+    // 127 is the child's own "could not execute" where posix_spawn cannot
+    // report it (as under qemu's user-mode emulation).
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 127 && run.output.empty()) {
+        run.error = program + " could not be started";
+    } else if (WIFEXITED(status)) {
+        run.exit = WEXITSTATUS(status);
+    } else {
+        run.error = program + " ended by signal " + std::to_string(WTERMSIG(status));
+    }
+}
+
 }  // namespace
 
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
@@ -179,20 +192,12 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     onStop.child = 0;
-    if (!ended) {
+    if (ended) {
+        TakeStatus(program, status, run);
+    } else {
         run.error = run.timedOut ? program + " did not answer in " + std::to_string(seconds) + " s"
                                  : program + " wrote more than " +
                                        std::to_string(kLargestProgramOutput >> 20) + " MiB";
-        return run;
-    }
-    // 127 is the child's own "could not execute" where posix_spawn cannot
-    // report it (as under qemu's user-mode emulation).
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 127 && run.output.empty()) {
-        run.error = program + " could not be started";
-    } else if (WIFEXITED(status)) {
-        run.exit = WEXITSTATUS(status);
-    } else {
-        run.error = program + " ended by signal " + std::to_string(WTERMSIG(status));
     }
     return run;
 }
