@@ -1,5 +1,6 @@
 #include "check/run_check_batch.h"
 
+#include <optional>
 #include <vector>
 
 #include "check/check_request.h"
@@ -52,39 +53,49 @@ private:
 
 std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
 
-}  // namespace
-
-CheckOutcome RunCheckBatch(CheckState& job, Platform& sys) {
-    ScriptPaths paths(sys);
+// The tool's call: fsum.exe's folder, its switches, and the list's name,
+// in a form of its own where the console cannot read it.
+ToolCall ToolCallOf(const CheckState& job, Platform& sys, ScriptPaths& paths) {
     const ToolArguments arguments = SplitToolArguments(job.sFsumArgs);
     ToolCall tool{paths.Of(sys.ProgramFolder(), texts::kToolVariable), arguments.before,
                   ScriptPath::Text(arguments.list)};
-    // The list's name may need a form of its own.
     if (!sys.ConsoleCanRead(arguments.list)) {
         const std::string shortFile = paths.Readable(job.sFolder + "\\" + arguments.list);
         tool.list = shortFile.empty() ? paths.Variable(arguments.list, texts::kListVariable)
                                       : ScriptPath::Text(FileNameOf(shortFile));
     }
+    return tool;
+}
 
-    std::vector<std::string> lines;
-    if (job.sDrive == kNetworkDrive) {
-        const std::string drive = NextAvailableDrive(sys);
-        if (drive.empty()) return Problem(texts::kNoFreeDrive, job.sFolder);
-        job.sDrive = drive;
-        const std::string folder = paths.Readable(job.sFolder);
-        const ShareSplit split = SplitNetworkFolder(folder.empty() ? job.sFolder : folder);
-        ShareFolder where{ScriptPath::Text(split.share), ScriptPath::Text(split.rest), split.rest.empty()};
-        if (folder.empty()) {
-            // One variable cannot be split: the share and the rest get their own.
-            where.share = paths.Of(split.share, texts::kShareVariable);
-            if (!where.root) where.rest = paths.Of(split.rest, texts::kRestVariable);
-        }
-        lines = NetworkScript(where, drive, tool);
-    } else {
-        lines = LocalScript(job.sDrive, paths.Of(job.sFolder, texts::kFolderVariable), tool);
+// The script's lines: in the folder itself, or on a network folder through
+// the next free drive letter (nothing when there is none).
+std::optional<std::vector<std::string>> ScriptLines(CheckState& job, Platform& sys, ScriptPaths& paths,
+                                                    const ToolCall& tool) {
+    if (job.sDrive != kNetworkDrive)
+        return LocalScript(job.sDrive, paths.Of(job.sFolder, texts::kFolderVariable), tool);
+    const std::string drive = NextAvailableDrive(sys);
+    if (drive.empty()) return std::nullopt;
+    job.sDrive = drive;
+    const std::string folder = paths.Readable(job.sFolder);
+    const ShareSplit split = SplitNetworkFolder(folder.empty() ? job.sFolder : folder);
+    ShareFolder where{ScriptPath::Text(split.share), ScriptPath::Text(split.rest), split.rest.empty()};
+    if (folder.empty()) {
+        // One variable cannot be split: the share and the rest get their own.
+        where.share = paths.Of(split.share, texts::kShareVariable);
+        if (!where.root) where.rest = paths.Of(split.rest, texts::kRestVariable);
     }
+    return NetworkScript(where, drive, tool);
+}
 
-    const PlacedScript placed = PlaceScript(sys, lines);
+}  // namespace
+
+CheckOutcome RunCheckBatch(CheckState& job, Platform& sys) {
+    ScriptPaths paths(sys);
+    const std::optional<std::vector<std::string>> lines =
+        ScriptLines(job, sys, paths, ToolCallOf(job, sys, paths));
+    if (!lines) return Problem(texts::kNoFreeDrive, job.sFolder);
+
+    const PlacedScript placed = PlaceScript(sys, *lines);
     if (placed.path.empty()) return Problem(placed.what, placed.detail);
     job.sBatchFile = placed.path;
 

@@ -58,6 +58,49 @@ bool ToConsoleCodePage(const std::string& text, std::string& oem) {
     return ToOemCodePage(text, oem, GetOEMCP());
 }
 
+// The script's bytes in the console's code page, CRLF after each line;
+// false with the line the console cannot read.
+bool ScriptBytes(const std::vector<std::string>& lines, std::string& bytes, std::string& error) {
+    for (const std::string& line : lines) {
+        std::string oem;
+        if (!ToConsoleCodePage(line, oem)) {
+            error = "A line holds characters the command window cannot read: " + line;
+            return false;
+        }
+        bytes += oem + "\r\n";
+    }
+    return true;
+}
+
+// A script the tool made is deleted unless it is kept for its console;
+// one it did not make (armed only once it is made) is never touched.
+class ScriptGuard {
+public:
+    explicit ScriptGuard(std::wstring path) : path_(std::move(path)) {}
+    ScriptGuard(const ScriptGuard&) = delete;
+    ScriptGuard& operator=(const ScriptGuard&) = delete;
+    ~ScriptGuard() {
+        if (armed_) DeleteFileW(path_.c_str());
+    }
+    void Arm() { armed_ = true; }
+    void Keep() { armed_ = false; }
+
+private:
+    std::wstring path_;
+    bool armed_ = false;
+};
+
+// Why the script could not be made: Taken when a file of its name is
+// there (another console's), Refused otherwise.
+ScriptCreation NotCreated(const std::wstring& path, std::string& error) {
+    const DWORD code = GetLastError();
+    error = SystemMessage(code);
+    const bool taken = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS ||
+                       code == ERROR_SHARING_VIOLATION ||
+                       GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return taken ? ScriptCreation::Taken : ScriptCreation::Refused;
+}
+
 }  // namespace
 
 bool Win32Platform::DriveInUse(char letter) {
@@ -108,36 +151,20 @@ bool Win32Platform::ConsoleCanRead(const std::string& text) {
 ScriptCreation Win32Platform::CreateScript(const std::string& path, const std::vector<std::string>& lines,
                                            std::string& error) {
     std::string bytes;
-    for (const std::string& line : lines) {
-        std::string oem;
-        if (!ToConsoleCodePage(line, oem)) {
-            error = "A line holds characters the command window cannot read: " + line;
-            return ScriptCreation::Refused;
-        }
-        bytes += oem + "\r\n";
-    }
-
+    if (!ScriptBytes(lines, bytes, error)) return ScriptCreation::Refused;
     const std::wstring wide = Wide(path);
+    ScriptGuard guard(wide);  // before the handles, so that they are closed when it deletes
     // CREATE_NEW: an existing script is some console's and is never replaced.
     UniqueHandle file(CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
-        const DWORD code = GetLastError();
-        error = SystemMessage(code);
-        const bool taken = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS ||
-                           code == ERROR_SHARING_VIOLATION ||
-                           GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
-        return taken ? ScriptCreation::Taken : ScriptCreation::Refused;
-    }
+    if (!file.valid()) return NotCreated(wide, error);
+    guard.Arm();
     DWORD written = 0;
     if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
         written != bytes.size()) {
         error = SystemMessage(GetLastError());
-        file.reset();
-        DeleteFileW(wide.c_str());
         return ScriptCreation::Refused;
     }
-
     // The hold that the console inherits: reading only, shared with readers
     // (cmd opens the script again for every line) but not with writers or
     // deletion. It is taken over through a second handle so that the file is
@@ -150,12 +177,10 @@ ScriptCreation Win32Platform::CreateScript(const std::string& path, const std::v
         CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr));
     if (!bridge.valid() || !hold.valid()) {
         error = SystemMessage(GetLastError());
-        bridge.reset();
-        hold.reset();
-        DeleteFileW(wide.c_str());
         return ScriptCreation::Refused;
     }
     held_[path] = std::move(hold);
+    guard.Keep();
     return ScriptCreation::Created;
 }
 

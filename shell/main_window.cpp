@@ -6,10 +6,10 @@
 
 #include <cstdio>
 
+#include "base/text_encoding.h"
 #include "check/check_job.h"
 #include "check/script_files.h"
 #include "platform/screen.h"
-#include "base/text_encoding.h"
 #include "res/resource.h"
 #include "shell/layout.h"
 
@@ -246,39 +246,13 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             CreateControls();
             return 0;
         case WM_COMMAND:
-            switch (LOWORD(wParam)) {
-                case layout::cmdFileOpen:
-                    if (HIWORD(wParam) == BN_CLICKED) cmdFileOpen_Click();
-                    return 0;
-                case layout::cmdExit:
-                    if (HIWORD(wParam) == BN_CLICKED) cmdExit_Click();
-                    return 0;
-                case layout::txtURL:
-                    if (HIWORD(wParam) == EN_SETFOCUS) txtURL_GotFocus();
-                    return 0;
-            }
+            if (OnCommand(wParam)) return 0;
             break;
         case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLOREDIT: {
-            HDC dc = reinterpret_cast<HDC>(wParam);
-            const layout::Control* control = FindControl(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
-            if (control && control->color != layout::kDefaultText) SetTextColor(dc, control->color);
-            if (message == WM_CTLCOLOREDIT) {
-                SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
-            }
-            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-        }
+        case WM_CTLCOLOREDIT:
+            return OnControlColour(message, wParam, lParam);
         case WM_ACTIVATE:
-            // Give the focus back to the control that had it when the window
-            // was last left.
-            if (LOWORD(wParam) == WA_INACTIVE) {
-                lastFocus_ = GetFocus();
-            } else if (lastFocus_ && IsWindowEnabled(lastFocus_)) {
-                SetFocus(lastFocus_);
-                return 0;
-            }
+            if (OnActivate(wParam)) return 0;
             break;
         case WM_CLOSE:
             Form_Unload();
@@ -288,6 +262,45 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
     }
     return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+// A control's notification; false for one the window leaves alone.
+bool MainWindow::OnCommand(WPARAM wParam) {
+    switch (LOWORD(wParam)) {
+        case layout::cmdFileOpen:
+            if (HIWORD(wParam) == BN_CLICKED) cmdFileOpen_Click();
+            return true;
+        case layout::cmdExit:
+            if (HIWORD(wParam) == BN_CLICKED) cmdExit_Click();
+            return true;
+        case layout::txtURL:
+            if (HIWORD(wParam) == EN_SETFOCUS) txtURL_GotFocus();
+            return true;
+    }
+    return false;
+}
+
+// A label's or the text box's colours: its own text colour, if it has one,
+// on the system's face or window colour.
+LRESULT MainWindow::OnControlColour(UINT message, WPARAM wParam, LPARAM lParam) {
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    const layout::Control* control = FindControl(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
+    if (control && control->color != layout::kDefaultText) SetTextColor(dc, control->color);
+    const int background = message == WM_CTLCOLOREDIT ? COLOR_WINDOW : COLOR_BTNFACE;
+    SetBkColor(dc, GetSysColor(background));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
+}
+
+// Gives the focus back to the control that had it when the window was last
+// left; true when it did.
+bool MainWindow::OnActivate(WPARAM wParam) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        lastFocus_ = GetFocus();
+    } else if (lastFocus_ && IsWindowEnabled(lastFocus_)) {
+        SetFocus(lastFocus_);
+        return true;
+    }
+    return false;
 }
 
 }  // namespace corvane

@@ -6,9 +6,9 @@
 
 #include <string>
 
+#include "base/handle.h"
 #include "check/check_state.h"
 #include "platform/dialogs.h"
-#include "base/handle.h"
 #include "platform/win32_platform.h"
 
 namespace corvane {
@@ -36,6 +36,9 @@ public:
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    bool OnCommand(WPARAM wParam);
+    LRESULT OnControlColour(UINT message, WPARAM wParam, LPARAM lParam);
+    bool OnActivate(WPARAM wParam);
 
     void CreateControls();
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }

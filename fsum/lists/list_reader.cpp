@@ -106,12 +106,6 @@ bool ListReader::NextByteLine(ListLine& line) {
 }
 
 bool ListReader::NextUtf16Line(ListLine& line) {
-    const bool little = encoding_ == Encoding::Utf16Le;
-    auto unitAt = [&](std::size_t i) {
-        const unsigned char a = static_cast<unsigned char>(pending_[i]);
-        const unsigned char b = static_cast<unsigned char>(pending_[i + 1]);
-        return static_cast<char16_t>(little ? a | b << 8 : a << 8 | b);
-    };
     if (start_ + 1 >= pending_.size() && !Fill() && start_ >= pending_.size()) return false;
     line = {};
     line.number = ++number_;
@@ -122,7 +116,7 @@ bool ListReader::NextUtf16Line(ListLine& line) {
             start_ = pending_.size();
             break;
         }
-        const char16_t unit = unitAt(start_);
+        const char16_t unit = Utf16UnitAt(start_);
         start_ += 2;
         if (unit == u'\n') break;
         if (unit == 0xFEFF && line.text.empty()) continue;  // a joined list's mark
@@ -130,26 +124,36 @@ bool ListReader::NextUtf16Line(ListLine& line) {
             line.decodable = false;
             continue;
         }
-        if (high && unit >= 0xDC00 && unit <= 0xDFFF) {
-            AppendUtf8(line.text, 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
-            high = 0;
-            continue;
-        }
-        if (high) line.decodable = false;
-        high = 0;
-        if (unit >= 0xD800 && unit <= 0xDBFF) {
-            high = unit;
-        } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
-            line.decodable = false;
-        } else if (unit == 0) {
-            line.decodable = false;
-        } else {
-            AppendUtf8(line.text, unit);
-        }
+        TakeUtf16Unit(unit, high, line);
     }
     if (high) line.decodable = false;
     if (!line.text.empty() && line.text.back() == '\r') line.text.pop_back();
     return true;
+}
+
+char16_t ListReader::Utf16UnitAt(std::size_t i) const {
+    const unsigned char a = static_cast<unsigned char>(pending_[i]);
+    const unsigned char b = static_cast<unsigned char>(pending_[i + 1]);
+    return static_cast<char16_t>(encoding_ == Encoding::Utf16Le ? a | b << 8 : a << 8 | b);
+}
+
+// A unit onto the line's UTF-8: a surrogate pair joined, a lone surrogate
+// or a NUL making the line undecodable.
+void ListReader::TakeUtf16Unit(char16_t unit, char16_t& high, ListLine& line) {
+    if (high && unit >= 0xDC00 && unit <= 0xDFFF) {
+        AppendUtf8(line.text, 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
+        high = 0;
+        return;
+    }
+    if (high) line.decodable = false;
+    high = 0;
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+        high = unit;
+    } else if ((unit >= 0xDC00 && unit <= 0xDFFF) || unit == 0) {
+        line.decodable = false;
+    } else {
+        AppendUtf8(line.text, unit);
+    }
 }
 
 std::string ListReader::EncodingName() const {

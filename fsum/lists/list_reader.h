@@ -43,6 +43,8 @@ private:
     bool Fill();  // more bytes into pending_; false at the end or on an error
     bool NextByteLine(ListLine& line);
     bool NextUtf16Line(ListLine& line);
+    char16_t Utf16UnitAt(std::size_t i) const;
+    void TakeUtf16Unit(char16_t unit, char16_t& high, ListLine& line);
 
     Source source_;
     Encoding encoding_ = Encoding::Unknown;

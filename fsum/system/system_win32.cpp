@@ -159,6 +159,20 @@ bool OutputFile::Write(std::string_view bytes) {
     return false;
 }
 
+namespace {
+
+// What the path is, before anything is opened: why it is no file to read
+// (a folder, a device), or nothing.
+const char* NotAFile(const std::wstring& target) {
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return nullptr;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return kFolder;
+    if (attributes & FILE_ATTRIBUTE_DEVICE) return kNotRegular;
+    return nullptr;
+}
+
+}  // namespace
+
 bool InputFile::Open(const std::string& path, bool& missing, std::string& error, bool listed) {
     missing = false;
     // GetFileType below has the last word either way.
@@ -166,15 +180,9 @@ bool InputFile::Open(const std::string& path, bool& missing, std::string& error,
         error = "It is the name of a device, not a file.";
         return false;
     }
-    // What the path is, before anything is opened.
     const std::wstring target = listed ? ListedPathForm(path) : LongPathForm(Wide(path));
-    const DWORD attributes = GetFileAttributesW(target.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        error = kFolder;
-        return false;
-    }
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DEVICE)) {
-        error = kNotRegular;
+    if (const char* why = NotAFile(target)) {
+        error = why;
         return false;
     }
     // Overlapped: Windows serializes every read through a handle opened
