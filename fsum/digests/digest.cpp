@@ -46,14 +46,24 @@ static_assert(InEnumOrder(), "row i of kFacts is algorithm i");
 
 const Facts& Of(Algorithm algorithm) { return kFacts[static_cast<std::size_t>(algorithm)]; }
 
-int HexValue(char c) {
+}  // namespace
+
+int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
 
-}  // namespace
+std::string HexOf(std::string_view bytes, bool upper) {
+    const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+    std::string hex;
+    for (const unsigned char byte : bytes) {
+        hex += digits[byte >> 4];
+        hex += digits[byte & 15];
+    }
+    return hex;
+}
 
 std::size_t DigestSize(Algorithm algorithm) { return Of(algorithm).size; }
 const char* DisplayName(Algorithm algorithm) { return Of(algorithm).display; }
@@ -131,7 +141,7 @@ std::optional<Digest> FromHex(std::string_view hex) {
     Digest digest;
     if (hex.empty() || hex.size() % 2 != 0 || hex.size() > 2 * digest.bytes.size()) return std::nullopt;
     for (std::size_t i = 0; i < hex.size(); i += 2) {
-        const int high = HexValue(hex[i]), low = HexValue(hex[i + 1]);
+        const int high = HexDigitValue(hex[i]), low = HexDigitValue(hex[i + 1]);
         if (high < 0 || low < 0) return std::nullopt;
         digest.bytes[digest.size++] = static_cast<unsigned char>(high << 4 | low);
     }
@@ -139,13 +149,8 @@ std::optional<Digest> FromHex(std::string_view hex) {
 }
 
 std::string ToHex(const Digest& digest, Algorithm algorithm) {
-    const char* digits = algorithm == Algorithm::Crc32 ? "0123456789ABCDEF" : "0123456789abcdef";
-    std::string hex;
-    for (std::size_t i = 0; i < digest.size; ++i) {
-        hex += digits[digest.bytes[i] >> 4];
-        hex += digits[digest.bytes[i] & 15];
-    }
-    return hex;
+    return HexOf(std::string_view(reinterpret_cast<const char*>(digest.bytes.data()), digest.size),
+                 algorithm == Algorithm::Crc32);
 }
 
 }  // namespace fsum

@@ -80,6 +80,10 @@ std::optional<Tag> FromName(std::string_view name);
 
 // Hexadecimal digits, either case, to bytes; nothing unless every character is one.
 std::optional<Digest> FromHex(std::string_view hex);
+// A hexadecimal digit's value, or -1.
+int HexDigitValue(char c);
+// Bytes as hexadecimal digits, in upper or lower case: the tool's one encoder.
+std::string HexOf(std::string_view bytes, bool upper);
 // The digest as a list writes it: CRC-32 in upper case, as .sfv lists do,
 // the others in lower case, as the coreutils and BSD tools do.
 std::string ToHex(const Digest& digest, Algorithm algorithm);

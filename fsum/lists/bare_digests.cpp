@@ -6,7 +6,7 @@
 
 #include "base/text_rules.h"
 #include "list_forms.h"
-#include "system/system.h"
+#include "system/base64.h"
 
 namespace fsum {
 namespace {
@@ -168,18 +168,12 @@ std::optional<PastedDigest> FromIntegrity(std::string_view text, std::string& wh
             encoded.begin(), encoded.begin() + std::min(pad, encoded.size()),
             [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '/'; }) &&
         (pad == std::string_view::npos || encoded.find_first_not_of('=', pad) == std::string_view::npos);
-    const std::optional<std::string> bytes = shaped ? FromBase64(encoded) : std::nullopt;
+    const std::optional<std::string> bytes = shaped ? Base64(encoded) : std::nullopt;
     if (!bytes) {
         why = "names " + std::string(text.substr(0, dash)) + ", but what follows is not Base64";
         return std::nullopt;
     }
-    std::string hex;
-    for (const char c : *bytes) {
-        static const char digits[] = "0123456789abcdef";
-        hex += digits[static_cast<unsigned char>(c) >> 4];
-        hex += digits[c & 15];
-    }
-    return FromDigits(hex, name, why);
+    return FromDigits(HexOf(*bytes, false), name, why);
 }
 
 // What follows a name before its digest: the separators (":", "=", blanks,

@@ -1,33 +1,12 @@
 #include "encoding.h"
 
-#include <sodium/utils.h>
-
 #include <ctime>
+
+#include "digests/digest.h"
 
 namespace fsum {
 
-std::optional<std::string> Base64(std::string_view text) {
-    std::string bytes(text.size() / 4 * 3 + 3, '\0');
-    std::size_t size = 0;
-    const char* end = nullptr;
-    if (sodium_base642bin(reinterpret_cast<unsigned char*>(&bytes[0]), bytes.size(), text.data(), text.size(),
-                          " \t\r\n", &size, &end, sodium_base64_VARIANT_ORIGINAL) != 0 ||
-        end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    bytes.resize(size);
-    return bytes;
-}
-
-std::string Hex(std::string_view bytes) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string hex;
-    for (const unsigned char byte : bytes) {
-        hex += digits[byte >> 4];
-        hex += digits[byte & 15];
-    }
-    return hex;
-}
+std::string Hex(std::string_view bytes) { return HexOf(bytes, true); }
 
 namespace {
 

@@ -8,11 +8,9 @@
 #include <string_view>
 #include <vector>
 
-namespace fsum {
+#include "system/base64.h"
 
-// Base64 (RFC 4648, padded) with line breaks and blanks ignored; nothing
-// for text that is not base64.
-std::optional<std::string> Base64(std::string_view text);
+namespace fsum {
 
 // Bytes in upper-case hexadecimal, as fingerprints are compared.
 std::string Hex(std::string_view bytes);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "digests/digest.h"
 #include "encoding.h"
 
 namespace fsum {
@@ -60,7 +61,13 @@ void ErrSig(PgpSignature& signature, const std::vector<std::string_view>& words)
 
 // The words of "VALIDSIG <fpr> <date> <timestamp> <expires> <version>
 // <reserved> <pkalgo> <hashalgo> <class> [<primary fpr>]".
-enum ValidSigWord { kValidFingerprint = 1, kValidTime = 3, kValidVersion = 5, kValidHash = 8, kValidPrimary = 10 };
+enum ValidSigWord {
+    kValidFingerprint = 1,
+    kValidTime = 3,
+    kValidVersion = 5,
+    kValidHash = 8,
+    kValidPrimary = 10
+};
 
 void ValidSig(PgpSignature& signature, const std::vector<std::string_view>& words) {
     signature.fingerprint = Word(words, kValidFingerprint);
@@ -78,8 +85,8 @@ bool Voids(std::string_view keyword) {
 using Verdicts = std::map<std::string_view, State>;
 
 // A line that belongs to the signature its block is of.
-void Apply(PgpSignature& signature, const Verdicts::const_iterator verdict, bool isVerdict, std::string_view line,
-           const std::vector<std::string_view>& words) {
+void Apply(PgpSignature& signature, const Verdicts::const_iterator verdict, bool isVerdict,
+           std::string_view line, const std::vector<std::string_view>& words) {
     const std::string_view keyword = words[0];
     if (isVerdict) {
         const std::size_t rest = line.find(' ');
@@ -100,9 +107,10 @@ void Apply(PgpSignature& signature, const Verdicts::const_iterator verdict, bool
 std::string Unescape(std::string_view text) {
     std::string plain;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
-            std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
-            plain += static_cast<char>(std::strtol(std::string(text.substr(i + 1, 2)).c_str(), nullptr, 16));
+        const int high = i + 2 < text.size() ? HexDigitValue(text[i + 1]) : -1;
+        const int low = i + 2 < text.size() ? HexDigitValue(text[i + 2]) : -1;
+        if (text[i] == '%' && high >= 0 && low >= 0) {
+            plain += static_cast<char>(high << 4 | low);
             i += 2;
         } else {
             plain += text[i];
@@ -113,10 +121,10 @@ std::string Unescape(std::string_view text) {
 
 GpgvStatus ReadGpgvStatus(std::string_view text) {
     static const Verdicts verdicts = {{"GOODSIG", State::Good},
-                                                               {"BADSIG", State::Bad},
-                                                               {"EXPKEYSIG", State::ExpiredKey},
-                                                               {"REVKEYSIG", State::RevokedKey},
-                                                               {"EXPSIG", State::Expired}};
+                                      {"BADSIG", State::Bad},
+                                      {"EXPKEYSIG", State::ExpiredKey},
+                                      {"REVKEYSIG", State::RevokedKey},
+                                      {"EXPSIG", State::Expired}};
     constexpr std::string_view prefix = "[GNUPG:] ";
     GpgvStatus status;
     std::string before;  // a voiding line before any signature

@@ -188,11 +188,6 @@ bool ReadWholeFile(const std::string& path, std::size_t largest, std::string& by
 // The same from a file already open.
 bool ReadWhole(const ByteSource& source, std::size_t largest, std::string& bytes, std::string& error);
 
-// Base64 (RFC 4648, padded to a multiple of four) decoded by the system's
-// library: CryptoAPI's on Windows, OpenSSL's elsewhere; nothing for text it
-// refuses.
-std::optional<std::string> FromBase64(std::string_view text);
-
 // Whether the tool is the only program on its console, as when Explorer
 // starts it, and its output goes there: the console closes when it ends.
 // Then WaitForKey keeps the report on screen until the user presses a key,

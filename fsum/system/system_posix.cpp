@@ -1,6 +1,5 @@
 #include <dirent.h>
 #include <fcntl.h>
-#include <openssl/evp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -139,18 +138,6 @@ bool ClipboardText(std::string&, std::string& error) {
 }
 
 // A terminal here outlives the programs it runs.
-std::optional<std::string> FromBase64(std::string_view text) {
-    if (text.empty() || text.size() % 4 != 0) return std::nullopt;
-    std::string bytes(text.size() / 4 * 3, '\0');
-    const int got =
-        EVP_DecodeBlock(reinterpret_cast<unsigned char*>(&bytes[0]),
-                        reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
-    if (got < 0) return std::nullopt;
-    // EVP_DecodeBlock counts the padding's bytes as zeros.
-    bytes.resize(static_cast<std::size_t>(got) -
-                 static_cast<std::size_t>(std::count(text.end() - 2, text.end(), '=')));
-    return bytes;
-}
 
 bool AloneOnConsole() { return false; }
 void WaitForKey() {}

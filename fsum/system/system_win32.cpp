@@ -250,19 +250,6 @@ std::string OutputFailure() { return outputError ? SystemMessage(outputError) : 
 
 bool RawNameExists(const std::string&) { return false; }
 
-std::optional<std::string> FromBase64(std::string_view text) {
-    const auto length = static_cast<DWORD>(text.size());
-    DWORD size = 0;
-    if (text.empty() ||
-        !CryptStringToBinaryA(text.data(), length, CRYPT_STRING_BASE64, nullptr, &size, nullptr, nullptr))
-        return std::nullopt;
-    std::string bytes(size, '\0');
-    if (!CryptStringToBinaryA(text.data(), length, CRYPT_STRING_BASE64, reinterpret_cast<BYTE*>(&bytes[0]),
-                              &size, nullptr, nullptr))
-        return std::nullopt;
-    bytes.resize(size);
-    return bytes;
-}
 bool WriteError(std::string_view text) { return Write(STD_ERROR_HANDLE, text); }
 
 bool OutputIsConsole() {
