@@ -19,7 +19,7 @@
 #include "cli/terminal.h"
 #include "keys/key_commands.h"
 #include "making/make_list.h"
-#include "system/system.h"
+#include "system/console.h"
 
 namespace {
 

@@ -1,7 +1,9 @@
 #include "digest_check.h"
 
 #include "lists/bare_digests.h"
-#include "system/system.h"
+#include "system/console.h"
+#include "system/files.h"
+#include "system/names.h"
 #include "verdicts.h"
 
 namespace fsum {

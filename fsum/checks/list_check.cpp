@@ -11,7 +11,8 @@
 #include "lists/list_forms.h"
 #include "lists/list_reader.h"
 #include "signatures/signed_list.h"
-#include "system/system.h"
+#include "system/files.h"
+#include "system/names.h"
 #include "verdicts.h"
 
 namespace fsum {

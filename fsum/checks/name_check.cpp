@@ -4,7 +4,8 @@
 
 #include "cli/find_files.h"
 #include "lists/bare_digests.h"
-#include "system/system.h"
+#include "system/files.h"
+#include "system/names.h"
 #include "verdicts.h"
 
 namespace fsum {

@@ -5,6 +5,7 @@
 
 #include "cli/find_files.h"
 #include "cli/report.h"
+#include "system/files.h"
 
 namespace fsum {
 namespace {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "digests/hashing.h"
+#include "system/files.h"
 
 namespace fsum {
 

@@ -15,6 +15,7 @@
 #include "digests/batch.h"
 #include "digests/workers.h"
 #include "lists/list_forms.h"
+#include "system/files.h"
 
 namespace fsum {
 

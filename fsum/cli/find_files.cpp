@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "report.h"
+#include "system/files.h"
+#include "system/names.h"
 #include "system/paths.h"
 
 namespace fsum {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "system/system.h"
+#include "system/files.h"
 
 namespace fsum {
 

@@ -7,6 +7,7 @@
 #include "lanes.h"
 #include "schedule.h"
 #include "system/disks.h"
+#include "system/files.h"
 
 namespace fsum {
 namespace {

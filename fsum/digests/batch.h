@@ -15,7 +15,7 @@
 #include "file_job.h"
 #include "hashing.h"
 #include "system/disks.h"
-#include "system/system.h"
+#include "system/files.h"
 #include "workers.h"
 
 namespace fsum {

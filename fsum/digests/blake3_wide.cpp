@@ -3,6 +3,7 @@
 #include <blake3.h>
 
 #include "piece_ring.h"
+#include "system/files.h"
 
 namespace fsum {
 namespace {

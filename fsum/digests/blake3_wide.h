@@ -10,6 +10,7 @@
 #include "digest.h"
 #include "hashing.h"
 #include "subtree_pool.h"
+#include "system/files.h"
 
 namespace fsum {
 

@@ -1,4 +1,5 @@
 #include "file_job.h"
+#include "system/files.h"
 
 #include <exception>
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "digest.h"
-#include "system/system.h"
+#include "system/files.h"
 
 namespace fsum {
 

@@ -9,7 +9,7 @@
 #include "blake3_wide.h"
 #include "crc.h"
 #include "piece_ring.h"
-#include "system/system.h"
+#include "system/files.h"
 
 namespace fsum {
 

@@ -11,7 +11,7 @@
 
 #include "digest.h"
 #include "hasher.h"
-#include "system/system.h"
+#include "system/files.h"
 #include "workers.h"
 
 namespace fsum {

@@ -1,4 +1,5 @@
 #include "lanes.h"
+#include "system/files.h"
 
 #include <exception>
 #include <memory>

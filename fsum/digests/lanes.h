@@ -13,7 +13,7 @@
 #include "file_job.h"
 #include "hashing.h"
 #include "piece_ring.h"
-#include "system/system.h"
+#include "system/files.h"
 
 namespace fsum {
 

@@ -1,7 +1,8 @@
 #include "key_commands.h"
 
+#include "system/files.h"
+#include "system/names.h"
 #include "system/programs.h"
-#include "system/system.h"
 
 namespace fsum {
 

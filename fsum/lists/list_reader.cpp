@@ -1,6 +1,6 @@
 #include "list_reader.h"
 
-#include "system/system.h"
+#include "system/names.h"
 #include "utf8.h"
 
 namespace fsum {

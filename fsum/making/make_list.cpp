@@ -9,6 +9,8 @@
 #include "digests/batch.h"
 #include "lists/list_forms.h"
 #include "res/version.h"
+#include "system/files.h"
+#include "system/names.h"
 
 namespace fsum {
 namespace {

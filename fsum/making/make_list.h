@@ -8,7 +8,7 @@
 #include "cli/terminal.h"
 #include "digests/digest.h"
 #include "digests/workers.h"
-#include "system/system.h"
+#include "system/files.h"
 
 namespace fsum {
 

@@ -7,8 +7,9 @@
 
 #include "armour.h"
 #include "gpgv_status.h"
+#include "system/files.h"
+#include "system/names.h"
 #include "system/programs.h"
-#include "system/system.h"
 #include "verdicts.h"
 
 namespace fsum {

@@ -4,7 +4,8 @@
 
 #include "armour.h"
 #include "encoding.h"
-#include "system/system.h"
+#include "system/files.h"
+#include "system/names.h"
 
 namespace fsum {
 

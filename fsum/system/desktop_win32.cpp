@@ -3,7 +3,7 @@
 
 #include "base/system_message.h"
 #include "base/text_encoding.h"
-#include "system.h"
+#include "console.h"
 
 namespace fsum {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "system.h"
+#include "names.h"
 
 namespace fsum {
 

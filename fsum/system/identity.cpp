@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "system.h"
+#include "files.h"
 
 namespace fsum {
 

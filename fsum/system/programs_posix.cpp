@@ -14,8 +14,9 @@
 #include <cstring>
 #include <iterator>
 
+#include "files.h"
+#include "names.h"
 #include "programs.h"
-#include "system.h"
 
 extern char** environ;
 

@@ -8,19 +8,13 @@
 #include <utility>
 #include <vector>
 
-#include "base/handle.h"
-#include "base/system_message.h"
-#include "base/text_encoding.h"
+#include "files.h"
+#include "names.h"
 #include "programs.h"
-#include "system.h"
+#include "win32_names.h"
 
 namespace fsum {
 namespace {
-
-using corvane::SystemMessage;
-using corvane::UniqueHandle;
-using corvane::Utf8;
-using corvane::Wide;
 
 // The folder fsum.exe was started from, with its separator.
 std::string ProgramFolder() {

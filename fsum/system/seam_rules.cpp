@@ -1,7 +1,8 @@
 // The parts of the system seam that need no system call of their own: a
 // whole small file read through InputFile or any byte source, a path's last
 // part, and the quoting of a Windows command line's argument.
-#include "system.h"
+#include "files.h"
+#include "names.h"
 
 namespace fsum {
 

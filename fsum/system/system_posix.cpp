@@ -10,8 +10,10 @@
 #include <stdexcept>
 #include <utility>
 
+#include "console.h"
+#include "files.h"
+#include "names.h"
 #include "paths.h"
-#include "system.h"
 
 namespace fsum {
 namespace {
@@ -50,9 +52,9 @@ InputFile::~InputFile() = default;
 OutputFile::~OutputFile() = default;
 
 bool OutputFile::Create(const std::string& path, std::string& error) {
-    fd_ = UniqueFd(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    file_ = UniqueFd(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     struct stat info {};
-    if (!fd_.valid() || fstat(fd_.get(), &info) != 0) {
+    if (!file_.valid() || fstat(file_.get(), &info) != 0) {
         error = std::strerror(errno);
         return false;
     }
@@ -62,7 +64,7 @@ bool OutputFile::Create(const std::string& path, std::string& error) {
 
 bool OutputFile::Write(std::string_view bytes) {
     errno = 0;
-    if (WriteAll(fd_.get(), bytes)) return true;
+    if (WriteAll(file_.get(), bytes)) return true;
     failure_ = errno ? std::strerror(errno) : "it was cut short";
     return false;
 }
@@ -96,7 +98,7 @@ bool InputFile::Open(const std::string& path, bool& missing, std::string& error,
     // O_NONBLOCK stays: it changes nothing for a regular file. Read-ahead
     // pays only for a file longer than one read.
     if (info.st_size > static_cast<off_t>(kBlock)) posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    fd_ = std::move(fd);
+    file_ = std::move(fd);
     size_ = static_cast<std::uint64_t>(info.st_size);
     identity_ = IdentityOf(info);
     return true;
@@ -104,7 +106,7 @@ bool InputFile::Open(const std::string& path, bool& missing, std::string& error,
 
 long long InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count, std::string& error) const {
     for (;;) {
-        const ssize_t n = pread(fd_.get(), buffer, count, static_cast<off_t>(offset));
+        const ssize_t n = pread(file_.get(), buffer, count, static_cast<off_t>(offset));
         if (n >= 0) return n;
         if (errno == EINTR) continue;
         error = std::strerror(errno);

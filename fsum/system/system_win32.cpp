@@ -8,18 +8,14 @@
 #include <stdexcept>
 #include <utility>
 
-#include "base/system_message.h"
-#include "base/text_encoding.h"
+#include "console.h"
+#include "files.h"
+#include "names.h"
 #include "paths.h"
-#include "system.h"
+#include "win32_names.h"
 
 namespace fsum {
 namespace {
-
-using corvane::SystemMessage;
-using corvane::UniqueHandle;
-using corvane::Utf8;
-using corvane::Wide;
 
 // The console's own attributes, taken before the first colour is set, put
 // back after each coloured word and when the tool is stopped (Ctrl+C,

@@ -15,6 +15,7 @@
 #include "digests/blake3_wide.h"
 #include "digests/hashing.h"
 #include "helpers.h"
+#include "system/files.h"
 
 namespace fsum {
 namespace {

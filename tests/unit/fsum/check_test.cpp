@@ -9,6 +9,7 @@
 #include "digests/crc.h"
 #include "digests/hashing.h"
 #include "helpers.h"
+#include "system/files.h"
 
 namespace fsum {
 namespace {

@@ -10,6 +10,7 @@
 #include "digests/hasher.h"
 #include "digests/hashing.h"
 #include "helpers.h"
+#include "system/files.h"
 
 namespace fsum {
 namespace {

@@ -14,6 +14,7 @@
 #include "digests/crc.h"
 #include "digests/schedule.h"
 #include "system/disks.h"
+#include "system/files.h"
 
 namespace fsum {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "system/system.h"
+#include "system/files.h"
 
 namespace fsum::testing_helpers {
 

@@ -3,8 +3,8 @@
 #include <array>
 #include <string>
 
+#include "system/files.h"
 #include "system/paths.h"
-#include "system/system.h"
 
 namespace fsum {
 namespace {

@@ -1,14 +1,11 @@
-// What the tool needs from the operating system, with one implementation for
-// Windows and one for POSIX systems: files and folders, the console, names
-// and paths. Paths and text are UTF-8.
+// Files and folders as the tool reads and writes them, with one
+// implementation for Windows and one for POSIX systems (system_win32.cpp,
+// system_posix.cpp). Paths are UTF-8.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <ctime>
-#include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +34,13 @@ public:
 private:
     int fd_ = -1;
 };
+#endif
+
+// The one owner of an open file: a Windows handle, or a POSIX descriptor.
+#ifdef _WIN32
+using FileOwner = corvane::UniqueHandle;
+#else
+using FileOwner = UniqueFd;
 #endif
 
 // A file's bytes, read at offsets (from several threads at once).
@@ -97,11 +101,7 @@ public:
     const FileIdentity& identity() const { return identity_; }
 
 private:
-#ifdef _WIN32
-    corvane::UniqueHandle file_;
-#else
-    UniqueFd fd_;
-#endif
+    FileOwner file_;
     std::uint64_t size_ = 0;
     FileIdentity identity_;
 };
@@ -122,26 +122,10 @@ public:
     const FileIdentity& identity() const { return identity_; }
 
 private:
-#ifdef _WIN32
-    corvane::UniqueHandle file_;
-#else
-    UniqueFd fd_;
-#endif
+    FileOwner file_;
     FileIdentity identity_;
     std::string failure_;
 };
-
-// Writes report text to standard output or standard error: to a console as
-// the user would type every character, elsewhere as UTF-8. False when the
-// text could not be written.
-bool WriteOut(std::string_view text);
-bool WriteError(std::string_view text);
-bool OutputIsConsole();
-bool ErrorIsConsole();
-
-// The file standard output writes to, when it is one: a list being made
-// must not list itself.
-FileIdentity OutputIdentity();
 
 // One entry of a folder: a file to hash, a folder to walk, or neither (a
 // device, a pipe, or a link to a folder, which could lead round in a circle).
@@ -153,63 +137,15 @@ bool ReadFolder(const std::string& folder, std::vector<FolderEntry>& entries, st
 // What the path names; Other also when nothing is there.
 FolderEntry::Kind KindOf(const std::string& path);
 
-// A name as the system compares names: Windows ignores case, POSIX systems
-// do not.
-std::string FoldCase(std::string_view name);
-
-// The local time of a moment (each system has its own thread-safe call).
-std::tm LocalTime(std::time_t moment);
-
-// The name in the folder (an absolute name stands as it is).
-std::string JoinPath(const std::string& folder, const std::string& name);
-
-// What separates folders in the names of a list the tool makes, and what
-// separates them in the masks it is given.
-#ifdef _WIN32
-inline constexpr char kSeparator = '\\';
-inline constexpr char kSeparators[] = "\\/";
-#else
-inline constexpr char kSeparator = '/';
-inline constexpr char kSeparators[] = "/";
-#endif
-
 // Whether a file has this raw name. Where names are bytes (POSIX), a list
 // line that is not UTF-8 names a file by its bytes first; on Windows names
 // are text, and such a line is read in the ANSI code page only.
 bool RawNameExists(const std::string& path);
-
-// The text on the clipboard (Windows only); false with the reason when
-// there is none or the system has no clipboard to read.
-bool ClipboardText(std::string& text, std::string& error);
 
 // A whole file of at most `largest` bytes (a key, a signature, a signed
 // list); false with the reason otherwise.
 bool ReadWholeFile(const std::string& path, std::size_t largest, std::string& bytes, std::string& error);
 // The same from a file already open.
 bool ReadWhole(const ByteSource& source, std::size_t largest, std::string& bytes, std::string& error);
-
-// Whether the tool is the only program on its console, as when Explorer
-// starts it, and its output goes there: the console closes when it ends.
-// Then WaitForKey keeps the report on screen until the user presses a key,
-// and says so in the console's title too.
-bool AloneOnConsole();
-void WaitForKey();
-
-// Why the last write to standard output failed.
-std::string OutputFailure();
-
-// Text in the ANSI code page (Latin-1 where there is none) as UTF-8, and its name.
-std::string AnsiToUtf8(std::string_view bytes);
-std::string AnsiName();
-
-// The path of a list entry: a name relative to the list's folder lies in it;
-// an absolute or network path stands as it is; \ and / both separate folders.
-// `backslashInName`: the name came through the coreutils escape.
-std::string EntryPath(const std::string& listFolder, const std::string& name, bool backslashInName);
-
-// The folder part of the list's path, empty for a bare name.
-std::string FolderOf(const std::string& path);
-// The last part of the path, after its last separator.
-std::string NameOf(const std::string& path);
 
 }  // namespace fsum
