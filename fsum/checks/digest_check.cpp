@@ -1,10 +1,10 @@
 #include "digest_check.h"
 
+#include "entry_check.h"
 #include "lists/bare_digests.h"
 #include "system/console.h"
 #include "system/files.h"
 #include "system/names.h"
-#include "verdicts.h"
 
 namespace fsum {
 namespace {

@@ -7,13 +7,13 @@
 #include <map>
 #include <memory>
 
+#include "entry_check.h"
 #include "lists/clearsigned.h"
 #include "lists/list_forms.h"
 #include "lists/list_reader.h"
 #include "signatures/signed_list.h"
 #include "system/files.h"
 #include "system/names.h"
-#include "verdicts.h"
 
 namespace fsum {
 

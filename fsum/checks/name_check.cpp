@@ -3,10 +3,10 @@
 #include <set>
 
 #include "cli/find_files.h"
+#include "entry_check.h"
 #include "lists/bare_digests.h"
 #include "system/files.h"
 #include "system/names.h"
-#include "verdicts.h"
 
 namespace fsum {
 namespace {

@@ -66,7 +66,8 @@ endif()
 # BLAKE3's tree on every core: its C code hands each pair of subtrees to one
 # function, which blake3_tbb.cpp defines over oneTBB when BLAKE3_USE_TBB is
 # set. The tool sets it and defines that function over its own threads
-# (digests/blake3_join.cpp); blake3_tbb.cpp and oneTBB are not built. The
+# (digests/blake3_join.cpp, over the pool of digests/subtree_pool.cpp);
+# blake3_tbb.cpp and oneTBB are not built. The
 # 1.3 release has no such function: there BLAKE3 is hashed by one thread.
 # The join and the pool it shares through are built into the BLAKE3 library
 # itself, which calls them (from an object library of their own, so that
@@ -75,7 +76,8 @@ file(STRINGS ${b3}/blake3_impl.h blake3_has_join REGEX "blake3_compress_subtree_
 if(blake3_has_join)
   target_compile_definitions(blake3 PUBLIC BLAKE3_USE_TBB)
 endif()
-add_library(blake3_join OBJECT ${CMAKE_CURRENT_SOURCE_DIR}/digests/blake3_join.cpp)
+add_library(blake3_join OBJECT ${CMAKE_CURRENT_SOURCE_DIR}/digests/blake3_join.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/digests/subtree_pool.cpp)
 target_include_directories(blake3_join PRIVATE ${b3})
 if(blake3_has_join)
   target_compile_definitions(blake3_join PRIVATE BLAKE3_USE_TBB)

@@ -11,7 +11,7 @@ bool Is(const std::string& line, std::string_view armour) {
            line.find_first_not_of(" \t", armour.size()) == std::string::npos;
 }
 
-bool IsBlank(const std::string& line) { return line.find_first_not_of(" \t") == std::string::npos; }
+bool IsBlankLine(const std::string& line) { return line.find_first_not_of(" \t") == std::string::npos; }
 
 // Whether an armour line stands in the line, with other text beside it: a
 // blank, a no-break space or a lone CR before it hides it from a shape
@@ -47,7 +47,7 @@ bool ClearSigned::IsText(std::string& text, std::string& raw) {
 
 bool ClearSigned::Outside(const std::string& text) {
     if (!Is(text, kBegin)) {
-        outside_ = outside_ || !IsBlank(text);
+        outside_ = outside_ || !IsBlankLine(text);
         if (HoldsArmour(text)) Note("an armour line with other text on it");
         seen_ = seen_ || HoldsArmour(text);
         return true;
@@ -60,7 +60,7 @@ bool ClearSigned::Outside(const std::string& text) {
 
 // "Hash: SHA256" lines, to an empty line (blanks allowed).
 void ClearSigned::Header(const std::string& text) {
-    if (IsBlank(text)) {
+    if (IsBlankLine(text)) {
         state_ = State::Body;
     } else if (text.compare(0, 6, "Hash: ") == 0) {
         hashes_ += (hashes_.empty() ? "" : ",") + text.substr(6, text.find_last_not_of(" \t") - 5);

@@ -1,4 +1,4 @@
-#include "verdicts.h"
+#include "entry_check.h"
 
 #include <algorithm>
 #include <cstdio>
