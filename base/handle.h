@@ -4,6 +4,8 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, whose types it uses: CoTaskMemFree.
+#include <objbase.h>
 
 #include <utility>
 
@@ -83,6 +85,17 @@ template <typename T>
 using ScopedGdiObj = Owner<NullIsNoneTraits<T, DeleteGdiObject>>;
 using ScopedMemoryDC = Owner<NullIsNoneTraits<HDC, DeleteMemoryDc>>;   // from CreateCompatibleDC
 using ScopedLibrary = Owner<NullIsNoneTraits<HMODULE, UnloadModule>>;  // from LoadLibraryEx
+
+struct FreeEnvironmentBlock {
+    void operator()(wchar_t* block) const { FreeEnvironmentStringsW(block); }
+};
+struct FreeTaskMemory {
+    void operator()(wchar_t* text) const { CoTaskMemFree(text); }
+};
+// The process's environment block, from GetEnvironmentStringsW.
+using ScopedEnvironment = Owner<NullIsNoneTraits<wchar_t*, FreeEnvironmentBlock>>;
+// Text the system allocated for the caller, as SHGetKnownFolderPath's path.
+using ScopedTaskText = Owner<NullIsNoneTraits<wchar_t*, FreeTaskMemory>>;
 
 // The DC of a window (or, for null, of the screen), released with its window.
 class ScopedGetDC {

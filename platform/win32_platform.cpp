@@ -36,14 +36,13 @@ std::wstring EnvironmentBlock(const Environment& environment) {
     std::vector<std::wstring> entries;
     for (const auto& [name, value] : environment) entries.push_back(Wide(name + "=" + value));
     const auto given = entries.end() - entries.begin();
-    wchar_t* own = GetEnvironmentStringsW();
-    for (const wchar_t* entry = own; entry && *entry; entry += wcslen(entry) + 1) {
+    const ScopedEnvironment own(GetEnvironmentStringsW());
+    for (const wchar_t* entry = own.get(); entry && *entry; entry += wcslen(entry) + 1) {
         const bool replaced =
             std::any_of(entries.begin(), entries.begin() + given,
                         [&](const std::wstring& mine) { return CompareNames(entry, mine) == CSTR_EQUAL; });
         if (!replaced) entries.emplace_back(entry);
     }
-    FreeEnvironmentStringsW(own);
     std::sort(entries.begin(), entries.end(), [](const std::wstring& a, const std::wstring& b) {
         return CompareNames(a, b) == CSTR_LESS_THAN;
     });
@@ -223,11 +222,10 @@ bool Win32Platform::StartScript(const std::string& path, const std::string& comm
 
 std::vector<std::string> Win32Platform::UserScriptFolders(bool create) {
     std::vector<std::wstring> candidates;
-    PWSTR local = nullptr;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local))) {
-        candidates.push_back(std::wstring(local) + L"\\" + Wide(CORVANE_PRODUCT));
-    }
-    CoTaskMemFree(local);
+    PWSTR path = nullptr;
+    const HRESULT found = SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &path);
+    const ScopedTaskText local(path);
+    if (SUCCEEDED(found)) candidates.push_back(std::wstring(local.get()) + L"\\" + Wide(CORVANE_PRODUCT));
     std::wstring temp(MAX_PATH + 1, L'\0');
     const DWORD n = GetTempPathW(static_cast<DWORD>(temp.size()), temp.data());
     if (n > 0 && n < temp.size()) candidates.push_back(temp.substr(0, n) + Wide(CORVANE_PRODUCT));

@@ -85,11 +85,11 @@ void ArmStop(const std::string& folder) {
 }  // namespace
 
 std::string KeyFolder() {
-    PWSTR roaming = nullptr;
-    if (FAILED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &roaming))) return "";
-    const std::string folder = Utf8(roaming) + "\\Corvane\\keys";
-    CoTaskMemFree(roaming);
-    return folder;
+    PWSTR path = nullptr;
+    const HRESULT found = SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &path);
+    const corvane::ScopedTaskText roaming(path);
+    if (FAILED(found)) return "";
+    return Utf8(roaming.get()) + "\\Corvane\\keys";
 }
 
 bool MakeFolders(const std::string& folder, std::string& error) {
