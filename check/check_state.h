@@ -1,6 +1,9 @@
 // The record of one check: which .sfv file, where it lies, and how the tool is
 // to be called for it. The main window owns one for its whole life; each
 // request overwrites the fields it derives and leaves the others as they were.
+// The fields keep the program's own names, s for a string, by design: the
+// window, its record and its handlers are named as the program has always
+// named them, and a search finds them under those names.
 #pragma once
 
 #include <string>

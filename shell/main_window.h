@@ -26,6 +26,11 @@ public:
     // WM_NCDESTROY, so every message of the window's life reaches it.
     bool Create(HINSTANCE instance);
 
+    // The window's handlers and controls keep the program's own names by
+    // design (Form_Load, Form_Unload, cmdFileOpen_Click, cmdExit_Click,
+    // txtURL_GotFocus, CommonDialog1), so that its behaviour is found under
+    // the names it has always had.
+
     // Runs the start-up: shows the window, looks for the tool and, given the
     // command-line argument, starts its check at once.
     void Form_Load(const std::string& argument);

@@ -5,11 +5,9 @@
 // once than threads). Outcomes are told in the batch's order.
 #pragma once
 
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "file_job.h"

@@ -2,7 +2,9 @@
 
 #include <blake3.h>
 
+#include "hashing.h"
 #include "piece_ring.h"
+#include "subtree_pool.h"
 #include "system/files.h"
 
 namespace fsum {

@@ -8,8 +8,7 @@
 #include <string>
 
 #include "digest.h"
-#include "hashing.h"
-#include "subtree_pool.h"
+#include "hash_context.h"
 #include "system/files.h"
 
 namespace fsum {

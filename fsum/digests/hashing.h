@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "digest.h"
+#include "hash_context.h"
 #include "hasher.h"
 #include "system/files.h"
 #include "workers.h"
@@ -17,15 +18,6 @@
 namespace fsum {
 
 class PieceRing;
-
-// What hashing one file takes besides the file: the threads to share it
-// (none: this thread alone), the bytes done so far for a progress line, and
-// a call made on this thread between pieces, to show that line.
-struct HashContext {
-    Workers* workers = nullptr;
-    std::atomic<std::uint64_t> done{0};
-    std::function<void()> tick;
-};
 
 // Bytes are read and hashed a piece at a time, small enough to stay in the
 // processor's cache between the copy and the CRC: with whole blocks the CRC

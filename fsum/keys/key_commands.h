@@ -3,7 +3,6 @@
 #pragma once
 
 #include <optional>
-#include <string>
 
 #include "cli/options.h"
 #include "cli/terminal.h"

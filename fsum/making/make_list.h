@@ -1,12 +1,9 @@
 // Making a checksum list of the files that masks name, on standard output.
 #pragma once
 
-#include <string>
-#include <vector>
 
 #include "cli/options.h"
 #include "cli/terminal.h"
-#include "digests/digest.h"
 #include "digests/workers.h"
 #include "system/files.h"
 

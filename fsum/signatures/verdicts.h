@@ -5,7 +5,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "ed25519_forms.h"
 #include "gpgv_status.h"

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "digests/blake3_wide.h"
+#include "digests/subtree_pool.h"
 #include "digests/hashing.h"
 #include "helpers.h"
 #include "system/files.h"
