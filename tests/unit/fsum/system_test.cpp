@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "system/base64.h"
 #include "system/files.h"
 #include "system/paths.h"
 
@@ -106,6 +107,14 @@ TEST(FileIdentities, AnIdOfAllZerosOrAllOnesIsNoIdAndEqualsNothing) {
     };
     for (std::size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(cases[i].a == cases[i].b, cases[i].same) << i;
+}
+
+// Base64 as key files and signatures carry it: folded into lines, a blank
+// copied at an end; anything else that is not Base64 is refused.
+TEST(Base64, LineBreaksAndBlanksAreIgnoredAndNothingElse) {
+    EXPECT_EQ(Base64("QUJD\r\nRA== "), std::optional<std::string>("ABCD"));
+    EXPECT_EQ(Base64("QUJDRA"), std::nullopt);  // padding left out
+    EXPECT_EQ(Base64("QUJD*A=="), std::nullopt);
 }
 
 TEST(Masks, StarAndQuestionMarkStandForWholeCharacters) {
