@@ -35,7 +35,7 @@ BCRYPT_ALG_HANDLE Provider(Algorithm algorithm) {
     return providers[static_cast<std::size_t>(algorithm)];
 }
 
-std::string Hex(NTSTATUS status) {
+std::string StatusDigits(NTSTATUS status) {
     char text[9];
     std::snprintf(text, sizeof text, "%08lX", static_cast<unsigned long>(status));
     return text;
@@ -72,8 +72,8 @@ public:
             status_ = BCryptFinishHash(hash_, digest.bytes.data(), static_cast<ULONG>(size_), 0);
         if (status_ != 0) {
             const NTSTATUS status = status_;
-            throw std::runtime_error("The system could not compute the digest (NTSTATUS 0x" + Hex(status) +
-                                     ").");
+            throw std::runtime_error("The system could not compute the digest (NTSTATUS 0x" +
+                                     StatusDigits(status) + ").");
         }
         return digest;
     }

@@ -27,7 +27,7 @@ std::string DigestOf(Algorithm algorithm, std::string_view bytes) {
 }
 
 std::string IdOf(const std::string& keyId) {
-    return Hex(std::string(keyId.rbegin(), keyId.rend()));  // minisign prints it little-endian
+    return HexOf(std::string(keyId.rbegin(), keyId.rend()), true);  // minisign prints it little-endian
 }
 
 bool Ed25519(std::string_view signature, std::string_view message, std::string_view publicKey) {

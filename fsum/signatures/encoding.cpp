@@ -2,11 +2,7 @@
 
 #include <ctime>
 
-#include "digests/digest.h"
-
 namespace fsum {
-
-std::string Hex(std::string_view bytes) { return HexOf(bytes, true); }
 
 namespace {
 

@@ -12,9 +12,6 @@
 
 namespace fsum {
 
-// Bytes in upper-case hexadecimal, as fingerprints are compared.
-std::string Hex(std::string_view bytes);
-
 // "2026-12-09 03:31:30 UTC"; "2026-12-09" with `dateOnly`.
 std::string Utc(std::int64_t seconds, bool dateOnly = false);
 // "20261209033130", as allowed_signers writes times.

@@ -53,7 +53,7 @@ std::string CurveName(std::string_view oid) {
                   {"2A8648CE3D030107", "NIST P-256"}, {"2B81040022", "NIST P-384"},
                   {"2B81040023", "NIST P-521"},       {"2B2403030208010107", "brainpoolP256r1"}};
     for (const auto& curve : curves) {
-        if (Hex(oid) == curve.hex) return curve.name;
+        if (HexOf(oid, true) == curve.hex) return curve.name;
     }
     return "an unknown curve";
 }
@@ -80,7 +80,8 @@ PgpKeyPart ReadPart(std::string_view body) {
     sha1->Update(head, sizeof head);
     sha1->Update(body.data(), body.size());
     const Digest digest = sha1->Finish();
-    part.fingerprint = Hex(std::string_view(reinterpret_cast<const char*>(digest.bytes.data()), digest.size));
+    part.fingerprint =
+        HexOf(std::string_view(reinterpret_cast<const char*>(digest.bytes.data()), digest.size), true);
     return part;
 }
 
@@ -142,8 +143,8 @@ std::string IssuerIn(std::string_view area) {
         if (size == 0 || header + size > area.size()) return "";
         const std::string_view body = area.substr(header + 1, size - 1);
         const int type = static_cast<unsigned char>(area[header]) & 0x7F;
-        if (type == 16 && body.size() == 8) return Hex(body);
-        if (type == 33 && body.size() == 21) return Hex(body.substr(13));
+        if (type == 16 && body.size() == 8) return HexOf(body, true);
+        if (type == 33 && body.size() == 21) return HexOf(body.substr(13), true);
         area.remove_prefix(header + size);
     }
     return "";

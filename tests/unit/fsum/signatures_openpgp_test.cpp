@@ -3,6 +3,7 @@
 // arguments; gpg makes real signatures in fsum_signed_test.sh.
 #include <gtest/gtest.h>
 
+#include "digests/digest.h"
 #include "signatures/armour.h"
 #include "signatures/encoding.h"
 #include "signatures/gpgv_status.h"
@@ -40,11 +41,11 @@ TEST(Packets, FramingIsReadOrRefused) {
     };
     for (const auto& row : rows) {
         std::vector<Packet> packets;
-        EXPECT_EQ(SplitPackets(row.bytes, packets), row.read) << Hex(row.bytes);
+        EXPECT_EQ(SplitPackets(row.bytes, packets), row.read) << HexOf(row.bytes, true);
         if (!row.read) continue;
         std::vector<int> tags;
         for (const Packet& packet : packets) tags.push_back(packet.tag);
-        EXPECT_EQ(tags, row.tags) << Hex(row.bytes);
+        EXPECT_EQ(tags, row.tags) << HexOf(row.bytes, true);
     }
 }
 
