@@ -163,6 +163,11 @@ std::string Issuer(std::string_view body) {
     return IssuerIn(body.substr(0, size));
 }
 
+bool IsKeyPacket(int tag) {
+    return tag == kPublicKey || tag == kPublicSubkey || tag == kUserId || tag == kUserAttribute ||
+           tag == kSignaturePacket;
+}
+
 bool ReadPgpKeys(std::string_view bytes, std::vector<PgpKey>& keys) {
     std::vector<Packet> packets;
     if (!SplitPackets(bytes, packets) || packets.empty() || packets.front().tag != kPublicKey) return false;
@@ -178,7 +183,9 @@ bool ReadPgpKeys(std::string_view bytes, std::vector<PgpKey>& keys) {
         } else if (packet.tag == kSignaturePacket && Issuer(packet.body) == keys.back().primary.KeyId()) {
             ++(WeakDigest(packet.body) ? weak : strong)[keys.size() - 1];
         }
-        keys.back().packets += packet.whole;
+        // Into the keyring gpgv is given, a key's own packets only: never a
+        // secret key's (gpgv 2.2 stops on them), nor anything else.
+        if (IsKeyPacket(packet.tag)) keys.back().packets += packet.whole;
     }
     // A key whose own signatures are all weak: none updated since.
     for (const auto& [index, count] : weak) keys[index].weakSelfSignature = strong[index] == 0;

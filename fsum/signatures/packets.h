@@ -20,7 +20,13 @@ struct Packet {
 // uses partial lengths (streamed data, never a key or a signature).
 bool SplitPackets(std::string_view bytes, std::vector<Packet>& packets);
 
-enum PacketTag { kSignaturePacket = 2, kPublicKey = 6, kUserId = 13, kPublicSubkey = 14 };
+enum PacketTag {
+    kSignaturePacket = 2,
+    kPublicKey = 6,
+    kUserId = 13,
+    kPublicSubkey = 14,
+    kUserAttribute = 17
+};
 
 // RFC 4880's numbers of the key algorithms the tool tells apart.
 enum PgpKeyAlgorithm {

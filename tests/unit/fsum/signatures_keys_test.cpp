@@ -62,6 +62,10 @@ TEST(KeyFiles, OpenPgpKeysAreNamedByTheirWholeFingerprints) {
     std::vector<Armoured> blocks;
     ASSERT_TRUE(Dearmour(kAlice, blocks));
     EXPECT_EQ(keys.pgp[0].packets, blocks[0].bytes);
+    // A secret key's packet (tag 5, old format) after them never reaches it.
+    std::vector<PgpKey> read;
+    ASSERT_TRUE(ReadPgpKeys(blocks[0].bytes + std::string("\x94\x02\x04\x00", 4), read));
+    EXPECT_EQ(read[0].packets, blocks[0].bytes);
 }
 
 }  // namespace
