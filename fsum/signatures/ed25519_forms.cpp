@@ -1,7 +1,6 @@
 #include "ed25519_forms.h"
 
 #include <sodium/crypto_sign_ed25519.h>
-#include <sodium/utils.h>
 
 #include "digests/hasher.h"
 #include "encoding.h"
@@ -128,21 +127,11 @@ bool SshKeyLine(std::string_view line, SshKey& key) {
 
 std::string EdKey::IdText() const { return IdOf(keyId); }
 
-std::string EdKey::Text() const {
-    const std::string bytes = "Ed" + keyId + publicKey;
-    char text[64];
-    sodium_bin2base64(text, sizeof text, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
-                      sodium_base64_VARIANT_ORIGINAL);
-    return text;
-}
+std::string EdKey::Text() const { return Base64Text("Ed" + keyId + publicKey, true); }
 std::string EdSignature::IdText() const { return IdOf(keyId); }
 
 std::string SshKey::Fingerprint() const {
-    const std::string digest = DigestOf(Algorithm::Sha256, blob);
-    char text[64];
-    sodium_bin2base64(text, sizeof text, reinterpret_cast<const unsigned char*>(digest.data()), digest.size(),
-                      sodium_base64_VARIANT_ORIGINAL_NO_PADDING);
-    return std::string("SHA256:") + text;
+    return "SHA256:" + Base64Text(DigestOf(Algorithm::Sha256, blob), false);
 }
 
 bool ReadEdKey(std::string_view text, EdKey& key) {

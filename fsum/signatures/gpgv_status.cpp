@@ -85,12 +85,13 @@ bool Voids(std::string_view keyword) {
 using Verdicts = std::map<std::string_view, State>;
 
 // A line that belongs to the signature its block is of.
-void Apply(PgpSignature& signature, const Verdicts::const_iterator verdict, bool isVerdict,
-           std::string_view line, const std::vector<std::string_view>& words) {
+// `verdict`: the state a verdict's keyword says, for a verdict's line.
+void Apply(PgpSignature& signature, const State* verdict, std::string_view line,
+           const std::vector<std::string_view>& words) {
     const std::string_view keyword = words[0];
-    if (isVerdict) {
+    if (verdict) {
         const std::size_t rest = line.find(' ');
-        Verdict(signature, verdict->second, rest == std::string_view::npos ? "" : line.substr(rest + 1));
+        Verdict(signature, *verdict, rest == std::string_view::npos ? "" : line.substr(rest + 1));
     } else if (keyword == "ERRSIG") {
         ErrSig(signature, words);
     } else if (keyword == "VALIDSIG") {
@@ -144,7 +145,8 @@ GpgvStatus ReadGpgvStatus(std::string_view text) {
         if (keyword == "NEWSIG") open = true;
         if (closes) open = false;
         if (!status.signatures.empty())
-            Apply(status.signatures.back(), verdict, verdict != verdicts.end(), line, words);
+            Apply(status.signatures.back(), verdict == verdicts.end() ? nullptr : &verdict->second, line,
+                  words);
     }
     for (PgpSignature& signature : status.signatures) {
         if (signature.failure.empty()) signature.failure = before;

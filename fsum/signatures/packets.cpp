@@ -9,15 +9,17 @@ namespace fsum {
 
 namespace {
 
-// A new-format length (RFC 4880 section 4.2.2); false for partial lengths.
-bool NewLength(std::string_view& bytes, std::uint64_t& length) {
+// A new-format length (RFC 4880 section 4.2.2), false for partial lengths;
+// or a signature subpacket's (section 5.2.3.1), which has none, so that its
+// two-octet form reaches to 254.
+bool NewLength(std::string_view& bytes, std::uint64_t& length, bool subpacket = false) {
     std::uint64_t first = 0, second = 0;
     if (!TakeNumber(bytes, 1, first)) return false;
     if (first < 192) {
         length = first;
         return true;
     }
-    if (first < 224) {
+    if (first < 224 || (subpacket && first < 255)) {
         if (!TakeNumber(bytes, 1, second)) return false;
         length = ((first - 192) << 8) + second + 192;
         return true;
@@ -25,15 +27,21 @@ bool NewLength(std::string_view& bytes, std::uint64_t& length) {
     return first == 255 && TakeNumber(bytes, 4, length);
 }
 
+// The tag a packet's first byte gives, in either format; 0 for a byte that
+// begins no packet.
+int TagOf(std::uint64_t first) {
+    if (!(first & 0x80)) return 0;
+    return static_cast<int>(first & 0x40 ? first & 0x3f : first >> 2 & 0x0f);
+}
+
 bool TakePacket(std::string_view& bytes, Packet& packet) {
     const std::string_view start = bytes;
     std::uint64_t first = 0, length = 0;
     if (!TakeNumber(bytes, 1, first) || !(first & 0x80)) return false;
+    packet.tag = TagOf(first);
     if (first & 0x40) {
-        packet.tag = static_cast<int>(first & 0x3f);
         if (!NewLength(bytes, length)) return false;
     } else {
-        packet.tag = static_cast<int>(first >> 2 & 0x0f);
         const std::size_t sizes[] = {1, 2, 4, 0};
         const std::size_t size = sizes[first & 3];
         if (size == 0 || !TakeNumber(bytes, size, length)) return false;
@@ -96,6 +104,10 @@ bool SplitPackets(std::string_view bytes, std::vector<Packet>& packets) {
     return true;
 }
 
+int FirstPacketTag(std::string_view bytes) {
+    return bytes.empty() ? 0 : TagOf(static_cast<unsigned char>(bytes[0]));
+}
+
 std::string PgpKeyPart::KeyId() const {
     return fingerprint.size() < 16 ? "" : fingerprint.substr(fingerprint.size() - 16);
 }
@@ -128,24 +140,14 @@ bool WeakDigest(std::string_view body) {
 // The subpackets of one area of a version 4 signature: its issuer's key id
 // (subpacket 16, or the end of an issuer fingerprint, 33), if it names one.
 std::string IssuerIn(std::string_view area) {
+    std::uint64_t size = 0;
     while (!area.empty()) {
-        const auto first = static_cast<unsigned char>(area[0]);
-        std::uint64_t size = first;
-        std::size_t header = 1;
-        if (first >= 192 && first < 255 && area.size() >= 2) {
-            size = ((first - 192u) << 8) + static_cast<unsigned char>(area[1]) + 192;
-            header = 2;
-        } else if (first == 255) {
-            std::string_view rest = area.substr(1);
-            if (!TakeNumber(rest, 4, size)) return "";
-            header = 5;
-        }
-        if (size == 0 || header + size > area.size()) return "";
-        const std::string_view body = area.substr(header + 1, size - 1);
-        const int type = static_cast<unsigned char>(area[header]) & 0x7F;
+        if (!NewLength(area, size, true) || size == 0 || size > area.size()) return "";
+        const int type = static_cast<unsigned char>(area[0]) & 0x7F;
+        const std::string_view body = area.substr(1, size - 1);
+        area.remove_prefix(size);
         if (type == 16 && body.size() == 8) return HexOf(body, true);
         if (type == 33 && body.size() == 21) return HexOf(body.substr(13), true);
-        area.remove_prefix(header + size);
     }
     return "";
 }

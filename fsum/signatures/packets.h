@@ -19,6 +19,9 @@ struct Packet {
 // The packets of `bytes`, each whole; false when the framing is broken or
 // uses partial lengths (streamed data, never a key or a signature).
 bool SplitPackets(std::string_view bytes, std::vector<Packet>& packets);
+// The tag of the first packet's header, which a file cut short still has;
+// 0 when the bytes begin no packet.
+int FirstPacketTag(std::string_view bytes);
 
 enum PacketTag {
     kSignaturePacket = 2,

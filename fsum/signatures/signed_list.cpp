@@ -105,15 +105,6 @@ bool OnlySignatures(std::string_view bytes) {
     return true;
 }
 
-// Whether the first packet's header says it is a signature (a file cut
-// short is still one, which no framing check can read whole).
-bool StartsWithSignature(std::string_view bytes) {
-    if (bytes.empty()) return false;
-    const auto first = static_cast<unsigned char>(bytes[0]);
-    const int tag = (first & 0x40) ? (first & 0x3F) : ((first >> 2) & 0x0F);
-    return (first & 0x80) && tag == kSignaturePacket;
-}
-
 class Verifier {
 public:
     Verifier(const std::string& listPath, std::string list, bool clearsigned, const std::string& hashHeader,
@@ -146,7 +137,10 @@ private:
     void Say(const SignatureVerdict& verdict) {
         result_.found = true;
         ++counts_[verdict.kind];
-        if (shown_ == kShownSignatures) return static_cast<void>(++unshown_);
+        if (shown_ == kShownSignatures) {
+            ++unshown_;
+            return;
+        }
         ++shown_;
         result_.lines.push_back({verdict.kind, kHeading + verdict.line});
         if (!verdict.warning.empty()) result_.lines.push_back({Kind::Unchecked, kHeading + verdict.warning});
@@ -254,7 +248,7 @@ private:
     // A detached OpenPGP signature: signature packets only, never data
     // (a whole signed message would be checked in place of the list).
     void PgpFile(const std::string& bytes, const std::string& binary, const std::string& where) {
-        if (!OnlySignatures(binary) && StartsWithSignature(binary))
+        if (!OnlySignatures(binary) && FirstPacketTag(binary) == kSignaturePacket)
             return Unchecked(where + ": its OpenPGP signature is cut short or broken");
         if (!OnlySignatures(binary))
             return Refuse("has a signature file" + where +
@@ -307,12 +301,12 @@ bool MayBeSigned(const std::string& listPath, std::string_view firstBytes, bool 
 }
 
 std::string NoSignatureLine(const std::string& listPath) {
-    std::string names;
-    for (const char* extension : kSignatureFiles)
-        names += (names.empty() ? "\"" + NameOf(listPath) : ", ") + extension;
+    std::string names = "\"" + NameOf(listPath) + kSignatureFiles[0] + "\"";
+    for (const char* extension : kSignatureFiles) {
+        if (extension != kSignatureFiles[0]) names += std::string(", ") + extension;
+    }
     return std::string(kHeading) +
-           "none found: the list carries none, and no signature file lies beside it (" +
-           names.insert(names.find(','), "\"") + ")";
+           "none found: the list carries none, and no signature file lies beside it (" + names + ")";
 }
 
 SignedList CheckSignatures(const std::string& listPath, std::string list, bool clearsigned,

@@ -17,4 +17,13 @@ std::optional<std::string> Base64(std::string_view text) {
     return bytes;
 }
 
+std::string Base64Text(std::string_view bytes, bool padded) {
+    const int variant = padded ? sodium_base64_VARIANT_ORIGINAL : sodium_base64_VARIANT_ORIGINAL_NO_PADDING;
+    std::string text(sodium_base64_ENCODED_LEN(bytes.size(), variant), '\0');
+    sodium_bin2base64(&text[0], text.size(), reinterpret_cast<const unsigned char*>(bytes.data()),
+                      bytes.size(), variant);
+    text.resize(text.size() - 1);  // its closing NUL
+    return text;
+}
+
 }  // namespace fsum

@@ -48,6 +48,12 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
                       const std::string& folder, unsigned seconds);
 // The most a program's standard output may hold.
 inline constexpr std::size_t kLargestProgramOutput = std::size_t{4} << 20;
+// Why a program the tool stopped gave no exit status: it ran past its time,
+// or said more than it may.
+inline std::string Stopped(const std::string& program, bool timedOut, unsigned seconds) {
+    return timedOut ? program + " did not answer in " + std::to_string(seconds) + " s"
+                    : program + " wrote more than " + std::to_string(kLargestProgramOutput >> 20) + " MiB";
+}
 
 // A folder of the tool's own for files a program reads and writes,
 // removed with what is in it when the object goes, and when Ctrl+C or a

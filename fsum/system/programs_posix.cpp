@@ -196,9 +196,7 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     if (ended) {
         TakeStatus(program, status, run);
     } else {
-        run.error = run.timedOut ? program + " did not answer in " + std::to_string(seconds) + " s"
-                                 : program + " wrote more than " +
-                                       std::to_string(kLargestProgramOutput >> 20) + " MiB";
+        run.error = Stopped(program, run.timedOut, seconds);
     }
     return run;
 }

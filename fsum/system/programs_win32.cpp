@@ -154,10 +154,8 @@ void Await(HANDLE child, HANDLE pipe, const std::string& program, unsigned secon
     reader.join();
     DWORD status = 0;
     GetExitCodeProcess(child, &status);
-    if (run.timedOut) {
-        run.error = program + " did not answer in " + std::to_string(seconds) + " s";
-    } else if (tooMuch) {
-        run.error = program + " wrote more than " + std::to_string(kLargestProgramOutput >> 20) + " MiB";
+    if (run.timedOut || tooMuch) {
+        run.error = Stopped(program, run.timedOut, seconds);
     } else {
         run.exit = static_cast<int>(status);
     }
