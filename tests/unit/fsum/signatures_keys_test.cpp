@@ -68,5 +68,30 @@ TEST(KeyFiles, OpenPgpKeysAreNamedByTheirWholeFingerprints) {
     EXPECT_EQ(read[0].packets, blocks[0].bytes);
 }
 
+// A key whose own signatures are all over SHA-1 is named as gpgv's reason;
+// the issuer is found behind a subpacket long enough for the two-octet
+// lengths only subpackets have (first octet 224 to 254).
+TEST(KeyFiles, AKeySignedOnlyOverSha1IsMarked) {
+    std::vector<Armoured> blocks;
+    ASSERT_TRUE(Dearmour(kAlice, blocks));
+    std::vector<Packet> packets;
+    ASSERT_TRUE(SplitPackets(blocks[0].bytes, packets));
+    const std::string keyId = FromHex(std::string(kAliceFingerprint).substr(24));
+    std::string hashed = std::string("\xE2\x68\x14", 3) + std::string(8999, '\0');  // a 9000-byte notation
+    hashed += std::string("\x09\x10", 2) + keyId;                                   // the issuer
+    const std::string body = std::string("\x04\x13\x16\x02", 4) + static_cast<char>(hashed.size() >> 8) +
+                             static_cast<char>(hashed.size() & 0xFF) + hashed + std::string(4, '\0');
+    const std::uint32_t size = static_cast<std::uint32_t>(body.size());
+    const std::string header = std::string("\xC2\xFF", 2) + static_cast<char>(size >> 24) +
+                               static_cast<char>(size >> 16) + static_cast<char>(size >> 8) +
+                               static_cast<char>(size);
+    std::vector<PgpKey> keys;
+    ASSERT_TRUE(ReadPgpKeys(std::string(packets[0].whole) + header + body, keys));
+    EXPECT_TRUE(keys[0].weakSelfSignature);
+    keys.clear();
+    ASSERT_TRUE(ReadPgpKeys(blocks[0].bytes, keys));  // her own, over SHA-256
+    EXPECT_FALSE(keys[0].weakSelfSignature);
+}
+
 }  // namespace
 }  // namespace fsum
