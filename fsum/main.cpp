@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "checks/digest_check.h"
+#include "checks/download_check.h"
 #include "checks/list_check.h"
 #include "checks/name_check.h"
 #include "checks/tree_check.h"
@@ -47,7 +48,9 @@ int Check(const fsum::Options& options, const fsum::Terminal& terminal, fsum::Wo
             return fsum::CheckList(list, options, terminal, workers, keys, &signedByTrusted);
         });
     }
-    return fsum::CheckList(options.targets.front(), options, terminal, workers, keys);
+    const fsum::CheckTarget target = fsum::TargetOf(options.targets.front());
+    if (target.download) return fsum::CheckDownload(target.path, options, terminal, workers, keys);
+    return fsum::CheckList(target.path, options, terminal, workers, keys);
 }
 
 int Command(const std::vector<std::string>& args) {

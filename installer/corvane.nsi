@@ -78,6 +78,34 @@ Unicode true
 ; copied (from a download page), in a console that stays until a key.
 !define VERB_KEY "${CLASSES}\*\shell\${PRODUCT}.CheckCopied"
 !define VERB_COMMAND '"$INSTDIR\fsum.exe" -c -e "%1"'
+; A download's signature: a verb on signature files that checks the file
+; beside it they sign, added under SystemFileAssociations so that whichever
+; program owns .sig, .asc or .minisig keeps it; and on every file, shown
+; with Shift held only (an extended verb), one that checks its signature.
+!define SIGNED_VERB "shell\${PRODUCT}.CheckSigned"
+!define SIGNATURE_VERB_KEY "${CLASSES}\*\shell\${PRODUCT}.CheckSignature"
+!define SIGNED_COMMAND '"$INSTDIR\fsum.exe" -c "%1"'
+
+!macro SignedVerb EXT
+  WriteRegStr SHCTX "${CLASSES}\SystemFileAssociations\.${EXT}\${SIGNED_VERB}" "" "Check the file this signs"
+  WriteRegStr SHCTX "${CLASSES}\SystemFileAssociations\.${EXT}\${SIGNED_VERB}" "Icon" "$INSTDIR\Corvane.exe,0"
+  WriteRegStr SHCTX "${CLASSES}\SystemFileAssociations\.${EXT}\${SIGNED_VERB}\command" "" '${SIGNED_COMMAND}'
+!macroend
+
+; A verb as far as it is still this installation's, and the keys above it
+; it leaves empty.
+!macro RemoveVerb KEY COMMAND PARENT GRANDPARENT
+  ReadRegStr $0 SHCTX "${KEY}\command" ""
+  ${If} $0 == '${COMMAND}'
+    DeleteRegKey SHCTX "${KEY}"
+    DeleteRegKey /ifempty SHCTX "${PARENT}"
+    DeleteRegKey /ifempty SHCTX "${GRANDPARENT}"
+  ${EndIf}
+!macroend
+!macro UnsignedVerb EXT
+  !insertmacro RemoveVerb "${CLASSES}\SystemFileAssociations\.${EXT}\${SIGNED_VERB}" '${SIGNED_COMMAND}' \
+    "${CLASSES}\SystemFileAssociations\.${EXT}\shell" "${CLASSES}\SystemFileAssociations\.${EXT}"
+!macroend
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUT}"
@@ -199,6 +227,13 @@ Section "Install"
   WriteRegStr SHCTX "${VERB_KEY}" "" "Check against copied checksum"
   WriteRegStr SHCTX "${VERB_KEY}" "Icon" "$INSTDIR\Corvane.exe,0"
   WriteRegStr SHCTX "${VERB_KEY}\command" "" '${VERB_COMMAND}'
+  !insertmacro SignedVerb sig
+  !insertmacro SignedVerb asc
+  !insertmacro SignedVerb minisig
+  WriteRegStr SHCTX "${SIGNATURE_VERB_KEY}" "" "Check signature"
+  WriteRegStr SHCTX "${SIGNATURE_VERB_KEY}" "Extended" ""
+  WriteRegStr SHCTX "${SIGNATURE_VERB_KEY}" "Icon" "$INSTDIR\Corvane.exe,0"
+  WriteRegStr SHCTX "${SIGNATURE_VERB_KEY}\command" "" '${SIGNED_COMMAND}'
   ; Lists whose name says nothing (SHA256SUMS, CHECKSUMS.txt) go by Send To.
   ; Windows has no Send To folder for all users: an entry in the installing
   ; administrator's own would outlive another administrator's uninstall.
@@ -248,12 +283,11 @@ Section "Uninstall"
   !insertmacro Dissociate sha512
   ; The verb as far as it is still this installation's; other programs'
   ; verbs on every file stay.
-  ReadRegStr $0 SHCTX "${VERB_KEY}\command" ""
-  ${If} $0 == '${VERB_COMMAND}'
-    DeleteRegKey SHCTX "${VERB_KEY}"
-    DeleteRegKey /ifempty SHCTX "${CLASSES}\*\shell"
-    DeleteRegKey /ifempty SHCTX "${CLASSES}\*"
-  ${EndIf}
+  !insertmacro RemoveVerb "${VERB_KEY}" '${VERB_COMMAND}' "${CLASSES}\*\shell" "${CLASSES}\*"
+  !insertmacro RemoveVerb "${SIGNATURE_VERB_KEY}" '${SIGNED_COMMAND}' "${CLASSES}\*\shell" "${CLASSES}\*"
+  !insertmacro UnsignedVerb sig
+  !insertmacro UnsignedVerb asc
+  !insertmacro UnsignedVerb minisig
   Delete "${SENDTO_LINK}"
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd

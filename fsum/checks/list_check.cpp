@@ -11,7 +11,7 @@
 #include "lists/clearsigned.h"
 #include "lists/list_forms.h"
 #include "lists/list_reader.h"
-#include "signatures/signed_list.h"
+#include "signature_lines.h"
 #include "system/files.h"
 #include "system/names.h"
 
@@ -106,14 +106,6 @@ private:
         return shape.Fault();
     }
 
-    // A signature's line: good green, BAD red, the others (not trusted, not
-    // accepted, not checked) yellow.
-    static Paint PaintOf(SignatureKind kind) {
-        if (kind == SignatureKind::Good) return Paint::Good;
-        if (kind == SignatureKind::Bad) return Paint::Bad;
-        return Paint::Heed;
-    }
-
     // The list's signatures, said at the report's top: kAllVerified when its
     // files may be checked, from the signed bytes where it is signed.
     int Signatures() {
@@ -130,8 +122,7 @@ private:
         SignedList signatures =
             CheckSignatures(listPath_, std::move(bytes), clearsigned_, hashHeader_, keys_);
         if (signatures.found) Start();
-        for (const SignatureLine& line : signatures.lines)
-            report_.Line(VisibleText(line.text), false, PaintOf(line.kind));
+        ReportSignatures(report_, signatures.lines);
         if (!signatures.refusal.empty())
             return CannotCheck(signatures.refusal + ", so no file was checked", "");
         if (options_.requireSigned && !signatures.trusted) {

@@ -17,14 +17,6 @@ constexpr std::string_view kUntrusted = "untrusted comment: ";
 constexpr std::string_view kTrusted = "trusted comment: ";
 constexpr std::string_view kSshMagic = "SSHSIG";
 
-std::string DigestOf(Algorithm algorithm, std::string_view bytes) {
-    auto hasher = NewHasher(algorithm);
-    hasher->Begin(DigestSize(algorithm));
-    hasher->Update(bytes.data(), bytes.size());
-    const Digest digest = hasher->Finish();
-    return std::string(reinterpret_cast<const char*>(digest.bytes.data()), digest.size);
-}
-
 std::string IdOf(const std::string& keyId) {
     return HexOf(std::string(keyId.rbegin(), keyId.rend()), true);  // minisign prints it little-endian
 }
@@ -125,13 +117,21 @@ bool SshKeyLine(std::string_view line, SshKey& key) {
 
 }  // namespace
 
+std::string DigestBytes(Algorithm algorithm, std::string_view bytes) {
+    auto hasher = NewHasher(algorithm);
+    hasher->Begin(DigestSize(algorithm));
+    hasher->Update(bytes.data(), bytes.size());
+    const Digest digest = hasher->Finish();
+    return std::string(reinterpret_cast<const char*>(digest.bytes.data()), digest.size);
+}
+
 std::string EdKey::IdText() const { return IdOf(keyId); }
 
 std::string EdKey::Text() const { return Base64Text("Ed" + keyId + publicKey, true); }
 std::string EdSignature::IdText() const { return IdOf(keyId); }
 
 std::string SshKey::Fingerprint() const {
-    return "SHA256:" + Base64Text(DigestOf(Algorithm::Sha256, blob), false);
+    return "SHA256:" + Base64Text(DigestBytes(Algorithm::Sha256, blob), false);
 }
 
 bool ReadEdKey(std::string_view text, EdKey& key) {
@@ -195,10 +195,11 @@ bool ReadEdSignature(std::string_view text, EdSignature& signature) {
     return true;
 }
 
-bool VerifyEd(const EdSignature& signature, std::string_view message, const EdKey& key) {
+bool VerifyEd(const EdSignature& signature, const SignedData& data, const EdKey& key) {
     if (signature.keyId != key.keyId) return false;
-    const std::string hashed = signature.prehashed ? DigestOf(Algorithm::Blake2b, message) : std::string();
-    if (!Ed25519(signature.signature, signature.prehashed ? hashed : message, key.publicKey)) return false;
+    const std::string hashed = signature.prehashed ? data.DigestOf(Algorithm::Blake2b) : std::string();
+    if (signature.prehashed ? hashed.empty() : !data.whole) return false;
+    if (!Ed25519(signature.signature, signature.prehashed ? hashed : data.bytes, key.publicKey)) return false;
     return !signature.minisign ||
            Ed25519(signature.globalSignature, signature.signature + signature.trustedComment, key.publicKey);
 }
@@ -220,21 +221,24 @@ bool ReadSshSignature(std::string_view blob, SshSignature& signature) {
     return TakeString(rest, signature.signatureType) && TakeString(rest, signature.signature) && rest.empty();
 }
 
-bool VerifySsh(const SshSignature& signature, std::string_view message) {
+std::optional<Algorithm> SshDigest(const SshSignature& signature) {
+    if (signature.hashAlgorithm == "sha256") return Algorithm::Sha256;
+    if (signature.hashAlgorithm == "sha512") return Algorithm::Sha512;
+    return std::nullopt;
+}
+
+bool VerifySsh(const SshSignature& signature, const SignedData& data) {
     std::string type, publicKey;
     if (!SshKeyParts(signature.key.blob, type, publicKey) || type != "ssh-ed25519" ||
         signature.signatureType != "ssh-ed25519") {
         return false;
     }
-    Algorithm algorithm = Algorithm::Sha512;
-    if (signature.hashAlgorithm == "sha256")
-        algorithm = Algorithm::Sha256;
-    else if (signature.hashAlgorithm != "sha512")
-        return false;
+    const std::optional<Algorithm> algorithm = SshDigest(signature);
+    if (!algorithm) return false;
+    const std::string digest = data.DigestOf(*algorithm);
     const std::string signedData = std::string(kSshMagic) + SshString(kSshFileNamespace) + SshString("") +
-                                   SshString(signature.hashAlgorithm) +
-                                   SshString(DigestOf(algorithm, message));
-    return Ed25519(signature.signature, signedData, publicKey);
+                                   SshString(signature.hashAlgorithm) + SshString(digest);
+    return !digest.empty() && Ed25519(signature.signature, signedData, publicKey);
 }
 
 }  // namespace fsum

@@ -10,9 +10,12 @@
 // key; SSH's are .pub or allowed_signers lines.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "signed_data.h"
 
 namespace fsum {
 
@@ -56,9 +59,10 @@ struct EdSignature {
 
 // A minisign or signify signature; false when the text is neither.
 bool ReadEdSignature(std::string_view text, EdSignature& signature);
-// Whether `message` is what the key signed (and, for minisign, the trusted
-// comment too).
-bool VerifyEd(const EdSignature& signature, std::string_view message, const EdKey& key);
+// Whether the data is what the key signed (and, for minisign, the trusted
+// comment too); false also when the data lacks what the signature is over
+// (its bytes whole, or their BLAKE2b-512).
+bool VerifyEd(const EdSignature& signature, const SignedData& data, const EdKey& key);
 
 struct SshSignature {
     SshKey key;
@@ -74,8 +78,10 @@ inline constexpr char kSshFileNamespace[] = "file";
 
 // The blob inside "-----BEGIN SSH SIGNATURE-----".
 bool ReadSshSignature(std::string_view blob, SshSignature& signature);
-// Whether `message` is what the key signed for files, whatever namespace
+// The digest an SSH signature is over; none for one the tool cannot check.
+std::optional<Algorithm> SshDigest(const SshSignature& signature);
+// Whether the data is what the key signed for files, whatever namespace
 // the signature names.
-bool VerifySsh(const SshSignature& signature, std::string_view message);
+bool VerifySsh(const SshSignature& signature, const SignedData& data);
 
 }  // namespace fsum

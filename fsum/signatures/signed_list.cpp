@@ -1,5 +1,6 @@
 #include "signed_list.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <map>
@@ -18,8 +19,6 @@ namespace {
 
 using Kind = SignatureKind;
 
-constexpr const char* kSignatureFiles[] = {".sig", ".asc", ".gpg", ".sign", ".minisig"};
-constexpr std::size_t kLargestSignature = std::size_t{1} << 20;
 constexpr std::string_view kUntrusted = "untrusted comment: ";
 constexpr char kHeading[] = "Signature: ";
 constexpr std::string_view kClearSigned = "-----BEGIN PGP SIGNED MESSAGE-----";
@@ -36,7 +35,7 @@ struct GpgvRun {
 
 // How long gpgv may take: a minute, and a second more for each 16 MiB it
 // reads; FSUM_GPGV_SECONDS sets another limit, for a machine slower still.
-unsigned GpgvSeconds(std::size_t bytes) {
+unsigned GpgvSeconds(std::uint64_t bytes) {
     const char* set = std::getenv("FSUM_GPGV_SECONDS");
     const long seconds = set ? std::strtol(set, nullptr, 10) : 0;
     if (seconds > 0 && seconds < 86400) return static_cast<unsigned>(seconds);
@@ -51,11 +50,11 @@ bool WriteFile(const std::string& path, std::string_view bytes, std::string& err
     return false;
 }
 
-// gpgv over bytes the tool holds (`data` empty for a clearsigned list),
-// with the trusted OpenPGP keys as its one keyring and a home of its own,
-// so that no other key is ever used. SHA-1 and RIPEMD-160 are refused as
-// MD5 already is.
-GpgvRun RunGpgv(const TrustedKeys& keys, std::string_view signature, std::string_view data) {
+// gpgv over the data (none for a clearsigned list): bytes the tool holds,
+// or a download gpgv reads itself; with the trusted OpenPGP keys as its one
+// keyring and a home of its own, so that no other key is ever used. SHA-1
+// and RIPEMD-160 are refused as MD5 already is.
+GpgvRun RunGpgv(const TrustedKeys& keys, std::string_view signature, const SignedData* data) {
     GpgvRun run;
     ScratchFolder scratch;
     if (!scratch.Create(run.error)) return run;
@@ -73,13 +72,15 @@ GpgvRun RunGpgv(const TrustedKeys& keys, std::string_view signature, std::string
     for (const PgpDigest& digest : kPgpDigests) {
         if (digest.weak) args.insert(args.end(), {"--weak-digest", digest.header});
     }
-    if (data.empty()) {
+    if (!data) {
         args.insert(args.end(), {"--output", outputPath, signaturePath});
+    } else if (!data->path.empty()) {
+        args.insert(args.end(), {signaturePath, data->path});
     } else {
-        if (!WriteFile(dataPath, data, run.error)) return run;
+        if (!WriteFile(dataPath, data->bytes, run.error)) return run;
         args.insert(args.end(), {signaturePath, dataPath});
     }
-    const unsigned seconds = GpgvSeconds(signature.size() + data.size());
+    const unsigned seconds = GpgvSeconds(signature.size() + (data ? data->size : 0));
     const ProgramRun gpgv = RunProgram(GpgvProgram(), args, scratch.path(), seconds);
     if (gpgv.exit < 0) {
         run.error = gpgv.timedOut ? "gpgv did not answer in " + std::to_string(seconds) + " s"
@@ -90,7 +91,7 @@ GpgvRun RunGpgv(const TrustedKeys& keys, std::string_view signature, std::string
     run.status = ReadGpgvStatus(gpgv.output);
     AgreeWithExit(run.status, gpgv.exit);
     std::string ignored;
-    if (data.empty() && !ReadWholeFile(outputPath, signature.size(), run.signedText, ignored))
+    if (!data && !ReadWholeFile(outputPath, signature.size(), run.signedText, ignored))
         run.signedText.clear();
     return run;
 }
@@ -107,28 +108,34 @@ bool OnlySignatures(std::string_view bytes) {
 
 class Verifier {
 public:
-    Verifier(const std::string& listPath, std::string list, bool clearsigned, const std::string& hashHeader,
-             const TrustedKeys& keys)
-        : listPath_(listPath), hashHeader_(hashHeader), keys_(keys), bytes_(std::move(list)) {
-        result_.clearsigned = clearsigned;
-    }
-
-    // The list's bytes are read once, into `bytes_`: every signature is
+    // A list's signatures, over its bytes, read once: every signature is
     // checked over them (a signature file beside a clearsigned list too),
-    // and the entries are read from them, or from the part of them that was
-    // signed.
-    SignedList Run() {
+    // and the entries are read from them, or from the part that was signed.
+    Verifier(const std::string& path, std::string list, const TrustedKeys& keys)
+        : path_(path), keys_(keys), bytes_(std::move(list)), data_(bytes_) {}
+    // A download's, over what the tool made of it.
+    Verifier(const std::string& path, const SignedData& data, const TrustedKeys& keys)
+        : path_(path), keys_(keys), data_(data) {}
+
+    SignedList List(bool clearsigned, const std::string& hashHeader) {
+        result_.clearsigned = clearsigned;
         EdSignature embedded;
-        if (result_.clearsigned) {
-            ClearSigned();
+        if (clearsigned) {
+            ClearSigned(hashHeader);
         } else if (ReadEdSignature(bytes_, embedded) && !embedded.minisign) {
             // signify -e: the list is the text after the signature's two lines.
             inner_ = std::string(embedded.message);
-            Say(JudgeEd(embedded, *inner_, keys_, NameOf(listPath_), false));
+            Say(JudgeEd(embedded, SignedData(*inner_), keys_, NameOf(path_), false));
         }
-        for (const char* extension : kSignatureFiles) SignatureFile(listPath_ + extension);
+        for (const SignatureFile& file : SignatureFilesBeside(path_)) Judge(file);
         Decide();
         result_.text = inner_ ? std::move(*inner_) : std::move(bytes_);
+        return std::move(result_);
+    }
+
+    SignedList Download(const std::vector<SignatureFile>& files) {
+        for (const SignatureFile& file : files) Judge(file);
+        Decide();
         return std::move(result_);
     }
 
@@ -137,6 +144,9 @@ private:
     void Say(const SignatureVerdict& verdict) {
         result_.found = true;
         ++counts_[verdict.kind];
+        std::string& signer = verdict.kind == Kind::Good ? result_.goodBy : result_.badBy;
+        if (signer.empty() && (verdict.kind == Kind::Good || verdict.kind == Kind::Bad))
+            signer = verdict.signer;
         if (shown_ == kShownSignatures) {
             ++unshown_;
             return;
@@ -146,7 +156,7 @@ private:
         if (!verdict.warning.empty()) result_.lines.push_back({Kind::Unchecked, kHeading + verdict.warning});
     }
 
-    void Unchecked(const std::string& line) { Say({Kind::Unchecked, "not checked" + line, ""}); }
+    void Unchecked(const std::string& line) { Say({Kind::Unchecked, "not checked" + line, "", ""}); }
 
     void Refuse(const std::string& why) {
         result_.found = true;
@@ -160,9 +170,11 @@ private:
                 {Kind::Unchecked,
                  std::string(kHeading) + "and " + std::to_string(unshown_) + " more, counted but not shown"});
         }
-        if (counts_[Kind::Bad] > 0)
-            Refuse("has a BAD signature: the list or its signature was changed after it was signed");
-        result_.trusted = counts_[Kind::Good] > 0 && counts_[Kind::Bad] == 0;
+        result_.bad = counts_[Kind::Bad] > 0;
+        if (result_.bad)
+            Refuse(std::string("has a BAD signature: the ") + data_.noun +
+                   " or its signature was changed after it was signed");
+        result_.trusted = counts_[Kind::Good] > 0 && !result_.bad;
         if (counts_[Kind::Untrusted] > 0 && !result_.trusted) {
             result_.lines.push_back(
                 {Kind::Untrusted,
@@ -171,11 +183,11 @@ private:
         }
     }
 
-    void ClearSigned() {
-        GpgvRun run = RunGpgv(keys_, bytes_, "");
-        if (!HashHeaderAgrees(run.status)) {
+    void ClearSigned(const std::string& hashHeader) {
+        GpgvRun run = RunGpgv(keys_, bytes_, nullptr);
+        if (!HashHeaderAgrees(run.status, hashHeader)) {
             return Refuse("is a signed list with text outside its signed part: its \"Hash:\" header names " +
-                          hashHeader_ + ", which its signature is not made over");
+                          hashHeader + ", which its signature is not made over");
         }
         const std::size_t good = counts_[Kind::Good];
         OpenPgp(run, "");
@@ -188,9 +200,9 @@ private:
 
     // A "Hash:" header, which is outside what is signed, must name the
     // digest each signature is made over.
-    bool HashHeaderAgrees(const GpgvStatus& status) const {
-        if (hashHeader_.empty()) return true;
-        const std::string listed = "," + hashHeader_ + ",";
+    static bool HashHeaderAgrees(const GpgvStatus& status, const std::string& hashHeader) {
+        if (hashHeader.empty()) return true;
+        const std::string listed = "," + hashHeader + ",";
         for (const PgpSignature& signature : status.signatures) {
             const PgpDigest* digest = PgpDigestOf(signature.hashAlgorithm);
             if (signature.hashAlgorithm &&
@@ -200,13 +212,12 @@ private:
         return true;
     }
 
-    // A file beside the list with a signature file's name, known by its content.
-    void SignatureFile(const std::string& path) {
-        if (KindOf(path) != FolderEntry::File) return;
-        std::string bytes, error;
-        const std::string where = " (in \"" + NameOf(path) + "\")";
-        if (!ReadWholeFile(path, kLargestSignature, bytes, error)) return Unchecked(where + ": " + error);
-        if (bytes.substr(0, kUntrusted.size()) == kUntrusted) return EdFile(path, bytes, where);
+    // A signature file beside the list or download, known by its content.
+    void Judge(const SignatureFile& file) {
+        const std::string where = " (in \"" + NameOf(file.path) + "\")";
+        if (!file.error.empty()) return Unchecked(where + ": " + file.error);
+        const std::string& bytes = file.bytes;
+        if (bytes.substr(0, kUntrusted.size()) == kUntrusted) return EdFile(file.path, bytes, where);
         if (!bytes.empty() && (static_cast<unsigned char>(bytes[0]) & 0x80))
             return PgpFile(bytes, bytes, where);
         if (bytes.compare(0, kClearSigned.size(), kClearSigned) == 0) return ClearSignedFile(bytes, where);
@@ -223,7 +234,7 @@ private:
         if (!signature.message.empty())
             return Refuse("has a signature file" + where + " that holds a signed text of its own");
         const bool minisignFile = path.size() > 8 && path.compare(path.size() - 8, 8, ".minisig") == 0;
-        Say(JudgeEd(signature, bytes_, keys_, NameOf(listPath_), minisignFile));
+        Say(JudgeEd(signature, data_, keys_, NameOf(path_), minisignFile));
     }
 
     void ArmouredFile(const std::string& bytes, const std::vector<Armoured>& blocks,
@@ -232,7 +243,7 @@ private:
         for (const Armoured& block : blocks) {
             SshSignature ssh;
             if (block.label == "SSH SIGNATURE" && ReadSshSignature(block.bytes, ssh)) {
-                Say(JudgeSsh(ssh, bytes_, keys_, std::time(nullptr)));
+                Say(JudgeSsh(ssh, data_, keys_, std::time(nullptr)));
             } else if (block.label == "SSH SIGNATURE") {
                 Unchecked(where + ": its SSH signature is broken");
             } else if (block.label == "PGP SIGNATURE") {
@@ -253,7 +264,7 @@ private:
         if (!OnlySignatures(binary))
             return Refuse("has a signature file" + where +
                           " that holds data or a whole message, not signatures alone");
-        const GpgvRun run = RunGpgv(keys_, bytes, bytes_);
+        const GpgvRun run = RunGpgv(keys_, bytes, &data_);
         if (run.status.plaintext)
             return Refuse("has a signature file" + where +
                           " that holds data of its own, not signatures alone");
@@ -264,11 +275,11 @@ private:
     // its signatures are the list's when its signed text is the list's
     // bytes; when the two differ, one of them was changed.
     void ClearSignedFile(const std::string& bytes, const std::string& where) {
-        const GpgvRun run = RunGpgv(keys_, bytes, "");
-        if (run.ran && !run.signedText.empty() && run.signedText != bytes_) {
-            return Refuse(
-                "has a signature file" + where +
-                " whose signed text is not the list: one of the two was changed after it was signed");
+        if (!data_.whole) return Unchecked(where + ": it is a signed text, which " + data_.notWhole);
+        const GpgvRun run = RunGpgv(keys_, bytes, nullptr);
+        if (run.ran && !run.signedText.empty() && run.signedText != data_.bytes) {
+            return Refuse("has a signature file" + where + " whose signed text is not the " + data_.noun +
+                          ": one of the two was changed after it was signed");
         }
         OpenPgp(run, where);
     }
@@ -277,27 +288,85 @@ private:
         if (!run.ran) return Unchecked(where + ": " + run.error);
         if (run.status.signatures.empty())
             return Unchecked(where + ": gpgv found no OpenPGP signature it could read");
-        for (const PgpSignature& signature : run.status.signatures) Say(JudgePgp(signature, keys_));
+        for (const PgpSignature& signature : run.status.signatures)
+            Say(JudgePgp(signature, keys_, data_.noun));
     }
 
-    const std::string& listPath_;
-    const std::string& hashHeader_;
+    const std::string& path_;
     const TrustedKeys& keys_;
-    std::string bytes_;                 // the list as read
+    std::string bytes_;                 // a list as read
     std::optional<std::string> inner_;  // the part of it that was signed, where that is not all
+    SignedData data_;                   // what the signatures are over
     SignedList result_;
     std::map<Kind, std::size_t> counts_;
     std::size_t shown_ = 0, unshown_ = 0;
 };
 
+// Whether the bytes are an OpenPGP or SSH signature in armour.
+bool ArmouredSignature(std::string_view bytes) {
+    std::vector<Armoured> blocks;
+    if (!LooksArmoured(bytes) || !Dearmour(bytes, blocks) || blocks.empty()) return false;
+    for (const Armoured& block : blocks) {
+        if (block.label != "PGP SIGNATURE" && block.label != "SSH SIGNATURE") return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-bool MayBeSigned(const std::string& listPath, std::string_view firstBytes, bool clearsigned) {
-    if (clearsigned || firstBytes.substr(0, kUntrusted.size()) == kUntrusted) return true;
+std::vector<SignatureFile> SignatureFilesBeside(const std::string& path) {
+    std::vector<SignatureFile> files;
     for (const char* extension : kSignatureFiles) {
-        if (KindOf(listPath + extension) == FolderEntry::File) return true;
+        SignatureFile file{path + extension, "", ""};
+        if (KindOf(file.path) != FolderEntry::File) continue;
+        ReadWholeFile(file.path, kLargestSignature, file.bytes, file.error);
+        files.push_back(std::move(file));
+    }
+    return files;
+}
+
+bool IsSignature(std::string_view bytes) {
+    EdSignature ed;
+    if (ReadEdSignature(bytes, ed)) return ed.message.empty();  // signify -e: a signed list, not a signature
+    if (!bytes.empty() && (static_cast<unsigned char>(bytes[0]) & 0x80)) return OnlySignatures(bytes);
+    return bytes.substr(0, kClearSigned.size()) == kClearSigned || ArmouredSignature(bytes);
+}
+
+SignedOver WhatIsSigned(const std::vector<SignatureFile>& files) {
+    SignedOver over;
+    const auto add = [&over](Algorithm algorithm) {
+        if (std::find(over.digests.begin(), over.digests.end(), algorithm) == over.digests.end())
+            over.digests.push_back(algorithm);
+    };
+    for (const SignatureFile& file : files) {
+        EdSignature ed;
+        std::vector<Armoured> blocks;
+        if (ReadEdSignature(file.bytes, ed)) {
+            if (ed.prehashed) add(Algorithm::Blake2b);
+            over.whole |= !ed.prehashed;
+        } else if (file.bytes.compare(0, kClearSigned.size(), kClearSigned) == 0) {
+            over.whole = true;
+        } else if (LooksArmoured(file.bytes) && Dearmour(file.bytes, blocks)) {
+            for (const Armoured& block : blocks) {
+                SshSignature ssh;
+                if (block.label != "SSH SIGNATURE" || !ReadSshSignature(block.bytes, ssh)) continue;
+                if (const std::optional<Algorithm> digest = SshDigest(ssh)) add(*digest);
+            }
+        }
+    }
+    return over;
+}
+
+bool SignatureFileBeside(const std::string& path) {
+    for (const char* extension : kSignatureFiles) {
+        if (KindOf(path + extension) == FolderEntry::File) return true;
     }
     return false;
+}
+
+bool MayBeSigned(const std::string& listPath, std::string_view firstBytes, bool clearsigned) {
+    return clearsigned || firstBytes.substr(0, kUntrusted.size()) == kUntrusted ||
+           SignatureFileBeside(listPath);
 }
 
 std::string NoSignatureLine(const std::string& listPath) {
@@ -311,7 +380,12 @@ std::string NoSignatureLine(const std::string& listPath) {
 
 SignedList CheckSignatures(const std::string& listPath, std::string list, bool clearsigned,
                            const std::string& hashHeader, const TrustedKeys& keys) {
-    return Verifier(listPath, std::move(list), clearsigned, hashHeader, keys).Run();
+    return Verifier(listPath, std::move(list), keys).List(clearsigned, hashHeader);
+}
+
+SignedList CheckDownloadSignatures(const std::string& path, const std::vector<SignatureFile>& files,
+                                   const SignedData& data, const TrustedKeys& keys) {
+    return Verifier(path, data, keys).Download(files);
 }
 
 }  // namespace fsum

@@ -12,10 +12,19 @@ namespace {
 using Kind = SignatureKind;
 using State = PgpSignature::State;
 
-constexpr char kChanged[] = ": the list or its signature was changed after it was signed";
 constexpr char kNotTrusted[] = ", which is not among the trusted keys";
 
-SignatureVerdict Verdict(Kind kind, const std::string& line) { return {kind, line, ""}; }
+SignatureVerdict Verdict(Kind kind, const std::string& line, const std::string& signer = "") {
+    return {kind, line, "", signer};
+}
+
+// A BAD signature's line, and its signer for the file's verdict.
+SignatureVerdict Bad(const std::string& who, std::string_view noun) {
+    return Verdict(
+        Kind::Bad,
+        "BAD, by " + who + ": the " + std::string(noun) + " or its signature was changed after it was signed",
+        who);
+}
 
 // Why a signature that checks out is still not accepted, if it is not.
 std::string Weakness(const PgpSignature& signature, const PgpKeyPart* part) {
@@ -58,7 +67,7 @@ SignatureVerdict GoodPgp(const PgpSignature& signature, const PgpKey* key, const
                        "not checked, by " + who + made + ": gpgv gave no VALIDSIG line for it");
     if (!key || key->primary.fingerprint != signature.primary)
         return Verdict(Kind::Untrusted, "by OpenPGP key " + Grouped(signature.primary) + made + kNotTrusted);
-    if (signature.state == State::Good) return Verdict(Kind::Good, "good, by " + who + made);
+    if (signature.state == State::Good) return Verdict(Kind::Good, "good, by " + who + made, who);
     return Verdict(Kind::NotAccepted, "good but not trusted, by " + who + made + ": its key expired" +
                                           (signature.keyExpired ? " on " + Utc(signature.keyExpired) : ""));
 }
@@ -73,7 +82,7 @@ std::string CommentFile(const std::string& comment) {
 
 }  // namespace
 
-SignatureVerdict JudgePgp(const PgpSignature& signature, const TrustedKeys& keys) {
+SignatureVerdict JudgePgp(const PgpSignature& signature, const TrustedKeys& keys, std::string_view noun) {
     const PgpKeyPart* part = nullptr;
     const PgpKey* key =
         keys.PgpKeyOf(signature.fingerprint.empty() ? signature.keyId : signature.fingerprint, &part);
@@ -88,7 +97,7 @@ SignatureVerdict JudgePgp(const PgpSignature& signature, const TrustedKeys& keys
         case State::ExpiredKey:
             return GoodPgp(signature, key, who, made);
         case State::Bad:
-            return Verdict(Kind::Bad, "BAD, by " + who + kChanged);
+            return Bad(who, noun);
         case State::NoKey:
             return Verdict(Kind::Untrusted, "by " + who + made + kNotTrusted);
         case State::RevokedKey:
@@ -112,36 +121,39 @@ SignatureVerdict JudgePgp(const PgpSignature& signature, const TrustedKeys& keys
     return Verdict(Kind::Unchecked, "not checked: gpgv gave no verdict on a signature");
 }
 
-SignatureVerdict JudgeEd(const EdSignature& signature, std::string_view message, const TrustedKeys& keys,
-                         const std::string& listName, bool minisignFile) {
+SignatureVerdict JudgeEd(const EdSignature& signature, const SignedData& data, const TrustedKeys& keys,
+                         const std::string& name, bool minisignFile) {
     const std::string form =
         signature.minisign || minisignFile || signature.prehashed ? "minisign" : "signify";
-    const std::string name = form + " key with the id " + signature.IdText();
+    const std::string byId = form + " key with the id " + signature.IdText();
     // Without its trusted comment a minisign signature would pass for a
     // signify one, its comment's check and file name gone.
     if (!signature.minisign && form == "minisign")
         return Verdict(
             Kind::NotAccepted,
-            "not accepted, by " + name + ": it has no trusted comment, which every minisign signature has");
+            "not accepted, by " + byId + ": it has no trusted comment, which every minisign signature has");
+    if (!signature.prehashed && !data.whole)
+        return Verdict(Kind::Unchecked, "not checked, by " + byId + ": it is over the " + data.noun +
+                                            "'s whole bytes, which could not be mapped: " + data.notWhole);
     const EdKey* key = nullptr;
     for (const EdKey& trusted : keys.ed) {
-        if (trusted.keyId == signature.keyId && VerifyEd(signature, message, trusted)) key = &trusted;
+        if (trusted.keyId == signature.keyId && VerifyEd(signature, data, trusted)) key = &trusted;
     }
     if (!key) {
         for (const EdKey& trusted : keys.ed) {
-            if (trusted.keyId == signature.keyId) return Verdict(Kind::Bad, "BAD, by " + name + kChanged);
+            if (trusted.keyId == signature.keyId) return Bad(byId, data.noun);
         }
-        return Verdict(Kind::Untrusted, "by " + name + kNotTrusted);
+        return Verdict(Kind::Untrusted, "by " + byId + kNotTrusted);
     }
-    SignatureVerdict verdict =
-        Verdict(Kind::Good, "good, by " + form + " key " + key->Text() + " (id " + key->IdText() +
-                                (key->comment.empty() ? "" : ", " + key->comment) + ")");
+    const std::string signer = form + " key " + key->Text() + " (id " + key->IdText() +
+                               (key->comment.empty() ? "" : ", " + key->comment) + ")";
+    SignatureVerdict verdict = Verdict(Kind::Good, "good, by " + signer, signer);
     if (!signature.minisign) return verdict;
     verdict.line += ", trusted comment \"" + signature.trustedComment + "\"";
     const std::string named = CommentFile(signature.trustedComment);
-    if (!named.empty() && named != listName)
+    if (!named.empty() && named != name)
         verdict.warning =
-            "WARNING: its trusted comment names the file \"" + named + "\", not \"" + listName + "\"";
+            "WARNING: its trusted comment names the file \"" + named + "\", not \"" + name + "\"";
     return verdict;
 }
 
@@ -175,7 +187,7 @@ std::string SshRestriction(const SshKey& key, std::int64_t now) {
 
 }  // namespace
 
-SignatureVerdict JudgeSsh(const SshSignature& signature, std::string_view message, const TrustedKeys& keys,
+SignatureVerdict JudgeSsh(const SshSignature& signature, const SignedData& data, const TrustedKeys& keys,
                           std::int64_t now) {
     const std::string name = "SSH key " + signature.key.Fingerprint();
     if (signature.nameSpace != kSshFileNamespace) {
@@ -192,12 +204,12 @@ SignatureVerdict JudgeSsh(const SshSignature& signature, std::string_view messag
         if (trusted.blob == signature.key.blob) key = &trusted;
     }
     if (!key) return Verdict(Kind::Untrusted, "by " + name + kNotTrusted);
-    if (!VerifySsh(signature, message)) return Verdict(Kind::Bad, "BAD, by " + name + kChanged);
+    if (!VerifySsh(signature, data)) return Bad(name, data.noun);
     const std::string principal = key->principals.empty() ? "" : "\"" + key->principals.front() + "\", ";
     const std::string restriction = SshRestriction(*key, now);
     if (!restriction.empty())
         return Verdict(Kind::NotAccepted, "not accepted, by " + principal + name + ": " + restriction);
-    return Verdict(Kind::Good, "good, by " + principal + name);
+    return Verdict(Kind::Good, "good, by " + principal + name, principal + name);
 }
 
 }  // namespace fsum

@@ -18,19 +18,21 @@ struct SignatureVerdict {
     SignatureKind kind = SignatureKind::Unchecked;
     std::string line;     // without the report's "Signature: "
     std::string warning;  // a second line, as for a minisign comment naming another file
+    std::string signer;   // a good or BAD signature's key, as the file's verdict names it
 };
 
-// One signature as gpgv reported it; the trusted keys name its signer.
-SignatureVerdict JudgePgp(const PgpSignature& signature, const TrustedKeys& keys);
+// One signature as gpgv reported it, over the `noun` ("list", "file");
+// the trusted keys name its signer.
+SignatureVerdict JudgePgp(const PgpSignature& signature, const TrustedKeys& keys, std::string_view noun);
 
-// A minisign or signify signature over `message`, the list `listName`;
+// A minisign or signify signature over the data, the file `name`;
 // `minisignFile`: it came in a .minisig file, so it must be minisign's.
-SignatureVerdict JudgeEd(const EdSignature& signature, std::string_view message, const TrustedKeys& keys,
-                         const std::string& listName, bool minisignFile);
+SignatureVerdict JudgeEd(const EdSignature& signature, const SignedData& data, const TrustedKeys& keys,
+                         const std::string& name, bool minisignFile);
 
-// An SSH signature over `message`, made for files by a key whose
+// An SSH signature over the data, made for files by a key whose
 // allowed_signers line lets it sign at `now` (seconds since 1970).
-SignatureVerdict JudgeSsh(const SshSignature& signature, std::string_view message, const TrustedKeys& keys,
+SignatureVerdict JudgeSsh(const SshSignature& signature, const SignedData& data, const TrustedKeys& keys,
                           std::int64_t now);
 
 }  // namespace fsum

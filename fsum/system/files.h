@@ -82,6 +82,25 @@ FileIdentity IdentityFrom(std::uint64_t volume, const void* id, std::size_t size
 inline constexpr char kFolder[] = "It is a folder, not a file.";
 inline constexpr char kNotRegular[] = "It is not a regular file but a pipe, socket or device.";
 
+// A file's bytes mapped into memory, read-only: for a signature made over
+// a file's whole bytes, which are then never held twice. Unmapped when it
+// goes. A file too large for the address space (a 32-bit process and a
+// 4 GiB file) cannot be mapped, and says so.
+class MappedBytes {
+public:
+    MappedBytes() = default;
+    MappedBytes(const MappedBytes&) = delete;
+    MappedBytes& operator=(const MappedBytes&) = delete;
+    ~MappedBytes();
+
+    std::string_view bytes() const { return {static_cast<const char*>(view_), size_}; }
+
+private:
+    friend class InputFile;
+    void* view_ = nullptr;
+    std::size_t size_ = 0;
+};
+
 class InputFile : public ByteSource {
 public:
     InputFile() = default;
@@ -99,6 +118,8 @@ public:
     long long ReadAt(std::uint64_t offset, void* buffer, std::size_t count,
                      std::string& error) const override;
     const FileIdentity& identity() const { return identity_; }
+    // The open file's bytes mapped whole into `mapped`; false with the reason.
+    bool Map(MappedBytes& mapped, std::string& error) const;
 
 private:
     FileOwner file_;

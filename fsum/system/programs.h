@@ -33,6 +33,11 @@ std::string FindInSearchPath(const std::string& searchPath, const std::string& n
     return "";
 }
 
+// The path as another program reads it from any folder (a program the
+// tool runs starts in a folder of its own): absolute, and on Windows in its
+// short form where it has one, which gpgv.exe's ANSI arguments can spell.
+std::string PathForProgram(const std::string& path);
+
 // How a program run ended: its exit status, or -1 with the reason when it
 // could not be started, said too much, or did not end in time (then it is
 // stopped).

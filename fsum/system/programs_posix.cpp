@@ -233,4 +233,12 @@ bool ScratchFolder::Create(std::string& error) {
     return true;
 }
 
+std::string PathForProgram(const std::string& path) {
+    if (path.empty() || path[0] == '/') return path;
+    std::string folder(4096, '\0');
+    if (!getcwd(&folder[0], folder.size())) return path;
+    folder.resize(std::strlen(folder.c_str()));
+    return JoinPath(folder, path);
+}
+
 }  // namespace fsum

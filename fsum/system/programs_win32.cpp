@@ -250,4 +250,15 @@ bool ScratchFolder::Create(std::string& error) {
     return false;
 }
 
+std::string PathForProgram(const std::string& path) {
+    const std::wstring wide = Wide(path);
+    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::wstring full(size, L'\0');
+    const DWORD written = GetFullPathNameW(wide.c_str(), size, &full[0], nullptr);
+    if (written == 0 || written >= size) return path;
+    full.resize(written);
+    return ShortForm(Utf8(full));
+}
+
 }  // namespace fsum

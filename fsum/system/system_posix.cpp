@@ -1,11 +1,13 @@
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <stdexcept>
 #include <utility>
@@ -101,6 +103,26 @@ bool InputFile::Open(const std::string& path, bool& missing, std::string& error,
     file_ = std::move(fd);
     size_ = static_cast<std::uint64_t>(info.st_size);
     identity_ = IdentityOf(info);
+    return true;
+}
+
+MappedBytes::~MappedBytes() {
+    if (view_) munmap(view_, size_);
+}
+
+bool InputFile::Map(MappedBytes& mapped, std::string& error) const {
+    if (size_ == 0) return true;  // nothing to map, and mmap refuses a length of 0
+    if (size_ > std::numeric_limits<std::size_t>::max()) {
+        error = "It is too large to be mapped into this program's memory.";
+        return false;
+    }
+    void* view = mmap(nullptr, static_cast<std::size_t>(size_), PROT_READ, MAP_PRIVATE, file_.get(), 0);
+    if (view == MAP_FAILED) {
+        error = std::strerror(errno);
+        return false;
+    }
+    mapped.view_ = view;
+    mapped.size_ = static_cast<std::size_t>(size_);
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <memory>
 #include <stdexcept>
 #include <utility>
@@ -205,6 +206,28 @@ bool InputFile::Open(const std::string& path, bool& missing, std::string& error,
     size_ = std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
     identity_ = IdentityOf(file.get(), info);
     file_ = std::move(file);
+    return true;
+}
+
+MappedBytes::~MappedBytes() {
+    if (view_) UnmapViewOfFile(view_);
+}
+
+bool InputFile::Map(MappedBytes& mapped, std::string& error) const {
+    if (size_ == 0) return true;  // a mapping of an empty file cannot be made
+    if (size_ > std::numeric_limits<SIZE_T>::max()) {
+        error = "It is too large to be mapped into this program's memory (a 32-bit program has 2 GiB).";
+        return false;
+    }
+    // The view keeps the mapping: its handle may go at once.
+    const UniqueHandle mapping(CreateFileMappingW(file_.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    void* view = mapping.valid() ? MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0) : nullptr;
+    if (!view) {
+        error = SystemMessage(GetLastError());
+        return false;
+    }
+    mapped.view_ = view;
+    mapped.size_ = static_cast<std::size_t>(size_);
     return true;
 }
 

@@ -17,19 +17,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string input(reinterpret_cast<const char*>(data), size);
     TrustedKeys keys;
     ReadKeyFile(input, keys);
-    for (const PgpSignature& signature : ReadGpgvStatus(input).signatures) JudgePgp(signature, keys);
+    for (const PgpSignature& signature : ReadGpgvStatus(input).signatures) JudgePgp(signature, keys, "list");
     std::vector<Armoured> blocks;
     if (Dearmour(input, blocks)) {
         for (const Armoured& block : blocks) {
             if (block.bytes.size() > input.size()) __builtin_trap();
             SshSignature ssh;
-            if (ReadSshSignature(block.bytes, ssh)) JudgeSsh(ssh, input, keys, 1796787090);
+            if (ReadSshSignature(block.bytes, ssh)) JudgeSsh(ssh, SignedData(input), keys, 1796787090);
         }
     }
     EdSignature ed;
     if (ReadEdSignature(input, ed)) {
         if (ed.message.size() > input.size()) __builtin_trap();
-        JudgeEd(ed, input, keys, "SHA256SUMS", size % 2 == 1);
+        JudgeEd(ed, SignedData(input), keys, "SHA256SUMS", size % 2 == 1);
     }
     return 0;
 }

@@ -4,18 +4,7 @@
 # SHA-1, RSA 1024, expired and revoked keys), minisign, signify and
 # ssh-keygen -Y sign. Each list names a file that is missing from a second
 # folder, so a report without MISSING shows that no file was read.
-set -uo pipefail
-fsum=$1
-work=$(mktemp -d)
-trap 'gpgconf --homedir "$work/gnupg" --kill all 2>/dev/null; rm -rf "$work"' EXIT
-source "$(dirname "$0")/../summary.sh"
-export XDG_CONFIG_HOME=$work/config GNUPGHOME=$work/gnupg
-mkdir -m700 "$GNUPGHOME"
-cd "$work" || exit
-
-for tool in gpg gpgv minisign signify-openbsd ssh-keygen; do
-  command -v $tool >/dev/null || { echo "$tool is missing: scripts/setup.sh installs it"; summary_line ""; exit 1; }
-done
+source "$(dirname "$0")/signing_common.sh"
 
 gen() {  # user id, algorithm, expiry
   gpg --batch --passphrase '' --quick-gen-key "$1" "$2" sign "$3" >/dev/null 2>&1

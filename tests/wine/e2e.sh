@@ -288,6 +288,14 @@ gpg --batch --armor --export release@example.org >"$signed/publisher.asc" 2>/dev
   done
   sed -i 's/  intact.txt$/  other.txt/' changed/fedora-CHECKSUM  # a name changed in the signed text
   sed -i 's/^SHA256 (intact.txt)/SHA256 (other.txt)/' changed/SHA256.sig
+  # Downloads signed on their own: a program with its .sig, an archive with
+  # its prehashed .minisig; a changed copy of each beside the same signature.
+  head -c 1048579 /dev/urandom >setup.exe && cp setup.exe zig.zip
+  gpg --batch -b setup.exe 2>/dev/null
+  minisign -S -s zig.key -m zig.zip </dev/null >/dev/null 2>&1
+  for download in setup.exe zig.zip; do
+    cp "$download" "$download".*sig changed/ && printf 'x' >>"changed/$download"
+  done
 )
 gpgconf --kill all 2>/dev/null
 for key in publisher.asc zig.pub openbsd.pub; do
@@ -319,6 +327,15 @@ for row in "${rows[@]}"; do
   check "fsum.exe: $list changed after signing is status 2" test $? -eq 2
   check "fsum.exe: $list changed is BAD, and no file is read" \
     sh -c "grep -qF 'Signature: BAD' '$top/fsum.log' && ! grep -qE '^(OK|MISSING) ' '$top/fsum.log'"
+done
+downloads=(zig.zip)
+[[ $HOST_WINE32 == 1 ]] && downloads+=(setup.exe)
+for download in "${downloads[@]}"; do
+  "$WINE" "$prog/fsum.exe" -c -s "C:\\Corvane Test\\signed\\$download" </dev/null >"$top/fsum.log" 2>&1
+  check "fsum.exe -c -s $download, signed on its own: OK, status 0" \
+    sh -c "[ $? -eq 0 ] && grep -qE '^OK +$download  \(signed by ' '$top/fsum.log'"
+  "$WINE" "$prog/fsum.exe" -c "C:\\Corvane Test\\signed\\changed\\$download" </dev/null >"$top/fsum.log" 2>&1
+  check "fsum.exe: $download changed FAILS, status 1" sh -c "[ $? -eq 1 ] && grep -q '^FAILED ' '$top/fsum.log'"
 done
 rm -rf "$keys"
 if [[ $HOST_WINE32 == 1 ]]; then

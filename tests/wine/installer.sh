@@ -83,6 +83,16 @@ verb="HKCU\\$classes\\*\\shell\\Corvane.CheckCopied"
 check "every file has the verb that checks it against a copied digest" \
   is "$(reg_value "$verb" "")" "Check against copied checksum"
 check "the verb runs the tool on the file" is "$(reg_value "$verb\\command" "")" "\"$per_user\\fsum.exe\" -c -e \"%1\""
+signature_verb="HKCU\\$classes\\*\\shell\\Corvane.CheckSignature"
+check "every file has a verb that checks its signature" \
+  is "$(reg_value "$signature_verb\\command" "")" "\"$per_user\\fsum.exe\" -c \"%1\""
+check "shown with Shift held only" run reg query "$signature_verb" /v Extended
+for ext in sig asc minisig; do
+  check ".$ext files have a verb that checks the file they sign" is "$(reg_value \
+    "HKCU\\$classes\\SystemFileAssociations\\.$ext\\shell\\Corvane.CheckSigned\\command" "")" \
+    "\"$per_user\\fsum.exe\" -c \"%1\""
+  check ".$ext stays unowned" test -z "$(reg_value "HKCU\\$classes\\.$ext" "")"
+done
 sendto="$(unix_path "C:\\users\\$user\\AppData\\Roaming\\Microsoft\\Windows\\SendTo")/Corvane.lnk"
 check "the Send To entry starts the installed Corvane" grep -qaF "$per_user\\Corvane.exe" "$sendto"
 
@@ -109,6 +119,8 @@ for ext in md5 sha1 sha256 sha512; do
 done
 check "the Send To entry is gone" test ! -e "$sendto"
 check "the verb is gone" lacks_key "$verb"
+check "the verb that checks a signature is gone" lacks_key "$signature_verb"
+check "and the one on .sig files" lacks_key "HKCU\\$classes\\SystemFileAssociations\\.sig\\shell\\Corvane.CheckSigned"
 
 echo "== installer ($bits-bit): another program owns .sfv"
 run reg add "HKCU\\$classes\\.sfv" /ve /d Other.sfv /f

@@ -79,14 +79,15 @@ TEST(Ed25519, MinisignAndSignifyVerdicts) {
     for (const auto& row : rows) {
         EdSignature signature;
         ASSERT_TRUE(ReadEdSignature(row.signature, signature)) << row.what;
-        const SignatureVerdict verdict = JudgeEd(signature, row.message, keys, row.listName, false);
+        const SignatureVerdict verdict =
+            JudgeEd(signature, SignedData(row.message), keys, row.listName, false);
         EXPECT_EQ(verdict.kind, row.kind) << row.what << ": " << verdict.line;
         EXPECT_NE(verdict.line.find(row.line), std::string::npos) << row.what << ": " << verdict.line;
         EXPECT_EQ(verdict.warning, "") << row.what;
     }
     EdSignature named;
     ASSERT_TRUE(ReadEdSignature(Minisign(list, true, "timestamp:1\tfile:zig.tar.xz\thashed"), named));
-    EXPECT_EQ(JudgeEd(named, list, keys, "SHA256SUMS", true).warning,
+    EXPECT_EQ(JudgeEd(named, SignedData(list), keys, "SHA256SUMS", true).warning,
               "WARNING: its trusted comment names the file \"zig.tar.xz\", not \"SHA256SUMS\"");
 }
 
@@ -99,9 +100,11 @@ TEST(Ed25519, SignifyCarriesItsListAfterTwoLines) {
     ASSERT_TRUE(ReadEdSignature(text, signature));
     EXPECT_FALSE(signature.minisign);
     EXPECT_EQ(signature.message, list);
-    EXPECT_EQ(JudgeEd(signature, signature.message, EdKeys(), "SHA256.sig", false).kind, Kind::Good);
+    EXPECT_EQ(JudgeEd(signature, SignedData(signature.message), EdKeys(), "SHA256.sig", false).kind,
+              Kind::Good);
     // The same two lines in a .minisig file are a minisign signature without its comment.
-    EXPECT_EQ(JudgeEd(signature, signature.message, EdKeys(), "SHA256.sig", true).kind, Kind::NotAccepted);
+    EXPECT_EQ(JudgeEd(signature, SignedData(signature.message), EdKeys(), "SHA256.sig", true).kind,
+              Kind::NotAccepted);
 }
 
 TEST(Ed25519, BrokenFormsAreNoSignatures) {

@@ -166,7 +166,7 @@ TEST(Gpgv, StatusLinesGiveVerdicts) {
     for (const auto& row : rows) {
         const GpgvStatus status = ReadGpgvStatus(row.status);
         ASSERT_EQ(status.signatures.size(), 1u) << row.what;
-        const SignatureVerdict verdict = JudgePgp(status.signatures[0], keys);
+        const SignatureVerdict verdict = JudgePgp(status.signatures[0], keys, "list");
         EXPECT_EQ(verdict.kind, row.kind) << row.what << ": " << verdict.line;
         EXPECT_NE(verdict.line.find(row.line), std::string::npos) << row.what << ": " << verdict.line;
     }
@@ -174,11 +174,11 @@ TEST(Gpgv, StatusLinesGiveVerdicts) {
     // them; not 0 beside a signature that is not good is that one's doing.
     GpgvStatus lying = ReadGpgvStatus(good + valid);
     AgreeWithExit(lying, 1);
-    EXPECT_EQ(JudgePgp(lying.signatures[0], keys).kind, Kind::Unchecked);
+    EXPECT_EQ(JudgePgp(lying.signatures[0], keys, "list").kind, Kind::Unchecked);
     GpgvStatus two = ReadGpgvStatus(
         good + valid + "[GNUPG:] NEWSIG\n[GNUPG:] ERRSIG 2DCDFFC0F0691CFA 1 10 00 1796787090 9\n");
     AgreeWithExit(two, 2);
-    EXPECT_EQ(JudgePgp(two.signatures[0], keys).kind, Kind::Good);
+    EXPECT_EQ(JudgePgp(two.signatures[0], keys, "list").kind, Kind::Good);
 }
 
 TEST(Gpgv, SignaturesAreToldApart) {

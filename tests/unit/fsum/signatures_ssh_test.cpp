@@ -74,7 +74,7 @@ TEST(Ssh, Verdicts) {
         ASSERT_EQ(blocks.size(), 1u);
         SshSignature signature;
         ASSERT_TRUE(ReadSshSignature(blocks[0].bytes, signature)) << row.what;
-        const SignatureVerdict verdict = JudgeSsh(signature, row.message, trusted, k2026);
+        const SignatureVerdict verdict = JudgeSsh(signature, SignedData(row.message), trusted, k2026);
         EXPECT_EQ(verdict.kind, row.kind) << row.what << ": " << verdict.line;
         EXPECT_NE(verdict.line.find(row.line), std::string::npos) << row.what << ": " << verdict.line;
     }
