@@ -20,7 +20,9 @@
 #include "cli/terminal.h"
 #include "keys/key_commands.h"
 #include "making/make_list.h"
+#include "res/version.h"
 #include "system/console.h"
+#include "versions.h"
 
 namespace {
 
@@ -53,7 +55,18 @@ int Check(const fsum::Options& options, const fsum::Terminal& terminal, fsum::Wo
     return fsum::CheckList(target.path, options, terminal, workers, keys);
 }
 
+// --help, -h, /? and --version, the words every command-line program
+// answers: their text on standard output, and success.
+std::optional<int> Asked(const std::vector<std::string>& args) {
+    if (args.size() != 1) return std::nullopt;
+    const std::string& word = args.front();
+    if (word == "--help" || word == "-h" || word == "/?") return fsum::WriteOut(fsum::kUsage) ? 0 : 2;
+    if (word != "--version") return std::nullopt;
+    return fsum::WriteOut("fsum " CORVANE_VERSION_SHORT "\n" + fsum::LibraryVersions()) ? 0 : 2;
+}
+
 int Command(const std::vector<std::string>& args) {
+    if (const std::optional<int> answered = Asked(args)) return *answered;
     const bool console = fsum::OutputIsConsole();
     const fsum::Terminal terminal{fsum::WriteOut,         fsum::WriteError,    console,
                                   fsum::ErrorIsConsole(), fsum::OutputFailure, console && Colour()};
@@ -69,7 +82,12 @@ int Command(const std::vector<std::string>& args) {
         return fsum::RunKeyCommand(command, terminal);
     }
     fsum::MakeOptions options;
-    if (!fsum::ParseMakeArguments(args, options)) return Usage();
+    std::string why;
+    if (!fsum::ParseMakeArguments(args, options, why)) {
+        if (why.empty()) return Usage();
+        fsum::WriteError("fsum: " + why + ".\n");
+        return fsum::kCannotCheck;
+    }
     fsum::Workers workers(fsum::CoreCount(), fsum::SystemThread);
     return fsum::MakeList(options, terminal, workers, fsum::OutputIdentity());
 }

@@ -33,7 +33,9 @@ Unicode true
 
 !include FileFunc.nsh
 !include LogicLib.nsh
+!include WinMessages.nsh
 !include WinVer.nsh
+!include WordFunc.nsh
 !include x64.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
@@ -86,10 +88,22 @@ Unicode true
 !define SIGNATURE_VERB_KEY "${CLASSES}\*\shell\${PRODUCT}.CheckSignature"
 !define SIGNED_COMMAND '"$INSTDIR\fsum.exe" -c "%1"'
 
+; And on key files (OpenPGP, minisign and SSH .pub), one that shows the
+; key and asks before trusting it, in a console.
+!define KEY_VERB "shell\${PRODUCT}.TrustKey"
+!define KEY_COMMAND '"$INSTDIR\fsum.exe" -key add "%1"'
+
+; A verb on one extension, whichever program owns it.
+!macro ExtensionVerb EXT VERB TEXT COMMAND
+  WriteRegStr SHCTX "${CLASSES}\SystemFileAssociations\.${EXT}\${VERB}" "" "${TEXT}"
+  WriteRegStr SHCTX "${CLASSES}\SystemFileAssociations\.${EXT}\${VERB}" "Icon" "$INSTDIR\Corvane.exe,0"
+  WriteRegStr SHCTX "${CLASSES}\SystemFileAssociations\.${EXT}\${VERB}\command" "" '${COMMAND}'
+!macroend
 !macro SignedVerb EXT
-  WriteRegStr SHCTX "${CLASSES}\SystemFileAssociations\.${EXT}\${SIGNED_VERB}" "" "Check the file this signs"
-  WriteRegStr SHCTX "${CLASSES}\SystemFileAssociations\.${EXT}\${SIGNED_VERB}" "Icon" "$INSTDIR\Corvane.exe,0"
-  WriteRegStr SHCTX "${CLASSES}\SystemFileAssociations\.${EXT}\${SIGNED_VERB}\command" "" '${SIGNED_COMMAND}'
+  !insertmacro ExtensionVerb ${EXT} "${SIGNED_VERB}" "Check the file this signs" '${SIGNED_COMMAND}'
+!macroend
+!macro KeyVerb EXT
+  !insertmacro ExtensionVerb ${EXT} "${KEY_VERB}" "Trust this key with ${PRODUCT}" '${KEY_COMMAND}'
 !macroend
 
 ; A verb as far as it is still this installation's, and the keys above it
@@ -102,9 +116,73 @@ Unicode true
     DeleteRegKey /ifempty SHCTX "${GRANDPARENT}"
   ${EndIf}
 !macroend
-!macro UnsignedVerb EXT
-  !insertmacro RemoveVerb "${CLASSES}\SystemFileAssociations\.${EXT}\${SIGNED_VERB}" '${SIGNED_COMMAND}' \
+!macro RemoveExtensionVerb EXT VERB COMMAND
+  !insertmacro RemoveVerb "${CLASSES}\SystemFileAssociations\.${EXT}\${VERB}" '${COMMAND}' \
     "${CLASSES}\SystemFileAssociations\.${EXT}\shell" "${CLASSES}\SystemFileAssociations\.${EXT}"
+!macroend
+
+; The program folder on PATH, so that fsum runs in any console: the user's
+; own PATH for a per-user install, the system's for all users. A string
+; here holds at most NSIS_MAX_STRLEN characters: a PATH that cannot be read
+; whole, with room for the folder, is never written back.
+!define USER_ENVIRONMENT "Environment"
+!define SYSTEM_ENVIRONMENT "SYSTEM\CurrentControlSet\Control\Session Manager\Environment"
+!define /math PATH_ROOM ${NSIS_MAX_STRLEN} - 262
+; $0: the PATH value; $1: "ok" when it was read whole or is not there.
+!macro ReadPath ROOT KEY
+  ClearErrors
+  ReadRegStr $0 ${ROOT} "${KEY}" "Path"
+  StrCpy $1 "ok"
+  ${If} ${Errors}
+    ; Not there, or too long to read: only the first may be written.
+    StrCpy $2 0
+    ${Do}
+      ClearErrors
+      EnumRegValue $3 ${ROOT} "${KEY}" $2
+      ${If} ${Errors}
+      ${OrIf} $3 == ""
+        ${ExitDo}
+      ${EndIf}
+      ${IfThen} $3 == "Path" ${|} StrCpy $1 "unread" ${|}
+      IntOp $2 $2 + 1
+    ${Loop}
+  ${EndIf}
+  StrLen $2 $0
+  ${IfThen} $2 > ${PATH_ROOM} ${|} StrCpy $1 "unread" ${|}
+!macroend
+!macro AddToPath ROOT KEY
+  !insertmacro ReadPath ${ROOT} "${KEY}"
+  ${WordReplace} ";$0;" ";$INSTDIR;" "" "+" $2
+  ${If} $1 != "ok"
+    DetailPrint "PATH is too long for this installer to change safely: add $INSTDIR to it to run fsum in any console."
+  ${ElseIf} $2 == ";$0;"
+    StrCpy $2 $0 1 -1
+    ${If} $0 == ""
+      StrCpy $0 "$INSTDIR"
+    ${ElseIf} $2 == ";"
+      StrCpy $0 "$0$INSTDIR"
+    ${Else}
+      StrCpy $0 "$0;$INSTDIR"
+    ${EndIf}
+    WriteRegExpandStr ${ROOT} "${KEY}" "Path" "$0"
+    SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=5000
+  ${EndIf}
+!macroend
+; The folder out of PATH, every other entry kept as it was.
+!macro RemoveFromPath ROOT KEY
+  !insertmacro ReadPath ${ROOT} "${KEY}"
+  ${un.WordReplace} ";$0;" ";$INSTDIR;" ";" "+" $2
+  ${If} $1 == "ok"
+  ${AndIf} $2 != ";$0;"
+    StrCpy $2 $2 "" 1
+    StrCpy $2 $2 -1
+    ${If} $2 == ""
+      DeleteRegValue ${ROOT} "${KEY}" "Path"
+    ${Else}
+      WriteRegExpandStr ${ROOT} "${KEY}" "Path" "$2"
+    ${EndIf}
+    SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=5000
+  ${EndIf}
 !macroend
 
 Name "${PRODUCT} ${VERSION}"
@@ -230,6 +308,16 @@ Section "Install"
   !insertmacro SignedVerb sig
   !insertmacro SignedVerb asc
   !insertmacro SignedVerb minisig
+  !insertmacro KeyVerb asc
+  !insertmacro KeyVerb gpg
+  !insertmacro KeyVerb pub
+  CreateDirectory "$SMPROGRAMS\${PRODUCT}"
+  CreateShortcut "$SMPROGRAMS\${PRODUCT}\Show trusted keys.lnk" "$INSTDIR\fsum.exe" "-key list" "$INSTDIR\Corvane.exe" 0
+  ${If} $AllUsers == 1
+    !insertmacro AddToPath HKLM "${SYSTEM_ENVIRONMENT}"
+  ${Else}
+    !insertmacro AddToPath HKCU "${USER_ENVIRONMENT}"
+  ${EndIf}
   WriteRegStr SHCTX "${SIGNATURE_VERB_KEY}" "" "Check signature"
   WriteRegStr SHCTX "${SIGNATURE_VERB_KEY}" "Extended" ""
   WriteRegStr SHCTX "${SIGNATURE_VERB_KEY}" "Icon" "$INSTDIR\Corvane.exe,0"
@@ -259,8 +347,10 @@ Function un.onInit
       SetErrorLevel 740
       Quit
     ${EndIf}
+    StrCpy $AllUsers 1
     SetShellVarContext all
   ${Else}
+    StrCpy $AllUsers 0
     SetShellVarContext current
   ${EndIf}
 FunctionEnd
@@ -285,9 +375,19 @@ Section "Uninstall"
   ; verbs on every file stay.
   !insertmacro RemoveVerb "${VERB_KEY}" '${VERB_COMMAND}' "${CLASSES}\*\shell" "${CLASSES}\*"
   !insertmacro RemoveVerb "${SIGNATURE_VERB_KEY}" '${SIGNED_COMMAND}' "${CLASSES}\*\shell" "${CLASSES}\*"
-  !insertmacro UnsignedVerb sig
-  !insertmacro UnsignedVerb asc
-  !insertmacro UnsignedVerb minisig
+  !insertmacro RemoveExtensionVerb sig "${SIGNED_VERB}" '${SIGNED_COMMAND}'
+  !insertmacro RemoveExtensionVerb asc "${SIGNED_VERB}" '${SIGNED_COMMAND}'
+  !insertmacro RemoveExtensionVerb minisig "${SIGNED_VERB}" '${SIGNED_COMMAND}'
+  !insertmacro RemoveExtensionVerb asc "${KEY_VERB}" '${KEY_COMMAND}'
+  !insertmacro RemoveExtensionVerb gpg "${KEY_VERB}" '${KEY_COMMAND}'
+  !insertmacro RemoveExtensionVerb pub "${KEY_VERB}" '${KEY_COMMAND}'
+  Delete "$SMPROGRAMS\${PRODUCT}\Show trusted keys.lnk"
+  RMDir "$SMPROGRAMS\${PRODUCT}"
+  ${If} $AllUsers == 1
+    !insertmacro RemoveFromPath HKLM "${SYSTEM_ENVIRONMENT}"
+  ${Else}
+    !insertmacro RemoveFromPath HKCU "${USER_ENVIRONMENT}"
+  ${EndIf}
   Delete "${SENDTO_LINK}"
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd

@@ -10,7 +10,11 @@
 # build/native (scripts/build.sh). The same commit packages to the same bytes:
 # every file's time is the commit's (SOURCE_DATE_EPOCH when given), in UTC.
 # With CORVANE_SIGN_PFX and CORVANE_SIGN_PASSWORD_FILE (scripts/sign.sh), the
-# programs, the uninstallers and the installers are signed.
+# programs, the uninstallers and the installers are signed. BUILDINFO.txt
+# names what the release was built from (scripts/buildinfo.sh); with
+# CORVANE_MINISIGN_KEY (a minisign secret key; its password, if it has one,
+# in CORVANE_MINISIGN_PASSWORD_FILE), SHA256SUMS is signed in
+# SHA256SUMS.minisig, which fsum -c checks beside it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 version=$(bash "$root/scripts/version.sh" SHORT)
@@ -45,6 +49,15 @@ for bits in 32 64; do
   rm -rf "$stage"
 done
 cp -r "$root/build/deps/gnupg2-source" "$out/"
+bash "$root/scripts/buildinfo.sh" >"$out/BUILDINFO.txt"
 (cd "$out" && touch -d "@$SOURCE_DATE_EPOCH" * gnupg2-source/* &&
-  "$root/build/native/bin/fsum" -sha256 '*.exe' '*.zip' >SHA256SUMS)
+  "$root/build/native/bin/fsum" -sha256 '*.exe' '*.zip' BUILDINFO.txt >SHA256SUMS)
+if [[ -n "${CORVANE_MINISIGN_KEY:-}" ]]; then
+  # Ed25519 signatures are deterministic: with this comment, one key signs
+  # one SHA256SUMS to the same bytes.
+  minisign -S -s "$CORVANE_MINISIGN_KEY" -m "$out/SHA256SUMS" -t "Corvane $version SHA256SUMS" \
+    <"${CORVANE_MINISIGN_PASSWORD_FILE:-/dev/null}" >/dev/null
+else
+  echo "package: SHA256SUMS unsigned (CORVANE_MINISIGN_KEY names no minisign key)"
+fi
 echo "package: $(cd "$out" && echo *)"

@@ -17,8 +17,10 @@ bash "$root/scripts/build.sh" || exit 1
 bash "$root/scripts/package.sh" || exit 1
 source "$root/scripts/host.sh"
 
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
+# Each part's output stays in build/logs/<part>.log after the run, to read
+# when one fails (the README says how to run one part again).
+logs=$root/build/logs
+rm -rf "$logs" && mkdir -p "$logs"
 source "$root/tests/summary.sh"
 
 # Each part says how long it took, so that a slow one shows. What could not
@@ -26,7 +28,8 @@ source "$root/tests/summary.sh"
 # right above the closing line.
 not_run=()
 timed() {  # what, then the command; its summary line gains the time
-  local what=$1 start=$SECONDS
+  local what=$1 start=$SECONDS log
+  log=$logs/$(tr -c 'A-Za-z0-9.+-' '-' <<<"$what" | tr -s '-' | sed 's/-$//').log
   shift
   "$@" 2>&1 | tee "$log"
   add_summary "$what" "$log"

@@ -29,8 +29,14 @@ echo "a throwaway password" >"$work/password"
 openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/cert.pfx" \
   -passout "file:$work/password"
 signed="$work/signed"
+minisign -G -W -p "$work/release.pub" -s "$work/release.key" >/dev/null 2>&1
 CORVANE_SIGN_PFX="$work/cert.pfx" CORVANE_SIGN_PASSWORD_FILE="$work/password" CORVANE_PACKAGES="$signed" \
-  bash "$root/scripts/package.sh" >/dev/null
+  CORVANE_MINISIGN_KEY="$work/release.key" bash "$root/scripts/package.sh" >/dev/null
+check "SHA256SUMS is signed: minisign -V takes it" minisign -Vq -p "$work/release.pub" -m "$signed/SHA256SUMS"
+check "and fsum -c -s with the key checks the packages" \
+  sh -c "cd '$signed' && '$root/build/native/bin/fsum' -c -s -k'$work/release.pub' SHA256SUMS >/dev/null"
+check "BUILDINFO.txt names the pinned sources and the compilers" \
+  sh -c "grep -q '^  libdeflate ' '$signed/BUILDINFO.txt' && grep -q '^  g++-mingw-w64-i686 ' '$signed/BUILDINFO.txt'"
 verifies() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >/dev/null 2>&1; }
 for zip in "$signed"/*.zip; do
   unzip -q -o "$zip" -d "$work/${zip##*/}.d"
@@ -73,7 +79,7 @@ sample_driver "the signed Corvane.exe and fsum.exe under Wine" "$bits" \
 
 echo "== SHA256SUMS"
 cd "$root/build/packages" || exit
-check "SHA256SUMS names every package" test "$(wc -l <SHA256SUMS)" -eq "$(ls ./*.exe ./*.zip | wc -l)"
+check "SHA256SUMS names every package and BUILDINFO.txt" test "$(wc -l <SHA256SUMS)" -eq "$(ls ./*.exe ./*.zip BUILDINFO.txt | wc -l)"
 check "sha256sum -c SHA256SUMS" sha256sum --quiet -c SHA256SUMS
 check "fsum -c SHA256SUMS" "$root/build/native/bin/fsum" -c SHA256SUMS >/dev/null
 

@@ -243,9 +243,10 @@ void EntryCheck::Summary() {
     }
     if (options_.ignoreMissing) report_.Line(Absent());
     report_.Line(std::string(75, '-'));
-    // Green only when every file verified.
+    // Green only when every file verified, and yellow then where nobody
+    // trusted vouched for the list.
     const bool all = counts_.verified > 0 && Status() == kAllVerified;
-    report_.Line(summary + Notes(), false, all ? Paint::Good : Paint::Bad);
+    report_.Line(summary + Notes(), false, !all ? Paint::Bad : Vouched() ? Paint::Good : Paint::Heed);
 }
 
 // -i's line: how many files were not here, and whether any was.

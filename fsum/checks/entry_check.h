@@ -58,6 +58,10 @@ protected:
     // and notes after the algorithms (" (list read as ...)").
     virtual std::string MoreCounts() const { return ""; }
     virtual std::string Notes() const { return ""; }
+    // Whether every file verifying is enough for a green summary: not for a
+    // list whose signature no trusted key made, whose files match a list
+    // nobody the user trusts vouched for.
+    virtual bool Vouched() const { return true; }
     // What an entry's line says of it besides its verdict, if anything.
     virtual std::string LineNote(const Checked&) const { return ""; }
 

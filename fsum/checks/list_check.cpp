@@ -346,9 +346,14 @@ private:
         const std::string encoding = !reader_ ? "" : ansiNames_ ? AnsiName() : reader_->EncodingName();
         if (!encoding.empty()) notes += " (list read as " + encoding + ")";
         if (signature_ == Signature::Trusted) notes += " (signed by a trusted key)";
-        if (signature_ == Signature::Untrusted) notes += " (no good signature by a trusted key)";
+        if (signature_ == Signature::Untrusted)
+            notes +=
+                " (no trusted signature: these files match the list, but nobody you trust vouched for the "
+                "list)";
         return notes;
     }
+
+    bool Vouched() const override { return signature_ != Signature::Untrusted; }
 
     const std::string& listPath_;
     const TrustedKeys& keys_;

@@ -11,7 +11,7 @@ namespace fsum {
 namespace {
 
 struct Outcome {
-    std::string name;  // as found from the folder -d names
+    std::string name;  // the path its report's heading names
     int status = kAllVerified;
     bool signedByTrusted = false;
 };
@@ -57,7 +57,7 @@ public:
 
     int Run() {
         FileFinder finder(options_.folder, true,
-                          {[this](const std::string& name, const std::string& path) { List(name, path); },
+                          {[this](const std::string&, const std::string& path) { List(path); },
                            [this](const std::string& text, bool named) { Unreadable(text, named); },
                            [this] { return !written_; },
                            [this](const std::string& name, const std::string& path, FolderEntry::Kind kind) {
@@ -79,11 +79,11 @@ public:
     }
 
 private:
-    void List(const std::string& name, const std::string& path) {
+    void List(const std::string& path) {
         ++named_;
         if (!paths_.insert(path).second) return;
         if (!outcomes_.empty()) written_ = written_ && terminal_.out("\n");  // between reports
-        Outcome outcome{name};
+        Outcome outcome{path};  // as its report's heading names it
         outcome.status = checkList_(path, outcome.signedByTrusted);
         outcomes_.push_back(outcome);
         worst_ = std::max(worst_, outcomes_.back().status);
@@ -99,7 +99,7 @@ private:
         if (!paths_.insert(path).second) return;
         const char* what = kind == FolderEntry::Folder ? "a folder" : "not a regular file";
         Say("fsum: \"" + Visible(name) + "\" is " + what + ", so it was not checked as a list", kCannotCheck);
-        outcomes_.push_back({name, kCannotCheck});
+        outcomes_.push_back({path, kCannotCheck});
     }
 
     // Said once on the error stream, the status at least `status`.

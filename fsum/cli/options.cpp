@@ -115,7 +115,7 @@ bool ParseKeyArguments(const std::vector<std::string>& args, KeyCommand& command
     return true;
 }
 
-bool ParseMakeArguments(const std::vector<std::string>& args, MakeOptions& options) {
+bool ParseMakeArguments(const std::vector<std::string>& args, MakeOptions& options, std::string& why) {
     bool chosen = false;
     std::size_t i = 0;
     for (; i < args.size() && args[i].size() > 1 && args[i][0] == '-'; ++i) {
@@ -134,6 +134,12 @@ bool ParseMakeArguments(const std::vector<std::string>& args, MakeOptions& optio
             options.folder = arg.substr(2);
         } else if (arg.rfind("-o", 0) == 0 && arg.size() > 2) {
             options.output = arg.substr(2);
+        } else if (arg == "-o" && i + 1 < args.size() && !args[i + 1].empty() && args[i + 1][0] != '-') {
+            options.output = args[++i];
+        } else if (arg == "-o") {
+            why = "-o needs the name of the file to write the list to after it (-o SHA256SUMS)";
+            if (i + 1 < args.size()) why += ", not the option \"" + args[i + 1] + "\"";
+            return false;
         } else {
             return false;
         }

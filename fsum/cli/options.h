@@ -47,7 +47,9 @@ struct MakeOptions {
 // Parses "[-crc32|-md5|-sha1|-sha256|...|-blake3|-xxh128] [-r] [-d<folder>]
 // [-bsd] [-o<file>] mask..." (kUsage names every algorithm) with the options in any
 // order before the masks.
-bool ParseMakeArguments(const std::vector<std::string>& args, MakeOptions& options);
+// `-o file`, with a blank, takes the next word; `why` says what is wrong
+// where the text alone would not (an -o with no file after it).
+bool ParseMakeArguments(const std::vector<std::string>& args, MakeOptions& options, std::string& why);
 
 // "-key add <file>" and "-key list": the user's trusted keys.
 struct KeyCommand {

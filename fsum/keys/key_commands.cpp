@@ -1,5 +1,6 @@
 #include "key_commands.h"
 
+#include "system/console.h"
 #include "system/files.h"
 #include "system/names.h"
 #include "system/programs.h"
@@ -31,6 +32,19 @@ std::string FreeName(const std::string& folder, const std::string& name) {
     return JoinPath(folder, candidate);
 }
 
+// On a console (the Explorer verb, a user typing), the question before the
+// key is trusted: whether its fingerprints match what the owner publishes.
+// A script, with no console for input, adds it as asked.
+bool Confirmed(const Terminal& terminal) {
+    if (!InputIsConsole()) return true;
+    terminal.out(
+        "Compare each fingerprint above with the one the key's owner publishes on their own site (not the "
+        "page or folder the key came from). Trust this key for checking signatures? [y/N] ");
+    std::string answer;
+    if (!ReadConsoleLine(answer)) answer.clear();
+    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" || answer == "YES";
+}
+
 int AddKey(const std::string& file, const Terminal& terminal) {
     std::string bytes, error;
     if (!ReadWholeFile(file, kLargestKeyFile, bytes, error))
@@ -52,12 +66,14 @@ int AddKey(const std::string& file, const Terminal& terminal) {
         return Fail(terminal, "the system names no folder for the user's keys, so nothing was added");
     if (!MakeFolders(folder, error))
         return Fail(terminal, "the key folder \"" + folder + "\" cannot be made: " + error);
+    if (!Show(terminal, keys)) return terminal.NotWritten();
+    if (!Confirmed(terminal))
+        return terminal.out("Nothing was added.\n") ? kSomeFailed : terminal.NotWritten();
     const std::string target = FreeName(folder, NameOf(file));
     OutputFile output;
     if (!output.Create(target, error) || !output.Write(bytes))
         return Fail(terminal,
                     "\"" + target + "\" cannot be written: " + (error.empty() ? output.failure() : error));
-    if (!Show(terminal, keys)) return terminal.NotWritten();
     const bool said = terminal.out(
         "Trusted from now on, as \"" + target +
         "\". Compare the fingerprints above with the ones the key's owner publishes; if they differ, delete "

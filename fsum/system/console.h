@@ -17,6 +17,11 @@ bool WriteError(std::string_view text);
 bool OutputIsConsole();
 bool ErrorIsConsole();
 
+// Whether standard input is a console (a terminal) a user types at, and
+// a line typed there, without its line end: false at the input's end.
+bool InputIsConsole();
+bool ReadConsoleLine(std::string& line);
+
 // The file standard output writes to, when it is one: a list being made
 // must not list itself.
 FileIdentity OutputIdentity();

@@ -47,6 +47,26 @@ bool AloneOnConsole() {
            GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) && GetConsoleProcessList(processes, 2) == 1;
 }
 
+bool InputIsConsole() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != FALSE;
+}
+
+bool ReadConsoleLine(std::string& line) {
+    line.clear();
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    std::wstring typed;
+    wchar_t buffer[256];
+    for (DWORD read = 0; ReadConsoleW(input, buffer, 256, &read, nullptr) && read > 0;) {
+        typed.append(buffer, read);
+        const std::size_t end = typed.find_first_of(L"\r\n");
+        if (end == std::wstring::npos) continue;
+        line = corvane::Utf8(typed.substr(0, end));
+        return true;
+    }
+    return false;
+}
+
 void WaitForKey() {
     const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     FlushConsoleInputBuffer(input);  // keys pressed while the check ran

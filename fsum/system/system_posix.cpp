@@ -166,6 +166,18 @@ bool ClipboardText(std::string&, std::string& error) {
 bool AloneOnConsole() { return false; }
 void WaitForKey() {}
 bool ErrorIsConsole() { return isatty(STDERR_FILENO) == 1; }
+bool InputIsConsole() { return isatty(STDIN_FILENO) == 1; }
+
+bool ReadConsoleLine(std::string& line) {
+    line.clear();
+    char c = 0;
+    for (ssize_t got; (got = read(STDIN_FILENO, &c, 1)) != 0;) {
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 || c == '\n') return got > 0;
+        line += c;
+    }
+    return !line.empty();
+}
 
 FileIdentity OutputIdentity() {
     struct stat info {};

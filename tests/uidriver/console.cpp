@@ -78,21 +78,25 @@ std::string ConsoleTitle(DWORD pid) {
     return corvane::Utf8(title);
 }
 
-void PressKeyInConsole(DWORD pid) {
+void TypeInConsole(DWORD pid, const std::wstring& text) {
     const AttachedConsole console(pid);
     if (!console.attached()) return;
     const UniqueHandle in = console.Open(L"CONIN$");
-    INPUT_RECORD keys[2] = {};
-    for (int i = 0; i < 2; ++i) {
+    std::vector<INPUT_RECORD> keys(2 * text.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const wchar_t typed = text[i / 2];
         keys[i].EventType = KEY_EVENT;
-        keys[i].Event.KeyEvent.bKeyDown = i == 0;
+        keys[i].Event.KeyEvent.bKeyDown = i % 2 == 0;  // each key down, then up
         keys[i].Event.KeyEvent.wRepeatCount = 1;
-        keys[i].Event.KeyEvent.wVirtualKeyCode = VK_RETURN;
-        keys[i].Event.KeyEvent.uChar.UnicodeChar = L'\r';
+        keys[i].Event.KeyEvent.wVirtualKeyCode =
+            typed == L'\r' ? VK_RETURN : static_cast<WORD>(LOBYTE(VkKeyScanW(typed)));
+        keys[i].Event.KeyEvent.uChar.UnicodeChar = typed;
     }
     DWORD written = 0;
-    WriteConsoleInputW(in.get(), keys, 2, &written);
+    WriteConsoleInputW(in.get(), keys.data(), static_cast<DWORD>(keys.size()), &written);
 }
+
+void PressKeyInConsole(DWORD pid) { TypeInConsole(pid, L"\r"); }
 
 HWND ConsoleWindow() {
     HWND console = FindWindowW(L"WineConsoleClass", nullptr);

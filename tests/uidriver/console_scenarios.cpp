@@ -189,6 +189,30 @@ void CopiedDigestScenario(const std::string& folder, const std::string& file, co
           "run from a script, the tool ends without waiting for a key");
 }
 
+// The key verb, as Explorer starts it: a console of the tool's own shows
+// the key, asks, and trusts it only when the answer is yes.
+void TrustKeyScenario(const std::string& folder, const std::string& key) {
+    const std::string add = "\"" + folder + "\\fsum.exe\" -key add \"" + key + "\"";
+    for (const auto& [answer, shows] :
+         {std::pair(L"n\r", "Nothing was added."), std::pair(L"y\r", "Trusted from now on")}) {
+        DWORD pid = 0;
+        const corvane::UniqueHandle alone = StartInNewConsole(add, pid);
+        if (!alone.valid()) return;
+        Check(WaitFor([pid] { return ConsoleText(pid).find("[y/N]") != std::string::npos; }),
+              "the console shows the key and asks [y/N]", ConsoleText(pid));
+        TypeInConsole(pid, answer);
+        // Read again only once the tool waits for its closing key: attached
+        // while it takes the answer, the driver would be a second program on
+        // its console.
+        Check(WaitFor([] {
+                  return FindWindowW(nullptr, L"fsum: press any key to close this window") != nullptr;
+              }),
+              "the answer taken, the console waits for a key");
+        CheckConsoleShows(pid, shows);
+        FinishConsole(pid);
+    }
+}
+
 void ShellOpenScenario(const std::string& list, const std::string& report) {
     SHELLEXECUTEINFOW open{};
     open.cbSize = sizeof open;

@@ -65,6 +65,10 @@ int wmain(int argc, wchar_t** argv) {
         CopiedDigestScenario(args[1], args[2], args[3], args[4]);
         return Summary();
     }
+    if (scenario == "trustkey" && n == 3) {
+        TrustKeyScenario(args[1], args[2]);
+        return Summary();
+    }
     if (scenario == "shellopen" && n == 3) {
         ShellOpenScenario(args[1], args[2]);
         return Summary();

@@ -53,6 +53,8 @@ void CopiedDigestScenario(const std::string& folder, const std::string& file, co
                           const std::string& report);
 
 void ShellOpenScenario(const std::string& list, const std::string& report);
+// fsum -key add in a console of its own: answered no, then yes.
+void TrustKeyScenario(const std::string& folder, const std::string& key);
 // The demo's run, with screenshots of the window and the console.
 void DemoScenario(const std::string& folder, const std::string& argument, const std::string& shots);
 

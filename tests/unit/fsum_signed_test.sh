@@ -151,7 +151,7 @@ cases=(
   "SHA256SUMS|0|Signature: by OpenPGP key $grouped, made "
   "SHA256SUMS|0|which is not among the trusted keys"
   "SHA256SUMS|0|fsum -key add"
-  "SHA256SUMS|0|(SHA-256) (no good signature by a trusted key)"
+  "SHA256SUMS|0|(SHA-256) (no trusted signature: these files match the list, but nobody you trust vouched for the list)"
   "elsewhere/SHA256SUMS|1|MISSING     added.iso"
   "elsewhere/SHA256SUMS|1|Signature: by OpenPGP key $grouped"
   "-krob.gpg SHA256SUMS|0|which is not among the trusted keys"
@@ -224,6 +224,17 @@ script -qec "$(printf '%q ' "$fsum" -c -kalice.asc SHA256SUMS)" /dev/null >out 2
 check "on a terminal a good signature's line is green" grep -qF "${esc}[32mSignature: good" out
 script -qec "$(printf '%q ' "$fsum" -c SHA256SUMS)" /dev/null >out 2>&1
 check "on a terminal an untrusted signature's line is yellow" grep -qF "${esc}[33mSignature: by OpenPGP key" out
+check "and so is the summary, though every file verified" grep -qF "${esc}[33m1 verified, 0 mismatched" out
+
+# On a console, -key add shows the key and asks before it trusts it.
+asked() {  # the answer typed, then the key file: -key add on a terminal, in a key folder of its own
+  printf '%s\n' "$1" | XDG_CONFIG_HOME=$work/asked script -qec "$(printf '%q ' "$fsum" -key add "$2")" /dev/null >out 2>&1
+}
+asked n alice.asc
+check "-key add on a console asks, fingerprint first" grep -qF "OpenPGP key $grouped (Ed25519)" out
+check "answered no, nothing is added" sh -c "grep -qF 'Nothing was added.' out && [ ! -e '$work/asked/fsum/keys/alice.asc' ]"
+asked y alice.asc
+check "answered yes, the key is trusted" sh -c "grep -qF 'Trusted from now on' out && [ -f '$work/asked/fsum/keys/alice.asc' ]"
 
 # The key folder: added keys are trusted for every check, and listed.
 "$fsum" -key list >out 2>&1

@@ -328,6 +328,7 @@ for row in "${rows[@]}"; do
   check "fsum.exe: $list changed is BAD, and no file is read" \
     sh -c "grep -qF 'Signature: BAD' '$top/fsum.log' && ! grep -qE '^(OK|MISSING) ' '$top/fsum.log'"
 done
+scenario "the key verb asks before it trusts" trustkey "$P" 'C:\Corvane Test\signed\publisher.asc'
 downloads=(zig.zip)
 [[ $HOST_WINE32 == 1 ]] && downloads+=(setup.exe)
 for download in "${downloads[@]}"; do

@@ -53,6 +53,9 @@ check "and installs nothing" test ! -e "$(unix_path "$per_user")"
 wine_windows_version win10
 
 echo "== installer ($bits-bit): for the current user"
+# The user's own PATH holds other folders, which the install and the
+# uninstall keep as they are.
+run reg add 'HKCU\Environment' /v Path /t REG_EXPAND_SZ /d 'C:\tools;%USERPROFILE%\bin' /f
 run "$setup" /S
 check "the silent install succeeds" test $? -eq 0
 for file in Corvane.exe fsum.exe gpgv.exe uninstall.exe; do
@@ -68,6 +71,12 @@ check "QuietUninstallString" is "$(reg_value "$key" QuietUninstallString)" "\"$p
 check "NoModify" is "$(reg_value "$key" NoModify)" 0x1
 check "NoRepair" is "$(reg_value "$key" NoRepair)" 0x1
 check "EstimatedSize in KB" test "$(($(reg_value "$key" EstimatedSize)))" -gt 100
+check "the program folder is added to the user's PATH, the other entries kept" \
+  is "$(reg_value 'HKCU\Environment' Path)" "C:\\tools;%USERPROFILE%\\bin;$per_user"
+check "key files have a verb that shows the key and asks before trusting it" is "$(reg_value \
+  "HKCU\\$classes\\SystemFileAssociations\\.asc\\shell\\Corvane.TrustKey\\command" "")" "\"$per_user\\fsum.exe\" -key add \"%1\""
+start_menu="$(unix_path "C:\\users\\$user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs")/Corvane"
+check "the Start menu shows the trusted keys with fsum.exe" grep -qaF "$per_user\\fsum.exe" "$start_menu/Show trusted keys.lnk"
 check "the open verb hands over the quoted path" \
   is "$(reg_value "HKCU\\$classes\\Corvane.sfv\\shell\\open\\command" "")" "\"$per_user\\Corvane.exe\" \"%1\""
 check "the ProgID has the program's icon" \
@@ -120,6 +129,11 @@ done
 check "the Send To entry is gone" test ! -e "$sendto"
 check "the verb is gone" lacks_key "$verb"
 check "the verb that checks a signature is gone" lacks_key "$signature_verb"
+check "the key verb is gone" lacks_key "HKCU\\$classes\\SystemFileAssociations\\.asc\\shell\\Corvane.TrustKey"
+check "the program folder is out of PATH, the other entries as they were" \
+  is "$(reg_value 'HKCU\Environment' Path)" 'C:\tools;%USERPROFILE%\bin'
+check "the Start menu folder is gone" test ! -e "$start_menu"
+run reg delete 'HKCU\Environment' /v Path /f
 check "and the one on .sig files" lacks_key "HKCU\\$classes\\SystemFileAssociations\\.sig\\shell\\Corvane.CheckSigned"
 
 echo "== installer ($bits-bit): another program owns .sfv"
@@ -148,6 +162,8 @@ run reg delete "HKCU\\$classes\\.sfv" /f
 run reg delete "HKCU\\$classes\\Other.sfv" /f
 
 echo "== installer ($bits-bit): for all users, opened by the shell"
+system_environment='HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment'
+system_path=$(reg_value "$system_environment" Path)
 run "$setup" /S /AllUsers
 check "the all-users install succeeds" test $? -eq 0
 all_users=$(reg_value "HKLM\\$uninstall" InstallLocation)
@@ -159,7 +175,11 @@ check "an install for all users makes no Send To entry" test ! -e "$sendto"
 check "and its verb on every file" \
   is "$(reg_value "HKLM\\$classes\\*\\shell\\Corvane.CheckCopied\\command" "")" "\"$all_users\\fsum.exe\" -c -e \"%1\""
 sample_driver "the driver" "$bits" shellopen 'C:\Sample lists\demo.sfv' 'FAILED      damaged.txt'
+check "the system's PATH gains the program folder" \
+  is "$(reg_value "$system_environment" Path)" "$system_path;$all_users"
 uninstall_from "$all_users"
+check "and the uninstall gives the system's PATH back as it was" \
+  is "$(reg_value "$system_environment" Path)" "$system_path"
 check "the all-users uninstall removes the folder" test ! -e "$(unix_path "$all_users")"
 check "and its keys" test -z "$(reg_value "HKLM\\$uninstall" InstallLocation)"
 check "and its association and verb" test -z "$(reg_value "HKLM\\$classes\\Corvane.sfv\\shell\\open\\command" "")$(

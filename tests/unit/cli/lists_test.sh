@@ -8,6 +8,13 @@ source "$(dirname "$0")/common.sh"
 "$fsum" >/dev/null 2>"$work/err"; status=$?
 check "no arguments exit with 2" test $status -eq 2
 check "no arguments print the usage" grep -q Usage "$work/err"
+for asked in --help -h '/?'; do
+  "$fsum" "$asked" >"$work/out" 2>&1
+  check "$asked prints the usage on standard output, status 0" sh -c "[ $? -eq 0 ] && grep -q '^Usage: fsum' '$work/out'"
+done
+"$fsum" --version >"$work/out" 2>&1
+check "--version names the tool's version and its libraries, status 0" \
+  sh -c "[ $? -eq 0 ] && grep -qx 'fsum 1.41' '$work/out' && grep -q '^libraries: libdeflate-' '$work/out'"
 "$fsum" -c -x "$work/a.sfv" >/dev/null 2>&1
 check "an unknown option exits with 2" test $? -eq 2
 
@@ -57,7 +64,7 @@ cases=(
   "-w none-good.txt|2|WARNING     line 2 is an improperly formatted"
   "none-good.txt|2|holds no checksum lines"
   "SUMS.asc|2|is a signed list with text outside its signed part, so no file was checked"
-  "signed.asc|0|2 verified, 0 mismatched, 0 missing, 0 unreadable (MD5) (no good signature by a trusted key)"
+  "signed.asc|0|2 verified, 0 mismatched, 0 missing, 0 unreadable (MD5) (no trusted signature: these files match the list, but nobody you trust vouched for the list)"
   "fifo.sfv|1|UNREADABLE  fifo  (It is not a regular file"
   "devices.sfv|1|UNREADABLE  socket  (It is not a regular file"
   "devices.sfv|1|UNREADABLE  /dev/zero  (It is not a regular file"

@@ -22,9 +22,16 @@ printf '\0\377 not a list' >bare/tree/worse/w.sfv
 check "a tree of lists exits with its worst status" test $? -eq 2
 check "each list of the tree has its summary" test "$(grep -c ' verified, ' "$work/out")" -eq 2
 check "the tree's total names the lists that failed" \
-  grep -q '^3 lists, 1 all verified; with failed, missing or unreadable files: "bad/b.sfv"; not checked: "worse/w.sfv"$' "$work/out"
+  grep -q '^3 lists, 1 all verified; with failed, missing or unreadable files: "bare/tree/bad/b.sfv"; not checked: "bare/tree/worse/w.sfv"$' "$work/out"
+check "and names each as its heading does" grep -qF 'Checking "bare/tree/bad/b.sfv"' "$work/out"
 check "a list of the tree that holds none is said" grep -q 'worse/w.sfv" holds no checksum lines' "$work/err"
 "$fsum" -sha256 -r -dbare/tree -obare/tree/SHA256SUMS '*' 2>"$work/err"
+"$fsum" -sha256 -r -dbare/tree -o bare/tree/spaced.sums '*' 2>"$work/err"
+check "-o FILE, with a blank, writes the list to the file, status 0" \
+  sh -c "[ $? -eq 0 ] && grep -q '  good/f$' bare/tree/spaced.sums"
+rm bare/tree/spaced.sums
+"$fsum" -sha256 -o 2>"$work/err"
+check "-o with no file says why, status 2" sh -c "[ $? -eq 2 ] && grep -q '^fsum: -o needs the name of the file' '$work/err'"
 check "-o writes the list, which leaves itself out" \
   sh -c "cd bare/tree && ! grep -q SHA256SUMS SHA256SUMS && sha256sum -c --quiet SHA256SUMS"
 "$fsum" -md5 -obare/none/x.md5 '*' 2>"$work/err"
@@ -42,7 +49,7 @@ cp bare/tree/good/f bare/tree/good/g.sfv bare/odd/
 "$fsum" -c -r -dbare/odd '*.sfv' 'g.*' >"$work/out" 2>"$work/err"
 check "a pipe, a folder and a dangling link named like lists: status 2" test $? -eq 2
 check "each is in the total, the list named twice once" \
-  grep -q '^4 lists, 1 all verified; not checked: "d.sfv", "l.sfv", "p.sfv"$' "$work/out"
+  grep -q '^4 lists, 1 all verified; not checked: "bare/odd/d.sfv", "bare/odd/l.sfv", "bare/odd/p.sfv"$' "$work/out"
 check "and each is said" test "$(grep -c 'so it was not checked as a list' "$work/err")" -eq 3
 cp bare/file.iso "bare/odd/sub/Show [$crc].mkv" && mkfifo "bare/odd/sub/Pipe [$crc].mkv"
 "$fsum" -c -n -r -dbare/odd '*.mkv' 'Show*' >"$work/out" 2>&1
