@@ -10,10 +10,13 @@
 # seeks), read side by side (the tool's way on a disk that does not), and
 # by cat in list order (the one-reader limit). A last case measures what a
 # signature adds: 20 files of 4 KiB, the list unsigned, signed with OpenPGP
-# (one gpgv start) and with minisign, each key trusted with -k. Every round
+# (one gpgv start) and with minisign, each key trusted with -k. The audit
+# case: 100,000 files of 512 bytes, nothing changed, audited with -c -a
+# against a plain -c of the same SHA-256 list and hashdeep -a -k on the same
+# tree, with each one's peak memory. Every round
 # runs every command once, side by side; the ratios are of the median
 # times. Asserts nothing.
-#   bench/bench.sh [--cold] [rounds, default 5] [case...: big medium small hdd-big hdd-many signed]
+#   bench/bench.sh [--cold] [rounds, default 5] [case...: big medium small hdd-big hdd-many signed audit]
 # Warm cache unless --cold, which empties the page cache before every command
 # (root only). BASELINE=/path/to/another/fsum adds that build as a column (an
 # older one, to measure a change).
@@ -30,10 +33,11 @@ if ((cold)) && [[ $EUID -ne 0 ]]; then
 fi
 
 bash "$root/scripts/setup.sh"
-for tool in rhash cksfv bc b3sum xxhsum minisign gpg; do
+for tool in rhash cksfv bc b3sum xxhsum minisign gpg hashdeep; do
   package=${tool/xxhsum/xxhash}
   command -v "$tool" >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${package/gpg/gnupg}" >/dev/null
 done
+[[ -x /usr/bin/time ]] || DEBIAN_FRONTEND=noninteractive apt-get install -y -qq time >/dev/null
 dpkg -s libfuse3-dev fuse3 >/dev/null 2>&1 ||
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends libfuse3-dev fuse3 >/dev/null
 cmake -S "$root" -B "$root/build/native" -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -62,6 +66,7 @@ make_case() {  # name, count, bytes per file
       openssl dgst -sha3-256 $(cat files.txt) | sed 's/^SHA3-256(\(.*\))= /SHA3-256 (\1) = /' >list.sha3-256
     fi
     [[ $1 != signed ]] || sign_lists
+    [[ $1 != audit ]] || hashdeep -c sha256 -l -r . >"$data/audit.known"
   )
 }
 
@@ -77,7 +82,7 @@ sign_lists() {
   cp list.sha256 mini.sha256 && minisign -S -s mini.key -m mini.sha256 </dev/null >/dev/null 2>&1
 }
 declare -A shapes=([big]="1 $((2 << 30))" [medium]="2000 $((512 << 10))" [small]="50000 4096"
-  [hdd-big]="1 $((1 << 30))" [hdd-many]="200 $((5 << 20))" [signed]="20 4096")
+  [hdd-big]="1 $((1 << 30))" [hdd-many]="200 $((5 << 20))" [signed]="20 4096" [audit]="100000 512")
 for case in "${cases[@]}"; do
   # shellcheck disable=SC2086 # the count and the size are two words
   make_case "$case" ${shapes[$case]}
@@ -129,8 +134,12 @@ declare -A commands=(
   [signed:baseline]='$BASELINE -c list.sha256'
   [signed:openpgp]='$fsum -c -kkey.asc openpgp.sha256'
   [signed:minisign]='$fsum -c -kmini.pub mini.sha256'
+  [audit:fsum]='$fsum -c -a list.sha256'
+  [audit:plain]='$fsum -c list.sha256'
+  [audit:hashdeep]='hashdeep -c sha256 -l -a -k "$data/audit.known" -r .'
 )
-order=(fsum baseline rhash cksfv sha256sum md5sum b3sum b3sum-mmap xxhsum b2sum openssl cat reader openpgp minisign)
+order=(fsum baseline rhash cksfv sha256sum md5sum b3sum b3sum-mmap xxhsum b2sum openssl cat reader openpgp minisign plain
+  hashdeep)
 hdd_order=(fsum parallel cat)
 
 # The case's files as a spinning disk holds them: the folder it is read in.
@@ -159,6 +168,7 @@ for case in "${cases[@]}"; do
   bytes=$(du -cb $(cat files.txt) | tail -n1 | cut -f1)
   [[ -f list.b3 && $case != hdd-* ]] && kinds+=(b3 xxh128 b2 sha3)
   [[ $case == signed ]] && kinds=(signed)
+  [[ $case == audit ]] && kinds=(audit)
   for kind in "${kinds[@]}"; do
     declare -A times=()
     for _ in $(seq "$rounds"); do
@@ -179,6 +189,11 @@ for case in "${cases[@]}"; do
     done
     echo "  fsum's speed over each other's:${ratios#,}"
     [[ $kind != signed ]] || printf '  (there: the unsigned list; the others: the same list signed and its signature checked)\n'
+    if [[ $kind == audit ]]; then
+      for tool in fsum plain hashdeep; do  # peak memory, once each
+        printf '  %-10s %7s KB peak\n' "$tool" "$(eval "/usr/bin/time -f %M ${commands[$kind:$tool]}" 2>&1 >/dev/null | tail -n1)"
+      done
+    fi
     unset times
   done
 done

@@ -70,7 +70,8 @@ int Command(const std::vector<std::string>& args) {
     const bool console = fsum::OutputIsConsole();
     const fsum::Terminal terminal{fsum::WriteOut,         fsum::WriteError,    console,
                                   fsum::ErrorIsConsole(), fsum::OutputFailure, console && Colour()};
-    if (std::find(args.begin(), args.end(), "-c") != args.end()) {
+    if (std::find(args.begin(), args.end(), "-c") != args.end() ||
+        std::find(args.begin(), args.end(), "-u") != args.end()) {
         fsum::Options options;
         if (!fsum::ParseArguments(args, options)) return Usage();
         fsum::Workers workers(fsum::CoreCount(), fsum::SystemThread);

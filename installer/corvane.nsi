@@ -92,6 +92,10 @@ Unicode true
 ; key and asks before trusting it, in a console.
 !define KEY_VERB "shell\${PRODUCT}.TrustKey"
 !define KEY_COMMAND '"$INSTDIR\fsum.exe" -key add "%1"'
+; And on lists, whichever program opens them: the list's folder audited
+; against it (new, missing, moved and damaged files), in a console.
+!define AUDIT_VERB "shell\${PRODUCT}.Audit"
+!define AUDIT_COMMAND '"$INSTDIR\fsum.exe" -c -a "%1"'
 
 ; A verb on one extension, whichever program owns it.
 !macro ExtensionVerb EXT VERB TEXT COMMAND
@@ -101,6 +105,12 @@ Unicode true
 !macroend
 !macro SignedVerb EXT
   !insertmacro ExtensionVerb ${EXT} "${SIGNED_VERB}" "Check the file this signs" '${SIGNED_COMMAND}'
+!macroend
+!macro AuditVerb EXT
+  !insertmacro ExtensionVerb ${EXT} "${AUDIT_VERB}" "Audit folder against this list" '${AUDIT_COMMAND}'
+!macroend
+!macro RemoveAuditVerb EXT
+  !insertmacro RemoveExtensionVerb ${EXT} "${AUDIT_VERB}" '${AUDIT_COMMAND}'
 !macroend
 !macro KeyVerb EXT
   !insertmacro ExtensionVerb ${EXT} "${KEY_VERB}" "Trust this key with ${PRODUCT}" '${KEY_COMMAND}'
@@ -309,6 +319,11 @@ Section "Install"
   !insertmacro SignedVerb asc
   !insertmacro SignedVerb minisig
   !insertmacro KeyVerb asc
+  !insertmacro AuditVerb sfv
+  !insertmacro AuditVerb md5
+  !insertmacro AuditVerb sha1
+  !insertmacro AuditVerb sha256
+  !insertmacro AuditVerb sha512
   !insertmacro KeyVerb gpg
   !insertmacro KeyVerb pub
   CreateDirectory "$SMPROGRAMS\${PRODUCT}"
@@ -379,6 +394,11 @@ Section "Uninstall"
   !insertmacro RemoveExtensionVerb asc "${SIGNED_VERB}" '${SIGNED_COMMAND}'
   !insertmacro RemoveExtensionVerb minisig "${SIGNED_VERB}" '${SIGNED_COMMAND}'
   !insertmacro RemoveExtensionVerb asc "${KEY_VERB}" '${KEY_COMMAND}'
+  !insertmacro RemoveAuditVerb sfv
+  !insertmacro RemoveAuditVerb md5
+  !insertmacro RemoveAuditVerb sha1
+  !insertmacro RemoveAuditVerb sha256
+  !insertmacro RemoveAuditVerb sha512
   !insertmacro RemoveExtensionVerb gpg "${KEY_VERB}" '${KEY_COMMAND}'
   !insertmacro RemoveExtensionVerb pub "${KEY_VERB}" '${KEY_COMMAND}'
   Delete "$SMPROGRAMS\${PRODUCT}\Show trusted keys.lnk"

@@ -24,7 +24,7 @@ tools=(
   cmake g++ clang libclang-rt-14-dev make pkg-config libgtest-dev zlib1g-dev libssl-dev dpkg-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   wine64 fonts-wine xvfb xauth imagemagick rhash cksfv b3sum xxhash nsis zip unzip osslsigncode openssl
-  patch xz-utils gpgv gnupg minisign signify-openbsd openssh-client
+  patch xz-utils gpgv gnupg minisign signify-openbsd openssh-client hashdeep
 )
 if [[ $HOST_RUNS_I386 == 1 ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   echo "setup: adding the i386 architecture for 32-bit Wine"

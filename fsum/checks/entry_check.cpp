@@ -89,6 +89,7 @@ void EntryCheck::Tell(Checked& checked, const Hashed& outcome) {
                 true, Paint::Bad);
             break;
         case Hashed::Missing:
+            if (!options_.ignoreMissing && HoldMissing(entry)) break;
             ++(options_.ignoreMissing ? counts_.absent : counts_.missing);
             if (!options_.ignoreMissing)
                 Say("MISSING", name + (note.empty() ? "" : "  (" + note + ")"), true, Paint::Heed);
@@ -101,6 +102,11 @@ void EntryCheck::Tell(Checked& checked, const Hashed& outcome) {
             Say("UNREADABLE", name + "  (" + outcome.reason + also + ")", true, Paint::Heed);
             break;
     }
+}
+
+void EntryCheck::TellMissing(const std::string& name) {
+    ++counts_.missing;
+    Say("MISSING", name, true, Paint::Heed);
 }
 
 // The algorithms the summary names: each the entry was checked with.
@@ -245,7 +251,7 @@ void EntryCheck::Summary() {
     report_.Line(std::string(75, '-'));
     // Green only when every file verified, and yellow then where nobody
     // trusted vouched for the list.
-    const bool all = counts_.verified > 0 && Status() == kAllVerified;
+    const bool all = counts_.verified > 0 && Status() == kAllVerified && Clean();
     report_.Line(summary + Notes(), false, !all ? Paint::Bad : Vouched() ? Paint::Good : Paint::Heed);
 }
 

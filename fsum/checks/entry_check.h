@@ -62,6 +62,16 @@ protected:
     // list whose signature no trusted key made, whose files match a list
     // nobody the user trusts vouched for.
     virtual bool Vouched() const { return true; }
+    // Whether a missing entry is kept to be said later (an audit may find
+    // it moved) rather than said and counted now.
+    virtual bool HoldMissing(const Entry&) { return false; }
+    // Whether nothing besides the entries' verdicts keeps the check from
+    // passing (an audit's new and moved files).
+    virtual bool Clean() const { return true; }
+    // A held missing entry, said and counted at last.
+    void TellMissing(const std::string& name);
+    // A verdict's line, its word in the paint.
+    void Say(std::string_view word, const std::string& rest, bool now, Paint paint);
     // What an entry's line says of it besides its verdict, if anything.
     virtual std::string LineNote(const Checked&) const { return ""; }
 
@@ -77,6 +87,16 @@ protected:
     // Everything verified (0), or not (1).
     int Status() const;
     std::uint64_t checked() const { return counts_.checked(); }
+    // Whether an entry FAILED, was UNREADABLE or could not be checked; and
+    // how many were missing.
+    bool Damaged() const { return counts_.mismatched + counts_.unreadable + unchecked_ > 0; }
+    std::uint64_t missingCount() const { return counts_.missing; }
+    // The algorithm the list's digests of that many bytes turned out to be,
+    // where several write them.
+    std::optional<Algorithm> Chosen(std::size_t size) const {
+        const auto found = chosen_.find(size);
+        return found == chosen_.end() ? std::nullopt : std::optional<Algorithm>(found->second);
+    }
 
     const Options& options_;
     const Terminal& terminal_;
@@ -97,8 +117,6 @@ private:
 
     void Tell(Checked& checked, const Hashed& outcome);
     void NoteAlgorithms(const Entry& entry, bool eachCandidate);
-    // A verdict's line, its word in the paint.
-    void Say(std::string_view word, const std::string& rest, bool now, Paint paint);
     bool Matches(Checked& checked, const Hashed& outcome);
     bool MatchesAnother(Checked& checked);
     std::optional<Algorithm> GivenBy(const Checked& checked, const std::vector<Algorithm>& algorithms);

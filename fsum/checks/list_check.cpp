@@ -7,7 +7,10 @@
 #include <map>
 #include <memory>
 
+#include "audit.h"
+#include "digests/hashing.h"
 #include "entry_check.h"
+#include "list_update.h"
 #include "lists/clearsigned.h"
 #include "lists/list_forms.h"
 #include "lists/list_reader.h"
@@ -51,6 +54,8 @@ private:
             return CannotCheck("is a signed list with " + fault + ", so no file was checked", "");
         if (const int refused = Signatures(); refused != kAllVerified) return refused;
         listFolder_ = FolderOf(listPath_);
+        if (options_.audit) audit_ = std::make_unique<FolderAudit>(listPath_, options_.excludes);
+        if (options_.update) audit_->KeepNames();
         Check(list_.identity(), [this] { CheckEntries(); });
         if (report_.failed()) return NotWritten();
         if (!reader_->error().empty()) {
@@ -62,12 +67,20 @@ private:
             return CannotCheck("holds no checksum lines" + OtherLengths() + ", so there is nothing to check",
                                "");
         }
+        if (audit_) Audit();
+        const int updated = options_.update ? Update() : kAllVerified;
         Summary();
         report_.Flush();
         if (report_.failed()) return NotWritten();
         if (checked() == 0 && !options_.ignoreMissing && unchecked_ == 0)
             return CannotCheck("names only itself, so nothing was checked", "");
-        return Status();
+        // Brought up to date, the list still holds what failed (and what is
+        // missing, unless -m dropped it).
+        if (options_.update)
+            return updated != kAllVerified                                      ? updated
+                   : Damaged() || (missingCount() > 0 && !options_.dropMissing) ? kSomeFailed
+                                                                                : kAllVerified;
+        return Clean() ? Status() : kSomeFailed;
     }
 
     // A list that holds a signed message is read as the signed text alone:
@@ -177,6 +190,7 @@ private:
             if (kind == LineKind::Bad) Badly(line, form);
             if (kind == LineKind::Unchecked) NotChecked(entry);
             if (kind != LineKind::Entry) continue;
+            if (!shape_) shape_ = Shape{entry, TagLine(line.text)};
             if (unsaid && sfvEntries_ == Lines::Unknown) FirstEntry(line, entry);
             AddEntry(std::move(entry));
         }
@@ -188,6 +202,7 @@ private:
     void AddEntry(Entry entry) {
         sawEntry_ = true;
         std::string path = PathOf(entry);
+        if (audit_) audit_->Listed(entry.name);
         Add(std::move(entry), std::move(path));
     }
 
@@ -294,6 +309,7 @@ private:
     // said on its own line, counted, and the check does not pass.
     void NotChecked(const Entry& entry) {
         sawEntry_ = true;
+        if (audit_) audit_->Listed(entry.name);
         ++unchecked_;
         const std::string_view word = "NOT CHECKED";
         Hold({entry.line, VerdictLine(word, Visible(entry.name) + "  (" + entry.unchecked + ")"), true,
@@ -322,8 +338,11 @@ private:
 
     std::string MoreCounts() const override {
         const std::uint64_t bad = notUnderstood_;
-        if (bad == 0 && !options_.warnFormat) return "";
-        return ", " + std::to_string(bad) + (bad == 1 ? " line" : " lines") + " not understood";
+        const std::string audited = !audit_ ? ""
+                                            : ", " + std::to_string(audit_->added()) + " new, " +
+                                                  std::to_string(audit_->moved()) + " moved";
+        if (bad == 0 && !options_.warnFormat) return audited;
+        return ", " + std::to_string(bad) + (bad == 1 ? " line" : " lines") + " not understood" + audited;
     }
 
     // Lines whose digests are not of the length of the algorithm the
@@ -355,6 +374,103 @@ private:
 
     bool Vouched() const override { return signature_ != Signature::Untrusted; }
 
+    // -a: the missing entries wait for the folder's walk, which may find
+    // them moved.
+    bool HoldMissing(const Entry& entry) override {
+        if (audit_) audit_->Missing(entry);
+        return audit_ != nullptr;
+    }
+    bool Clean() const override { return !audit_ || audit_->added() + audit_->moved() == 0; }
+
+    // The form new lines take for -u: the first entry's.
+    struct Shape {
+        Entry first;
+        bool bsd;
+    };
+    static bool TagLine(std::string_view text) {
+        text.remove_prefix(std::min(text.find_first_not_of(" \t"), text.size()));
+        const std::size_t blank = text.find(' ');
+        return blank != std::string_view::npos && blank > 0 && text.compare(blank, 2, " (") == 0 &&
+               text.find(") = ") != std::string_view::npos;
+    }
+    Algorithm ShapeAlgorithm() const {
+        const Entry& first = shape_->first;
+        if (first.candidates.empty()) return first.algorithm;
+        return Chosen(first.expected.size).value_or(first.algorithm);
+    }
+
+    // -u: the list rewritten from what the check and the audit found.
+    int Update() {
+        if (!shape_) return UpdateFails("the list holds no entry to take the form of new lines from");
+        ListChanges changes;
+        for (const FolderAudit::Move& move : audit_->moves())
+            changes.moved[move.entry.line] = {move.entry.name, ListedName(move.to, ShapeAlgorithm())};
+        for (const Entry& gone : options_.dropMissing ? audit_->stillMissing() : std::vector<Entry>{}) {
+            changes.dropped.insert(gone.line);
+            Say("DROPPED", Visible(gone.name) + "  (missing, and -m drops it from the list)", true,
+                Paint::Heed);
+        }
+        if (!AddLines(changes)) return UpdateFails("a new file could not be read");
+        const bool isSigned = signature_ != Signature::None;
+        std::string bytes = signedText_, error, written;
+        if (!isSigned && !ReadWhole(list_, kLargestSignedList, bytes, error)) return UpdateFails(error);
+        if (!WriteUpdate(listPath_, RewriteList(bytes, changes), isSigned, written, error))
+            return UpdateFails(error);
+        const std::string counts = std::to_string(changes.added.size()) + " added, " +
+                                   std::to_string(changes.moved.size()) + " renamed, " +
+                                   std::to_string(changes.dropped.size()) + " dropped";
+        report_.Line(isSigned ? "UPDATED     \"" + Visible(written) + "\"  (" + counts +
+                                    "; the list is signed, and rewriting it would break its signature)"
+                              : "UPDATED     \"" + Visible(written) + "\"  (" + counts +
+                                    "; the old list kept as \"" + Visible(NameOf(listPath_)) + ".bak\")",
+                     true);
+        return kAllVerified;
+    }
+
+    int UpdateFails(const std::string& why) {
+        report_.Line(
+            VerdictLine("NOT UPDATED", "\"" + Visible(listPath_) + "\"  (" + why + "; it is as it was)"),
+            true, Paint::Bad, 11);
+        return kCannotCheck;
+    }
+
+    // The new files' lines, in the list's form, in the order of their names.
+    bool AddLines(ListChanges& changes) {
+        std::vector<std::string> names = audit_->newNames();
+        std::sort(names.begin(), names.end());
+        const Algorithm algorithm = ShapeAlgorithm();
+        for (const std::string& name : names) {
+            InputFile file;
+            bool missing = false;
+            std::string error;
+            HashContext context;
+            context.workers = &workers_;
+            std::vector<Digest> digest;
+            const std::size_t size = algorithm == Algorithm::Blake2b ? shape_->first.expected.size : 0;
+            if (!file.Open(JoinPath(listFolder_, name), missing, error, true) ||
+                !DigestsOfFile(file, {algorithm}, size, context, digest, error))
+                return false;
+            const auto line =
+                FormatLine(ListedName(name, algorithm), algorithm, digest[0], shape_->bsd, kEscapeNames);
+            if (line) changes.added.push_back(*line);
+            if (!line)
+                Say("NOT ADDED", Visible(name) + "  (no line of this list's form can hold its name)", true,
+                    Paint::Heed);
+        }
+        return true;
+    }
+
+    void Audit() {
+        Start();
+        audit_->Run(
+            workers_,
+            [this](const char* word, const std::string& rest) {
+                if (std::string_view(word) == "MISSING") return TellMissing(rest);
+                Say(word, rest, true, Paint::Heed);
+            },
+            [this](const std::string& text) { report_.Line(text, true, Paint::Heed); });
+    }
+
     const std::string& listPath_;
     const TrustedKeys& keys_;
     InputFile list_;
@@ -373,6 +489,8 @@ private:
     std::map<std::size_t, std::uint64_t> otherLength_;  // digits long: lines not of the list's algorithm
     bool sawEntry_ = false;                             // the list has a checksum line
     bool ansiNames_ = false;                            // a name was read in the ANSI code page
+    std::unique_ptr<FolderAudit> audit_;                // -a: the folder walked for new and moved files
+    std::optional<Shape> shape_;                        // -u: the form of the list's lines
 };
 
 }  // namespace

@@ -56,7 +56,7 @@ void FileFinder::Walk(const std::string& folder, const std::string& prefix, cons
     if (!Entries(folder, entries, named)) return;
     for (const FolderEntry& entry : entries) {
         const bool match = paths::Matches(pattern, FoldCase(entry.name));
-        if (match && entry.kind == FolderEntry::File) {
+        if (match && entry.kind == FolderEntry::File && !(entry.hiddenSystem && found_.leaveHiddenSystem)) {
             found_.file(prefix + entry.name, JoinPath(folder, entry.name));
         } else if (match && found_.other && (entry.kind != FolderEntry::Folder || pattern != "*")) {
             // Every subfolder fits "*", which names files only.

@@ -25,6 +25,8 @@ public:
         // If set, what the mask names that is no file: a folder (still
         // walked with `recurse`), a pipe, a socket, a device, a dangling link.
         std::function<void(const std::string& name, const std::string& path, FolderEntry::Kind kind)> other;
+        // Files Windows marks hidden and system (desktop.ini, Thumbs.db) are left out.
+        bool leaveHiddenSystem = false;
     };
 
     FileFinder(const std::string& folder, bool recurse, Found found)

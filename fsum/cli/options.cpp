@@ -5,7 +5,7 @@
 namespace fsum {
 
 const char kUsage[] =
-    "Usage: fsum -c [-jf] [-i] [-w] [-s] [-k<file>] \"list\"\n"
+    "Usage: fsum -c [-jf] [-i] [-w] [-s] [-k<file>] [-a [-x<mask>]] \"list\"\n"
     "  -c   check the files named in the list against their checksums: an .sfv list\n"
     "       (CRC-32), or GNU or BSD lines of MD5, SHA-1, SHA-2, SHA-3, BLAKE2b, BLAKE3,\n"
     "       XXH32, XXH64, XXH3 or XXH128\n"
@@ -15,9 +15,16 @@ const char kUsage[] =
     "  -w   warn about improperly formatted checksum lines\n"
     "  -s   check no file unless the list has a good signature by a trusted key\n"
     "  -k   trust the keys in the file for this check too (-k may be given again)\n"
+    "  -a   audit: also walk the list's folder and its subfolders, and report each\n"
+    "       file the list does not name as NEW, or as MOVED where a missing entry's\n"
+    "       content is found under it (-x<mask> leaves files out; may be given again)\n"
     "  A list's signatures (the list clearsigned or signify's, or a .sig, .asc,\n"
     "  .gpg, .sign or .minisig file beside it) are checked before any file, against\n"
     "  the keys the user trusts\n"
+    "   or: fsum -u [-m] [-x<mask>] \"list\"\n"
+    "  brings the list up to date after its audit: new files added in its own form,\n"
+    "  moved ones renamed, missing ones dropped with -m; damage is never blessed, and\n"
+    "  the old list is kept as list.bak (a signed list's update goes to list.new)\n"
     "   or: fsum -c [-jf] [-i] [-w] [-s] [-k<file>] -r [-d<folder>] mask...\n"
     "  checks every list the masks name in the folder and all its subfolders, then\n"
     "  totals them\n"
@@ -51,6 +58,8 @@ namespace {
 
 bool ParseOption(const std::string& arg, Options& options) {
     if (arg == "-c") return true;
+    if (arg == "-u") return options.update = options.audit = true;
+    if (arg == "-m") return options.dropMissing = true;
     if (arg == "-jf") return options.onlyFailed = true;
     if (arg == "-i") return options.ignoreMissing = true;
     if (arg == "-w") return options.warnFormat = true;
@@ -58,6 +67,11 @@ bool ParseOption(const std::string& arg, Options& options) {
     if (arg == "-n") return options.crcInNames = true;
     if (arg == "-t1") return options.oneReader = true;
     if (arg == "-s") return options.requireSigned = true;
+    if (arg == "-a") return options.audit = true;
+    if (arg.rfind("-x", 0) == 0 && arg.size() > 2) {
+        options.excludes.push_back(arg.substr(2));
+        return true;
+    }
     if (arg.rfind("-k", 0) == 0 && arg.size() > 2) {
         options.keyFiles.push_back(arg.substr(2));
         return true;
@@ -81,6 +95,12 @@ bool ParseOption(const std::string& arg, Options& options) {
 // Each way of checking takes its own options and number of targets.
 bool Consistent(const Options& options) {
     const std::size_t targets = options.targets.size();
+    if (options.dropMissing && !options.update) return false;
+    // An audit is of one list's folder; -x is the audit's.
+    if ((options.audit || !options.excludes.empty()) &&
+        (!options.audit || options.recurse || options.ignoreMissing || options.crcInNames ||
+         options.digestGiven))
+        return false;
     // Signatures are a list's.
     if ((options.digestGiven || options.crcInNames) &&
         (options.requireSigned || !options.keyFiles.empty() || options.ignoreMissing))
@@ -98,7 +118,9 @@ bool Consistent(const Options& options) {
 }  // namespace
 
 bool ParseArguments(const std::vector<std::string>& args, Options& options) {
-    if (std::find(args.begin(), args.end(), "-c") == args.end()) return false;
+    if (std::find(args.begin(), args.end(), "-c") == args.end() &&
+        std::find(args.begin(), args.end(), "-u") == args.end())
+        return false;
     std::size_t i = 0;
     for (; i < args.size() && !args[i].empty() && args[i][0] == '-'; ++i) {
         if (!ParseOption(args[i], options)) return false;

@@ -22,6 +22,10 @@ struct Options {
     std::string digest;          // ...this one, or the clipboard's
     std::optional<Algorithm> algorithm;  // -sha256 ...: the digest's algorithm
     bool requireSigned = false;         // -s: a list without a good signature by a trusted key is not checked
+    bool audit = false;                 // -a: the list's folder walked too, for files new or moved
+    std::vector<std::string> excludes;  // -x: masks of files the audit leaves out
+    bool update = false;                // -u: the list brought up to date after its audit
+    bool dropMissing = false;           // -m: with -u, missing entries dropped
     std::vector<std::string> keyFiles;  // -k: keys trusted for this check besides the user's
     // The list; with -r the masks of lists; with -n the masks of files;
     // with -e the file.

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "base/text_rules.h"
+#include "system/names.h"
 
 namespace fsum {
 namespace {
@@ -263,6 +264,13 @@ std::optional<std::string> FormatLine(const std::string& name, Algorithm algorit
     }
     if (bsd) return mark + TagOf(algorithm, digest) + " (" + written + ") = " + hex;
     return mark + (algorithm == Algorithm::Xxh3 ? kXxh3Mark : "") + hex + "  " + written;
+}
+
+std::string ListedName(std::string name, Algorithm algorithm) {
+    if (algorithm == Algorithm::Crc32 && !SfvNameReadsBack(name)) name = std::string(".") + kSeparator + name;
+    if (algorithm != Algorithm::Crc32 && kSeparator == '\\')
+        std::replace(name.begin(), name.end(), '\\', '/');
+    return name;
 }
 
 }  // namespace fsum

@@ -71,6 +71,20 @@ bool SfvNameReadsBack(const std::string& name);
 // makes a comment, elsewhere ';' or '#'; a line of no form is Bad.
 LineKind ParseLine(std::string_view line, const ListForm& form, Entry& entry);
 
+// A file's name (from the list's folder, the system's separators) as a
+// list the tool writes it: from "." where an .sfv line could not hold it as
+// it is (it begins with ; or #, or looks like a GNU or BSD line); with /
+// between folders in GNU and BSD lines on every system, as coreutils reads
+// them (Windows takes / too; a Windows name holds no backslash of its own).
+std::string ListedName(std::string name, Algorithm algorithm);
+// Whether lists the tool writes escape names (coreutils' escape): where a
+// backslash can be part of a name, not on Windows.
+#ifdef _WIN32
+inline constexpr bool kEscapeNames = false;
+#else
+inline constexpr bool kEscapeNames = true;
+#endif
+
 // A line of a list the tool makes, without its line end: "name CRC" for
 // CRC-32 (an .sfv list), otherwise a GNU line "<hex>  name", or with `bsd` a
 // tag line "ALGO (name) = <hex>". With `escape` (lists made where \ is a

@@ -16,7 +16,6 @@ namespace fsum {
 namespace {
 
 // Names in a list hold the coreutils escape only where \ can be part of one.
-constexpr bool kEscapeNames = kSeparator != '\\';
 
 class Maker : private BatchObserver {
 public:
@@ -84,14 +83,7 @@ private:
     void Told(std::size_t index, const Hashed& hashed) override {
         ++position_;
         std::string& name = batches_[index];
-        // A name an .sfv line cannot hold as it is (one that begins with ; or
-        // #, or looks like a GNU or BSD line) is the same file named from ".".
-        if (options_.algorithm == Algorithm::Crc32 && !SfvNameReadsBack(name))
-            name = std::string(".") + kSeparator + name;
-        // GNU and BSD lines name folders with / on every system, as coreutils
-        // reads them (Windows takes / too); a Windows name holds no \ of its own.
-        if (options_.algorithm != Algorithm::Crc32 && kSeparator == '\\')
-            std::replace(name.begin(), name.end(), '\\', '/');
+        name = ListedName(name, options_.algorithm);
         switch (hashed.kind) {
             case Hashed::Done:
                 if (const auto line =

@@ -148,13 +148,31 @@ private:
     std::string failure_;
 };
 
+// Puts `replacement` (a file the tool wrote in the same folder) in the
+// place of `target` in one step, the old `target` kept as `backup` (any
+// file of that name before it gone): on Windows ReplaceFileW, elsewhere a
+// hard link and rename(). False with the reason, `target` then as it was.
+bool ReplaceWithBackup(const std::string& replacement, const std::string& target, const std::string& backup,
+                       std::string& error);
+// Removes a file the tool wrote (one it gave up on).
+void RemoveFile(const std::string& path);
+// Puts a file the tool wrote in the place of `target`, which need not be there.
+bool MoveInPlace(const std::string& from, const std::string& target, std::string& error);
+
 // One entry of a folder: a file to hash, a folder to walk, or neither (a
 // device, a pipe, or a link to a folder, which could lead round in a circle).
 struct FolderEntry {
     enum Kind { File, Folder, Other } kind = Other;
     std::string name;
+    // Windows marks it both hidden and system, as Explorer's own desktop.ini
+    // and Thumbs.db: no user file. Never so elsewhere.
+    bool hiddenSystem = false;
 };
 bool ReadFolder(const std::string& folder, std::vector<FolderEntry>& entries, std::string& error);
+// Windows' file attributes as FolderEntry::hiddenSystem reads them: both
+// FILE_ATTRIBUTE_HIDDEN (2) and FILE_ATTRIBUTE_SYSTEM (4), as Explorer sets
+// on the desktop.ini and Thumbs.db it writes; either alone is a user's choice.
+inline bool HiddenAndSystem(std::uint32_t attributes) { return (attributes & 6u) == 6u; }
 // What the path names; Other also when nothing is there.
 FolderEntry::Kind KindOf(const std::string& path);
 

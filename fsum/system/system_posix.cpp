@@ -209,6 +209,24 @@ FolderEntry::Kind KindOf(const std::string& path) {
     return KindOfMode(info.st_mode);
 }
 
+bool ReplaceWithBackup(const std::string& replacement, const std::string& target, const std::string& backup,
+                       std::string& error) {
+    if ((unlink(backup.c_str()) != 0 && errno != ENOENT) || link(target.c_str(), backup.c_str()) != 0 ||
+        rename(replacement.c_str(), target.c_str()) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+void RemoveFile(const std::string& path) { unlink(path.c_str()); }
+
+bool MoveInPlace(const std::string& from, const std::string& target, std::string& error) {
+    if (rename(from.c_str(), target.c_str()) == 0) return true;
+    error = std::strerror(errno);
+    return false;
+}
+
 bool ReadFolder(const std::string& folder, std::vector<FolderEntry>& entries, std::string& error) {
     const std::string path = folder.empty() ? "." : folder;
     std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(path.c_str()), closedir);
@@ -225,7 +243,7 @@ bool ReadFolder(const std::string& folder, std::vector<FolderEntry>& entries, st
         // Some file systems do not say (XFS without ftype, some NFS and FUSE mounts).
         if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK)
             kind = KindOfEntry(JoinPath(folder, name));
-        entries.push_back({kind, name});
+        entries.push_back({kind, name, false});
     }
     if (errno != 0) {
         error = std::strerror(errno);

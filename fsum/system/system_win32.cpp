@@ -317,6 +317,28 @@ FolderEntry::Kind KindOf(const std::string& path) {
     return search.valid() ? KindOfAttributes(attributes, found.dwReserved0) : FolderEntry::Other;
 }
 
+bool ReplaceWithBackup(const std::string& replacement, const std::string& target, const std::string& backup,
+                       std::string& error) {
+    const std::wstring to = LongPathForm(Wide(target)), from = LongPathForm(Wide(replacement)),
+                       kept = LongPathForm(Wide(backup));
+    DeleteFileW(kept.c_str());  // ReplaceFileW keeps no backup over another file
+    if (ReplaceFileW(to.c_str(), from.c_str(), kept.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                     nullptr))
+        return true;
+    error = SystemMessage(GetLastError());
+    return false;
+}
+
+void RemoveFile(const std::string& path) { DeleteFileW(LongPathForm(Wide(path)).c_str()); }
+
+bool MoveInPlace(const std::string& from, const std::string& target, std::string& error) {
+    if (MoveFileExW(LongPathForm(Wide(from)).c_str(), LongPathForm(Wide(target)).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    error = SystemMessage(GetLastError());
+    return false;
+}
+
 bool ReadFolder(const std::string& folder, std::vector<FolderEntry>& entries, std::string& error) {
     const std::wstring pattern = LongPathForm(Wide(JoinPath(folder.empty() ? "." : folder, "*")));
     WIN32_FIND_DATAW found{};
@@ -328,8 +350,10 @@ bool ReadFolder(const std::string& folder, std::vector<FolderEntry>& entries, st
     }
     do {
         const std::wstring name = found.cFileName;
+        static_assert((FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM) == 6, "HiddenAndSystem's bits");
         if (name != L"." && name != L"..")
-            entries.push_back({KindOfAttributes(found.dwFileAttributes, found.dwReserved0), Utf8(name)});
+            entries.push_back({KindOfAttributes(found.dwFileAttributes, found.dwReserved0), Utf8(name),
+                               HiddenAndSystem(found.dwFileAttributes)});
     } while (FindNextFileW(search.get(), &found));
     const DWORD code = GetLastError();
     if (code != ERROR_NO_MORE_FILES) {

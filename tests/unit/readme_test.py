@@ -70,6 +70,18 @@ def fixture(work):
     open(os.path.join(folder, "a.sha256"), "wb").write(run("sha256sum", "file.iso", cwd=folder).stdout)
     for name in ("a.sfv", "file.iso"):
         shutil.copy(os.path.join(folder, name), os.path.join(folder, "Releases", name))
+    # A folder audited: a.txt damaged, b.txt moved, new.txt new, empty gone.
+    photos = os.path.join(folder, "Photos")
+    os.makedirs(photos)
+    for name, text in (("a.txt", b"a"), ("b.txt", b"b"), ("c.txt", b"c"), ("d.txt", b"d"), ("e.txt", b"e"),
+                       ("empty", b"")):
+        open(os.path.join(photos, name), "wb").write(text)
+    listed = run("sha256sum", "a.txt", "b.txt", "c.txt", "d.txt", "e.txt", "empty", cwd=photos).stdout
+    open(os.path.join(photos, "SHA256SUMS"), "wb").write(listed)
+    open(os.path.join(photos, "a.txt"), "ab").write(b"damage")
+    os.rename(os.path.join(photos, "b.txt"), os.path.join(photos, "b2.txt"))
+    os.remove(os.path.join(photos, "empty"))
+    open(os.path.join(photos, "new.txt"), "wb").write(b"new")
     # The publisher's key is trusted, as after the README's steps.
     keys = os.path.join(work, "config", "fsum", "keys")
     os.makedirs(keys)
@@ -92,9 +104,11 @@ def main():
                                   stdin=subprocess.DEVNULL, timeout=120)
             report = done.stdout.splitlines()
             # A shown line must begin as the real one does, up to its first
-            # quote (names and keys differ from the README's).
-            missing = [s for s in shown if not any(r.startswith(s.split('"')[0]) for r in report)]
-            if done.returncode == 0 and not missing:
+            # quote or parenthesis (names, keys and digests differ).
+            missing = [s for s in shown if not any(r.startswith(re.split(r'["(]', s)[0]) for r in report)]
+            # A session that shows a failure ends with status 1.
+            failure = any(re.match(r"(FAILED|MISSING|NEW|MOVED) ", s) for s in shown)
+            if done.returncode == (1 if failure else 0) and not missing:
                 passed += 1
             else:
                 failed += 1

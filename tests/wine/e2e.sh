@@ -257,6 +257,21 @@ check "fsum.exe -c -n -r verifies the CRC in a name, \\ between folders" \
 "$WINE" "$prog/fsum.exe" -c -r "-dC:\\Corvane Test" 'SHA256SUMS' 'made.sha256' </dev/null >"$top/fsum.log" 2>&1
 check "fsum.exe -c -r totals the lists of a tree" grep -q '^2 lists, 2 all verified$' "$top/fsum.log"
 
+# An audit with the Windows build: names compare as Windows compares them
+# (a rename that changes case only is no change). Wine keeps no hidden mark
+# it is given (attrib +h +s shows "AS"): that Thumbs.db, hidden and system,
+# is left out is unit-tested on the attributes alone.
+audit="$top/audit"
+mkdir -p "$audit" && (cd "$audit" && echo a >a.txt && echo b >b.txt && sha256sum a.txt b.txt >SHA256SUMS &&
+  mv a.txt A.TXT && mv b.txt moved.txt)
+"$WINE" "$prog/fsum.exe" -c -a 'C:\Corvane Test\audit\SHA256SUMS' </dev/null >"$top/fsum.log" 2>&1
+check "fsum.exe -c -a: a moved file fails the audit" test $? -eq 1
+check "fsum.exe -c -a: a case-only rename is the same file" grep -q '^OK  *a.txt' "$top/fsum.log"
+check "fsum.exe -c -a: the moved file is MOVED" grep -qF 'MOVED       b.txt -> moved.txt' "$top/fsum.log"
+"$WINE" "$prog/fsum.exe" -u 'C:\Corvane Test\audit\SHA256SUMS' </dev/null >"$top/fsum.log" 2>&1
+check "fsum.exe -u: the list up to date, status 0" sh -c "[ $? -eq 0 ] && grep -q '  moved.txt' '$audit/SHA256SUMS'"
+check "fsum.exe -u: ReplaceFileW kept the old list" grep -q '  b.txt' "$audit/SHA256SUMS.bak"
+
 # Signed lists as projects publish them, the keys made here: gpgv.exe beside
 # fsum.exe checks the OpenPGP ones, libsodium the minisign and signify ones,
 # against the keys fsum.exe -key add puts in %APPDATA%\Corvane\keys. A

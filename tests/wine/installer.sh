@@ -75,6 +75,8 @@ check "the program folder is added to the user's PATH, the other entries kept" \
   is "$(reg_value 'HKCU\Environment' Path)" "C:\\tools;%USERPROFILE%\\bin;$per_user"
 check "key files have a verb that shows the key and asks before trusting it" is "$(reg_value \
   "HKCU\\$classes\\SystemFileAssociations\\.asc\\shell\\Corvane.TrustKey\\command" "")" "\"$per_user\\fsum.exe\" -key add \"%1\""
+check "lists have a verb that audits their folder" is "$(reg_value \
+  "HKCU\\$classes\\SystemFileAssociations\\.sfv\\shell\\Corvane.Audit\\command" "")" "\"$per_user\\fsum.exe\" -c -a \"%1\""
 start_menu="$(unix_path "C:\\users\\$user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs")/Corvane"
 check "the Start menu shows the trusted keys with fsum.exe" grep -qaF "$per_user\\fsum.exe" "$start_menu/Show trusted keys.lnk"
 check "the open verb hands over the quoted path" \
@@ -129,6 +131,7 @@ done
 check "the Send To entry is gone" test ! -e "$sendto"
 check "the verb is gone" lacks_key "$verb"
 check "the verb that checks a signature is gone" lacks_key "$signature_verb"
+check "the audit verb is gone" lacks_key "HKCU\\$classes\\SystemFileAssociations\\.sfv\\shell\\Corvane.Audit"
 check "the key verb is gone" lacks_key "HKCU\\$classes\\SystemFileAssociations\\.asc\\shell\\Corvane.TrustKey"
 check "the program folder is out of PATH, the other entries as they were" \
   is "$(reg_value 'HKCU\Environment' Path)" 'C:\tools;%USERPROFILE%\bin'

@@ -87,6 +87,17 @@ TEST(WindowsPaths, OnlyNameSurrogateFoldersAreLeftUnwalked) {
     for (const auto& c : cases) EXPECT_EQ(paths::WalkableReparseFolder(c.tag), c.walked) << std::hex << c.tag;
 }
 
+// Explorer's own files carry both marks; a user's hidden file, or a system
+// one, is still the user's.
+TEST(FolderEntries, OnlyHiddenAndSystemTogetherMarkAFileNoUsersOwn) {
+    constexpr std::uint32_t hidden = 2, system = 4, archive = 0x20, readOnly = 1;
+    EXPECT_TRUE(HiddenAndSystem(hidden | system));
+    EXPECT_TRUE(HiddenAndSystem(hidden | system | archive | readOnly));
+    EXPECT_FALSE(HiddenAndSystem(hidden | archive));
+    EXPECT_FALSE(HiddenAndSystem(system));
+    EXPECT_FALSE(HiddenAndSystem(0));
+}
+
 TEST(FileIdentities, AnIdOfAllZerosOrAllOnesIsNoIdAndEqualsNothing) {
     std::array<unsigned char, 16> zeros{}, ones{}, id{}, highOnly{};
     ones.fill(0xFF);
