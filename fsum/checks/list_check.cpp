@@ -74,13 +74,16 @@ private:
         if (report_.failed()) return NotWritten();
         if (checked() == 0 && !options_.ignoreMissing && unchecked_ == 0)
             return CannotCheck("names only itself, so nothing was checked", "");
-        // Brought up to date, the list still holds what failed (and what is
-        // missing, unless -m dropped it).
-        if (options_.update)
-            return updated != kAllVerified                                      ? updated
-                   : Damaged() || (missingCount() > 0 && !options_.dropMissing) ? kSomeFailed
-                                                                                : kAllVerified;
-        return Clean() ? Status() : kSomeFailed;
+        return Outcome(updated);
+    }
+
+    // The status once every entry is told: an audit's new and moved files
+    // fail it; brought up to date (-u), the list still holds what failed,
+    // and what is missing unless -m dropped it.
+    int Outcome(int updated) const {
+        if (!options_.update) return Clean() ? Status() : kSomeFailed;
+        if (updated != kAllVerified) return updated;
+        return Damaged() || (missingCount() > 0 && !options_.dropMissing) ? kSomeFailed : kAllVerified;
     }
 
     // A list that holds a signed message is read as the signed text alone:
