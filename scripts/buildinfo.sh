@@ -7,7 +7,10 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-echo "Corvane $(bash "$root/scripts/version.sh" SHORT), commit $(git -C "$root" rev-parse HEAD)"
+# The commit: CORVANE_COMMIT where the sources are no repository (a second
+# build from an archive of them, scripts/reproducible.sh).
+commit=${CORVANE_COMMIT:-$(git -C "$root" rev-parse HEAD)}
+echo "Corvane $(bash "$root/scripts/version.sh" SHORT), commit $commit"
 echo
 echo "Debian packages:"
 dpkg-query -W -f '  ${Package} ${Version}\n' g++-mingw-w64-i686 g++-mingw-w64-x86-64 gcc-mingw-w64-base \

@@ -20,6 +20,8 @@ trap 'rm -rf "$work"' EXIT
 # The package times are the checked-out commit's, as package.sh takes them.
 export SOURCE_DATE_EPOCH
 SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct HEAD)
+export CORVANE_COMMIT  # BUILDINFO.txt names it; the second folder is no repository
+CORVANE_COMMIT=$(git -C "$root" rev-parse HEAD)
 sources=$(git -C "$root" stash create)  # empty when nothing is changed
 tree="$work/a second folder"
 
