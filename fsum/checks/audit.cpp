@@ -1,6 +1,7 @@
 #include "audit.h"
 
 #include <algorithm>
+#include <map>
 
 #include "cli/find_files.h"
 #include "cli/report.h"
@@ -50,7 +51,7 @@ void FolderAudit::Missing(const Entry& entry) {
 // from the list's folder where the mask has folders in it.
 bool FolderAudit::Left(const std::string& name) const {
     const std::string folded = FoldCase(name);
-    const std::string last = folded.substr(folded.find_last_of("\\/") + 1);
+    const std::string_view last = LastPart(folded);
     return std::any_of(excludes_.begin(), excludes_.end(), [&](const std::string& mask) {
         return paths::Matches(mask, mask.find_first_of("\\/") == std::string::npos ? last : folded);
     });
@@ -99,28 +100,25 @@ FolderAudit::Waiting* FolderAudit::PairOf(const std::string& path, Workers& work
     bool missing = false;
     std::string error;
     if (!file.Open(path, missing, error, true) || file.Size() == 0) return nullptr;
-    std::vector<Algorithm> algorithms;
+    std::vector<Algorithm> others;  // all but CRC-32, which has a read of its own
+    bool crc = false;
     for (const Waiting& waiting : missing_) {
-        const Entry& entry = waiting.entry;
-        for (Algorithm a : entry.candidates.empty() ? std::vector{entry.algorithm} : entry.candidates) {
-            if (!waiting.paired && std::find(algorithms.begin(), algorithms.end(), a) == algorithms.end())
-                algorithms.push_back(a);
+        for (Algorithm a : waiting.paired ? std::vector<Algorithm>{} : waiting.entry.Algorithms()) {
+            if (a == Algorithm::Crc32) crc = true;
+            if (a != Algorithm::Crc32 && std::find(others.begin(), others.end(), a) == others.end())
+                others.push_back(a);
         }
     }
     HashContext context;
     context.workers = &workers;
-    std::vector<Digest> digests(algorithms.size());
-    for (std::size_t i = 0; i < algorithms.size(); ++i) {
-        if (!DigestOfFile(file, algorithms[i], context, digests[i], error)) return nullptr;
-    }
+    std::vector<Digest> digests;
+    std::map<Algorithm, Digest> made;
+    if (!others.empty() && !DigestsOfFile(file, others, 0, context, digests, error)) return nullptr;
+    for (std::size_t i = 0; i < others.size(); ++i) made[others[i]] = digests[i];
+    if (crc && !DigestOfFile(file, Algorithm::Crc32, context, made[Algorithm::Crc32], error)) return nullptr;
     for (Waiting& waiting : missing_) {
-        if (waiting.paired) continue;
-        for (std::size_t i = 0; i < algorithms.size(); ++i) {
-            const Entry& entry = waiting.entry;
-            const bool its = algorithms[i] == entry.algorithm ||
-                             std::find(entry.candidates.begin(), entry.candidates.end(), algorithms[i]) !=
-                                 entry.candidates.end();
-            if (its && digests[i] == entry.expected) return &waiting;
+        for (Algorithm a : waiting.paired ? std::vector<Algorithm>{} : waiting.entry.Algorithms()) {
+            if (made[a] == waiting.entry.expected) return &waiting;
         }
     }
     return nullptr;

@@ -54,13 +54,8 @@ private:
     // A digest pasted with another file's name may be that file's: said on
     // the verdict's line, whatever the verdict.
     std::string LineNote(const Checked& checked) const override {
-        if (named_.empty() || FoldCase(BaseName(named_)) == FoldCase(BaseName(checked.entry.name))) return "";
+        if (named_.empty() || FoldCase(LastPart(named_)) == FoldCase(LastPart(checked.entry.name))) return "";
         return Given() + " is for \"" + Visible(named_) + "\"";
-    }
-
-    static std::string_view BaseName(std::string_view path) {
-        const std::size_t cut = path.find_last_of("\\/");
-        return cut == std::string_view::npos ? path : path.substr(cut + 1);
     }
 
     std::string named_;  // the file the pasted text names with the digest

@@ -1,12 +1,12 @@
 #include "download_check.h"
 
 #include <algorithm>
-#include <map>
 #include <optional>
 
 #include "digests/hashing.h"
 #include "entry_check.h"
 #include "lists/list_forms.h"
+#include "lists/list_reader.h"
 #include "signature_lines.h"
 #include "system/names.h"
 #include "system/programs.h"
@@ -29,16 +29,13 @@ bool StartsWith(std::string_view text, std::string_view start) {
 // Whether some line of the text is a checksum line; the last one only when
 // `whole`, since a cut one could read as anything.
 bool HoldsChecksumLine(std::string_view text, const ListForm& form, bool whole) {
-    if (StartsWith(text, "\xEF\xBB\xBF")) text.remove_prefix(3);
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = text.find('\n', at);
-        if (end == std::string_view::npos && !whole) break;
-        std::string_view line = text.substr(at, end == std::string_view::npos ? end : end - at);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!whole) text = text.substr(0, text.rfind('\n') + 1);
+    ListReader reader(BytesSource(text));
+    ListLine line;
+    while (reader.Next(line)) {
         Entry entry;
-        const LineKind kind = ParseLine(line, form, entry);
+        const LineKind kind = line.decodable ? ParseLine(line.text, form, entry) : LineKind::Bad;
         if (kind == LineKind::Entry || kind == LineKind::Unchecked) return true;
-        at = end == std::string_view::npos ? text.size() : end + 1;
     }
     return false;
 }
@@ -49,8 +46,7 @@ struct Listed {
     std::string path, problem;
     Entry entry;
     std::vector<Algorithm> Algorithms() const {
-        std::vector<Algorithm> all =
-            entry.candidates.empty() ? std::vector{entry.algorithm} : entry.candidates;
+        std::vector<Algorithm> all = entry.Algorithms();
         all.erase(std::remove_if(all.begin(), all.end(),
                                  [&](Algorithm a) {
                                      return a == Algorithm::Crc32 || DigestSize(a) != entry.expected.size;
@@ -64,17 +60,13 @@ struct Listed {
 bool FindLine(const std::string& listPath, std::string_view text, const std::string& name, Entry& found) {
     const ListForm form = FormOfList(listPath);
     std::size_t lines = 0;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = std::min(text.find('\n', at), text.size());
-        std::string_view line = text.substr(at, end - at);
-        at = end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    ListReader reader(BytesSource(text));
+    ListLine line;
+    while (reader.Next(line)) {
         Entry entry;
-        if (ParseLine(line, form, entry) != LineKind::Entry) continue;
+        if (!line.decodable || ParseLine(line.text, form, entry) != LineKind::Entry) continue;
         ++lines;
-        const std::size_t cut = entry.name.find_last_of("\\/");
-        const std::string base = cut == std::string::npos ? entry.name : entry.name.substr(cut + 1);
-        if (FoldCase(base) == FoldCase(name)) {
+        if (FoldCase(LastPart(entry.name)) == FoldCase(name)) {
             found = std::move(entry);
             return true;
         }
@@ -200,11 +192,7 @@ private:
         std::vector<Digest> digests;
         if (!DigestsOfFile(file_, algorithms, 0, context, digests, error)) return false;
         for (std::size_t i = 0; i < algorithms.size(); ++i) {
-            const Digest& digest = digests[i];
-            if (digest.size == 0) continue;
-            data_.digests[algorithms[i]] =
-                std::string(reinterpret_cast<const char*>(digest.bytes.data()), digest.size);
-            digests_[algorithms[i]] = digest;
+            if (digests[i].size != 0) data_.digests[algorithms[i]] = std::string(digests[i].view());
         }
         return true;
     }
@@ -272,8 +260,7 @@ private:
         }
         const Entry& entry = listed_->entry;
         for (Algorithm algorithm : listed_->Algorithms()) {
-            const auto made = digests_.find(algorithm);
-            if (made == digests_.end() || !(made->second == entry.expected)) continue;
+            if (data_.DigestOf(algorithm) != entry.expected.view()) continue;
             Say("OK", "(its " + DisplayName(algorithm, entry.expected.size) + " matches " + from + ")",
                 Paint::Good);
             return kAllVerified;
@@ -302,8 +289,7 @@ private:
     std::optional<Listed> listed_;
     InputFile file_;
     MappedBytes mapped_;
-    SignedData data_;
-    std::map<Algorithm, Digest> digests_;
+    SignedData data_;  // what the signatures are over: the digests made in the one read, the bytes mapped
 };
 
 }  // namespace

@@ -100,14 +100,7 @@ private:
     // The same of the bytes read whole for the signature check, which are
     // what is checked and parsed: a file that changes between reads cannot
     // show one shape and be verified as another.
-    std::string SignedFault(const std::string& bytes) {
-        std::size_t offset = 0;
-        return ShapeFault([&](char* buffer, std::size_t size, std::string&) {
-            const std::size_t count = bytes.copy(buffer, size, offset);
-            offset += count;
-            return static_cast<long long>(count);
-        });
-    }
+    std::string SignedFault(const std::string& bytes) { return ShapeFault(BytesSource(bytes)); }
 
     template <typename Source>
     std::string ShapeFault(Source source) {

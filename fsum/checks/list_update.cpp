@@ -10,7 +10,7 @@ namespace {
 
 enum class Encoding { Utf8, Utf16Le, Utf16Be };
 
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF", kLeMark = "\xFF\xFE", kBeMark = "\xFE\xFF";
+constexpr std::string_view kLeMark = "\xFF\xFE", kBeMark = "\xFE\xFF";
 
 Encoding EncodingOf(std::string_view bytes) {
     if (bytes.substr(0, 2) == kLeMark) return Encoding::Utf16Le;
@@ -64,12 +64,7 @@ std::string RewriteList(const std::string& bytes, const ListChanges& changes) {
     const std::size_t newline = bytes.find('\n'), before = encoding == Encoding::Utf8 ? 1 : 2;
     const bool crlf = newline != std::string::npos && newline >= before && bytes[newline - before] == '\r';
     const std::string end = crlf ? "\r\n" : "\n";
-    std::size_t offset = 0;
-    ListReader reader([&](char* buffer, std::size_t size, std::string&) {
-        const std::size_t count = bytes.copy(buffer, size, offset);
-        offset += count;
-        return static_cast<long long>(count);
-    });
+    ListReader reader(BytesSource(bytes));
     std::string lines;
     ListLine line;
     while (reader.Next(line)) {

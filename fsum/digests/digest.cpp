@@ -149,8 +149,7 @@ std::optional<Digest> FromHex(std::string_view hex) {
 }
 
 std::string ToHex(const Digest& digest, Algorithm algorithm) {
-    return HexOf(std::string_view(reinterpret_cast<const char*>(digest.bytes.data()), digest.size),
-                 algorithm == Algorithm::Crc32);
+    return HexOf(digest.view(), algorithm == Algorithm::Crc32);
 }
 
 }  // namespace fsum

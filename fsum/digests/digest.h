@@ -42,6 +42,8 @@ struct Digest {
     bool operator==(const Digest& other) const {
         return size == other.size && std::equal(bytes.begin(), bytes.begin() + size, other.bytes.begin());
     }
+    // Its bytes, as text-shaped bytes are passed (to an encoder, a verifier).
+    std::string_view view() const { return {reinterpret_cast<const char*>(bytes.data()), size}; }
 };
 
 // How long a digest of the algorithm is, in bytes (BLAKE2b's longest: it

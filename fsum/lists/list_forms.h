@@ -42,6 +42,11 @@ struct Entry {
     std::string oneBlankName;
     // An Unchecked line's reason: "SM3 is not an algorithm this tool checks".
     std::string unchecked;
+
+    // The algorithms its digest may be of: the candidates, or its own.
+    std::vector<Algorithm> Algorithms() const {
+        return candidates.empty() ? std::vector{algorithm} : candidates;
+    }
 };
 
 // Unchecked: a well-formed line that names a file, in an algorithm the tool
@@ -70,6 +75,13 @@ bool SfvNameReadsBack(const std::string& name);
 // A line without its line end. In an .sfv list only ';' in the first column
 // makes a comment, elsewhere ';' or '#'; a line of no form is Bad.
 LineKind ParseLine(std::string_view line, const ListForm& form, Entry& entry);
+
+// The last part of a name as lists write names: after its last / or \,
+// whichever system wrote it.
+inline std::string_view LastPart(std::string_view name) {
+    const std::size_t cut = name.find_last_of("\\/");
+    return cut == std::string_view::npos ? name : name.substr(cut + 1);
+}
 
 // A file's name (from the list's folder, the system's separators) as a
 // list the tool writes it: from "." where an .sfv line could not hold it as

@@ -7,7 +7,6 @@ namespace fsum {
 namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
-const char kUtf8Mark[] = "\xEF\xBB\xBF";
 // No path is longer (32,767 UTF-16 units, up to three bytes each), so a
 // longer line is no checksum line; it is cut there rather than held whole.
 constexpr std::size_t kLongestLine = 3 * 32768;
@@ -160,6 +159,14 @@ std::string ListReader::EncodingName() const {
     if (encoding_ == Encoding::Utf16Le) return "UTF-16 LE";
     if (encoding_ == Encoding::Utf16Be) return "UTF-16 BE";
     return "";
+}
+
+ListReader::Source BytesSource(std::string_view bytes) {
+    return [bytes, offset = std::size_t{0}](char* buffer, std::size_t size, std::string&) mutable {
+        const std::size_t count = bytes.copy(buffer, size, offset);
+        offset += count;
+        return static_cast<long long>(count);
+    };
 }
 
 }  // namespace fsum

@@ -7,8 +7,12 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace fsum {
+
+// The UTF-8 byte-order mark, which a list may begin with.
+inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 struct ListLine {
     std::string text;  // UTF-8, without its line end
@@ -55,5 +59,8 @@ private:
     std::uint64_t consumed_ = 0;
     std::string error_;
 };
+
+// Bytes the tool already holds, read as a list is read from its file.
+ListReader::Source BytesSource(std::string_view bytes);
 
 }  // namespace fsum

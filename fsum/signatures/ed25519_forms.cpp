@@ -122,7 +122,7 @@ std::string DigestBytes(Algorithm algorithm, std::string_view bytes) {
     hasher->Begin(DigestSize(algorithm));
     hasher->Update(bytes.data(), bytes.size());
     const Digest digest = hasher->Finish();
-    return std::string(reinterpret_cast<const char*>(digest.bytes.data()), digest.size);
+    return std::string(digest.view());
 }
 
 std::string EdKey::IdText() const { return IdOf(keyId); }

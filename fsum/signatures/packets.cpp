@@ -88,8 +88,7 @@ PgpKeyPart ReadPart(std::string_view body) {
     sha1->Update(head, sizeof head);
     sha1->Update(body.data(), body.size());
     const Digest digest = sha1->Finish();
-    part.fingerprint =
-        HexOf(std::string_view(reinterpret_cast<const char*>(digest.bytes.data()), digest.size), true);
+    part.fingerprint = HexOf(digest.view(), true);
     return part;
 }
 
