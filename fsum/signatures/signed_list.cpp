@@ -106,6 +106,17 @@ bool OnlySignatures(std::string_view bytes) {
     return true;
 }
 
+// What a signature file holds, known by its first bytes: one rule, in one
+// order, for judging it, for telling a signature named in place of the file
+// it signs, and for what a download's signatures are over.
+enum class Form { Ed, Pgp, ClearSigned, Armoured, Unknown };
+Form FormOf(std::string_view bytes) {
+    if (bytes.substr(0, kUntrusted.size()) == kUntrusted) return Form::Ed;
+    if (!bytes.empty() && (static_cast<unsigned char>(bytes[0]) & 0x80)) return Form::Pgp;
+    if (bytes.substr(0, kClearSigned.size()) == kClearSigned) return Form::ClearSigned;
+    return LooksArmoured(bytes) ? Form::Armoured : Form::Unknown;
+}
+
 class Verifier {
 public:
     // A list's signatures, over its bytes, read once: every signature is
@@ -217,13 +228,20 @@ private:
         const std::string where = " (in \"" + NameOf(file.path) + "\")";
         if (!file.error.empty()) return Unchecked(where + ": " + file.error);
         const std::string& bytes = file.bytes;
-        if (bytes.substr(0, kUntrusted.size()) == kUntrusted) return EdFile(file.path, bytes, where);
-        if (!bytes.empty() && (static_cast<unsigned char>(bytes[0]) & 0x80))
-            return PgpFile(bytes, bytes, where);
-        if (bytes.compare(0, kClearSigned.size(), kClearSigned) == 0) return ClearSignedFile(bytes, where);
         std::vector<Armoured> blocks;
-        if (LooksArmoured(bytes) && Dearmour(bytes, blocks) && !blocks.empty())
-            return ArmouredFile(bytes, blocks, where);
+        switch (FormOf(bytes)) {
+            case Form::Ed:
+                return EdFile(file.path, bytes, where);
+            case Form::Pgp:
+                return PgpFile(bytes, bytes, where);
+            case Form::ClearSigned:
+                return ClearSignedFile(bytes, where);
+            case Form::Armoured:
+                if (Dearmour(bytes, blocks) && !blocks.empty()) return ArmouredFile(bytes, blocks, where);
+                break;
+            case Form::Unknown:
+                break;
+        }
         Unchecked(where + ": the file is of no signature form the tool knows");
     }
 
@@ -305,7 +323,7 @@ private:
 // Whether the bytes are an OpenPGP or SSH signature in armour.
 bool ArmouredSignature(std::string_view bytes) {
     std::vector<Armoured> blocks;
-    if (!LooksArmoured(bytes) || !Dearmour(bytes, blocks) || blocks.empty()) return false;
+    if (!Dearmour(bytes, blocks) || blocks.empty()) return false;
     for (const Armoured& block : blocks) {
         if (block.label != "PGP SIGNATURE" && block.label != "SSH SIGNATURE") return false;
     }
@@ -327,9 +345,19 @@ std::vector<SignatureFile> SignatureFilesBeside(const std::string& path) {
 
 bool IsSignature(std::string_view bytes) {
     EdSignature ed;
-    if (ReadEdSignature(bytes, ed)) return ed.message.empty();  // signify -e: a signed list, not a signature
-    if (!bytes.empty() && (static_cast<unsigned char>(bytes[0]) & 0x80)) return OnlySignatures(bytes);
-    return bytes.substr(0, kClearSigned.size()) == kClearSigned || ArmouredSignature(bytes);
+    switch (FormOf(bytes)) {
+        case Form::Ed:  // signify -e's holds a signed list, and is no signature of a file beside it
+            return ReadEdSignature(bytes, ed) && ed.message.empty();
+        case Form::Pgp:
+            return OnlySignatures(bytes);
+        case Form::ClearSigned:
+            return true;
+        case Form::Armoured:
+            return ArmouredSignature(bytes);
+        case Form::Unknown:
+            break;
+    }
+    return false;
 }
 
 SignedOver WhatIsSigned(const std::vector<SignatureFile>& files) {
@@ -341,12 +369,13 @@ SignedOver WhatIsSigned(const std::vector<SignatureFile>& files) {
     for (const SignatureFile& file : files) {
         EdSignature ed;
         std::vector<Armoured> blocks;
-        if (ReadEdSignature(file.bytes, ed)) {
+        const Form form = FormOf(file.bytes);
+        if (form == Form::Ed && ReadEdSignature(file.bytes, ed)) {
             if (ed.prehashed) add(Algorithm::Blake2b);
             over.whole |= !ed.prehashed;
-        } else if (file.bytes.compare(0, kClearSigned.size(), kClearSigned) == 0) {
+        } else if (form == Form::ClearSigned) {
             over.whole = true;
-        } else if (LooksArmoured(file.bytes) && Dearmour(file.bytes, blocks)) {
+        } else if (form == Form::Armoured && Dearmour(file.bytes, blocks)) {
             for (const Armoured& block : blocks) {
                 SshSignature ssh;
                 if (block.label != "SSH SIGNATURE" || !ReadSshSignature(block.bytes, ssh)) continue;
