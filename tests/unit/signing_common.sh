@@ -6,6 +6,7 @@ fsum=$1
 work=$(mktemp -d)
 trap 'gpgconf --homedir "$work/gnupg" --kill all 2>/dev/null; rm -rf "$work"' EXIT
 source "$(dirname "${BASH_SOURCE[0]}")/../summary.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../damage.sh"
 export XDG_CONFIG_HOME=$work/config GNUPGHOME=$work/gnupg
 mkdir -m700 "$GNUPGHOME"
 cd "$work" || exit

@@ -49,6 +49,7 @@ expect() {
 }
 
 source "$root/tests/summary.sh"
+source "$root/tests/damage.sh"
 # scenario TITLE ARGS...: one run of the driver; its closing line is counted.
 scenario() {
   local title=$1
@@ -178,7 +179,7 @@ done
 
 # A damaged file fails a SHA-3 and a SHA-224 list, never OK.
 cp "$forms/size 65.bin" "$top/size65.keep"
-printf x | dd of="$forms/size 65.bin" bs=1 seek=7 conv=notrunc status=none
+damage "$forms/size 65.bin" 7
 for list in sha3.txt sha224.txt; do
   "$WINE" "$prog/fsum.exe" -c "C:\\Corvane Test\\forms\\$list" </dev/null >"$top/fsum.log" 2>&1
   check "fsum.exe: $list with a damaged file: status 1" test $? -eq 1
@@ -203,9 +204,7 @@ for row in "0|1 verified, 0 mismatched" "1|0 verified, 1 mismatched"; do
   "$WINE" "$prog/fsum.exe" -c "C:\\Corvane Test\\big\\big.b3" </dev/null >"$top/fsum.log" 2>&1
   check "fsum.exe: a 9 MiB BLAKE3 file: status $status" test $? -eq "$status"
   check "fsum.exe: a 9 MiB BLAKE3 file: $summary" grep -qF "$summary" "$top/fsum.log"
-  byte=$(od -An -tu1 -j $((5 << 20)) -N1 "$top/big/big.bin")
-  printf "\\$(printf %o $(((byte + 1) % 256)))" |
-    dd of="$top/big/big.bin" bs=1 seek=$((5 << 20)) conv=notrunc status=none
+  damage "$top/big/big.bin" $((5 << 20))
 done
 
 # Lists made by the Windows build: masks that ignore case, / between folders

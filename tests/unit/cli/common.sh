@@ -7,6 +7,7 @@ work=$(mktemp -d)
 export XDG_CONFIG_HOME=$work/config  # no key the user trusts
 trap 'rm -rf "$work"' EXIT
 source "$(dirname "${BASH_SOURCE[0]}")/../../summary.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../damage.sh"
 cd "$work" || exit
 
 crc_of() {  # the CRC-32 of a file, by another implementation
@@ -20,14 +21,6 @@ with open(sys.argv[1], "rb") as f:
         c = zlib.crc32(block, c)
 print("%08X" % c, end="")' "$1"
   fi
-}
-
-# Damage one byte: a byte different from the one there (writing a fixed one
-# leaves the file intact once in 256 runs).
-damage() {  # file, offset
-  local byte
-  byte=$(od -An -tu1 -j"$2" -N1 "$1" | tr -d ' ')
-  printf "\\x$(printf %02x $(((byte + 1) % 256)))" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none
 }
 
 # The checked files of the scripts' common set: three of random bytes and an
