@@ -72,7 +72,8 @@ private:
         Summary();
         report_.Flush();
         if (report_.failed()) return NotWritten();
-        if (checked() == 0 && !options_.ignoreMissing && unchecked_ == 0)
+        const bool moves = audit_ && audit_->moved() > 0;
+        if (checked() == 0 && !moves && !options_.ignoreMissing && unchecked_ == 0)
             return CannotCheck("names only itself, so nothing was checked", "");
         return Outcome(updated);
     }
@@ -399,8 +400,7 @@ private:
     int Update() {
         if (!shape_) return UpdateFails("the list holds no entry to take the form of new lines from");
         ListChanges changes;
-        for (const FolderAudit::Move& move : audit_->moves())
-            changes.moved[move.entry.line] = {move.entry.name, ListedName(move.to, ShapeAlgorithm())};
+        const bool allRenamed = Renames(changes);
         for (const Entry& gone : options_.dropMissing ? audit_->stillMissing() : std::vector<Entry>{}) {
             changes.dropped.insert(gone.line);
             Say("DROPPED", Visible(gone.name) + "  (missing, and -m drops it from the list)", true,
@@ -420,7 +420,31 @@ private:
                               : "UPDATED     \"" + Visible(written) + "\"  (" + counts +
                                     "; the old list kept as \"" + Visible(NameOf(listPath_)) + ".bak\")",
                      true);
-        return kAllVerified;
+        return allRenamed ? kAllVerified : kSomeFailed;
+    }
+
+    // Each move's line renamed, spelled as its line spells names; false
+    // where a new name fits no line of the list's form: that line stays,
+    // naming a file that is not there.
+    bool Renames(ListChanges& changes) {
+        const Algorithm algorithm = ShapeAlgorithm();
+        bool all = true;
+        for (const FolderAudit::Move& move : audit_->moves()) {
+            const Entry& entry = move.entry;
+            const std::string to = ListedName(move.to, algorithm);
+            if (!FormatLine(to, algorithm, entry.expected, false, kEscapeNames)) {
+                Say("NOT RENAMED",
+                    Visible(entry.name) + " -> " + Visible(to) +
+                        "  (no line of this list's form can hold its new name)",
+                    true, Paint::Heed);
+                all = false;
+                continue;
+            }
+            const bool escape = entry.escaped || (kEscapeNames && NeedsEscape(to));
+            changes.moved[entry.line] = {entry.escaped ? EscapeName(entry.name) : entry.name,
+                                         escape ? EscapeName(to) : to, escape && !entry.escaped};
+        }
+        return all;
     }
 
     int UpdateFails(const std::string& why) {

@@ -45,13 +45,14 @@ std::string Encoded(const std::string& text, Encoding encoding) {
 
 // The line with the entry's name as written replaced: at its end (a GNU
 // line), at its start (.sfv), or in its parentheses (a BSD tag line).
-std::string Renamed(const std::string& line, const std::string& old, const std::string& now) {
+std::string Renamed(const std::string& line, const Rename& rename) {
+    const std::string &old = rename.from, &now = rename.to, mark = rename.mark ? "\\" : "";
     if (line.size() >= old.size() && line.compare(line.size() - old.size(), old.size(), old) == 0)
-        return line.substr(0, line.size() - old.size()) + now;
+        return mark + line.substr(0, line.size() - old.size()) + now;
     if (line.compare(0, old.size(), old) == 0) return now + line.substr(old.size());
     const std::size_t at = line.find("(" + old + ")");
     if (at == std::string::npos) return line;
-    return line.substr(0, at + 1) + now + line.substr(at + 1 + old.size());
+    return mark + line.substr(0, at + 1) + now + line.substr(at + 1 + old.size());
 }
 
 }  // namespace
@@ -71,7 +72,7 @@ std::string RewriteList(const std::string& bytes, const ListChanges& changes) {
         if (changes.dropped.count(line.number)) continue;
         std::string kept = line.raw.empty() ? line.text : line.raw;
         const auto moved = changes.moved.find(line.number);
-        if (moved != changes.moved.end()) kept = Renamed(kept, moved->second.first, moved->second.second);
+        if (moved != changes.moved.end()) kept = Renamed(kept, moved->second);
         lines += kept + end;
     }
     for (const std::string& added : changes.added) lines += added + end;

@@ -9,16 +9,21 @@
 #include <map>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace fsum {
 
+// A moved entry's line renamed: both names as the line spells them, and
+// whether the new one makes the line take the escape's leading \.
+struct Rename {
+    std::string from, to;
+    bool mark = false;
+};
+
 struct ListChanges {
-    std::map<std::uint64_t, std::pair<std::string, std::string>>
-        moved;                        // line: the name written, the new one
-    std::set<std::uint64_t> dropped;  // lines of missing entries (-m)
-    std::vector<std::string> added;   // new lines, in the order to append
+    std::map<std::uint64_t, Rename> moved;  // by line
+    std::set<std::uint64_t> dropped;        // lines of missing entries (-m)
+    std::vector<std::string> added;         // new lines, in the order to append
 };
 
 // The list's bytes with the changes made, in its own encoding.

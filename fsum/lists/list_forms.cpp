@@ -237,6 +237,15 @@ LineKind ParseLine(std::string_view line, const ListForm& form, Entry& entry) {
     return ParseSfv(line, entry);
 }
 
+bool NeedsEscape(const std::string& name) { return name.find_first_of("\\\r\n") != std::string::npos; }
+
+std::string EscapeName(const std::string& name) {
+    std::string written;
+    for (const char c : name)
+        written += c == '\\' ? "\\\\" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
+    return written;
+}
+
 std::optional<std::string> FormatLine(const std::string& name, Algorithm algorithm, const Digest& digest,
                                       bool bsd, bool escape) {
     // Line ends only through the escape; no other control character at all,
@@ -255,13 +264,8 @@ std::optional<std::string> FormatLine(const std::string& name, Algorithm algorit
             return std::nullopt;
         return name + " " + hex;
     }
-    std::string written = name, mark;
-    if (escape && (lineEnd || name.find('\\') != std::string::npos)) {
-        written.clear();
-        for (const char c : name)
-            written += c == '\\' ? "\\\\" : c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
-        mark = "\\";
-    }
+    const bool escaped = escape && NeedsEscape(name);
+    const std::string written = escaped ? EscapeName(name) : name, mark = escaped ? "\\" : "";
     if (bsd) return mark + TagOf(algorithm, digest) + " (" + written + ") = " + hex;
     return mark + (algorithm == Algorithm::Xxh3 ? kXxh3Mark : "") + hex + "  " + written;
 }

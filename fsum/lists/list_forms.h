@@ -97,6 +97,13 @@ inline constexpr bool kEscapeNames = false;
 inline constexpr bool kEscapeNames = true;
 #endif
 
+// Whether a name takes the coreutils escape, where lists escape names: it
+// holds \ or a line end.
+bool NeedsEscape(const std::string& name);
+// The name in the coreutils escape (\\, \n, \r), as a line that begins with
+// \ spells it.
+std::string EscapeName(const std::string& name);
+
 // A line of a list the tool makes, without its line end: "name CRC" for
 // CRC-32 (an .sfv list), otherwise a GNU line "<hex>  name", or with `bsd` a
 // tag line "ALGO (name) = <hex>". With `escape` (lists made where \ is a

@@ -122,6 +122,23 @@ done
 start && rm b.txt && "$fsum" -u -m SHA256SUMS >"$work/out" 2>&1
 check "-u -m: the missing entry dropped and named, status 0" \
   sh -c "[ $? -eq 0 ] && grep -q '^DROPPED     b.txt' '$work/out' && ! grep -q ' b.txt$' SHA256SUMS"
+# Moves to names that take the coreutils escape (\, a line end): each line
+# renamed as coreutils spells it, GNU and BSD, escaped before or not, and
+# read back by sha256sum. Where every entry moved, the list is brought up
+# to date all the same.
+start && sha256sum --tag a.txt >CHECKSUM && printf 'x\\y' >'x\y' && sha256sum 'x\y' >>SHA256SUMS
+mv a.txt 'a\1' && mv b.txt "$(printf 'b\n2')" && mv 'x\y' 'x\z'
+"$fsum" -u SHA256SUMS >"$work/out" 2>&1
+check "-u: moves to names that take the escape, GNU lines: status 0" test $? -eq 0
+check "and sha256sum reads every line back" sh -c "sha256sum -c SHA256SUMS | grep -c ': OK$' | grep -qx 8"
+"$fsum" -u CHECKSUM >"$work/out" 2>&1
+check "-u: the one entry moved, a BSD line: status 0" test $? -eq 0
+check "and its line spells the escape" grep -qxF "\\SHA256 (a\\\\1) = $(sha256sum <'a\1' | cut -c1-64)" CHECKSUM
+# An .sfv line has no escape: a move to a name with \ stays unrenamed.
+start && "$fsum" a.txt b.txt >files.sfv && mv b.txt 'b\2'
+"$fsum" -u files.sfv >"$work/out" 2>&1
+check "-u: an .sfv move to a name no line can hold: NOT RENAMED, status 1" \
+  sh -c "[ $? -eq 1 ] && grep -q '^NOT RENAMED  b.txt -> b.2' '$work/out' && grep -q '^b.txt ' files.sfv"
 # A signed list is never rewritten: its update goes to SHA256SUMS.new.
 start && minisign -G -W -p "$work/m.pub" -s "$work/m.key" >/dev/null 2>&1 &&
   minisign -S -s "$work/m.key" -m SHA256SUMS </dev/null >/dev/null 2>&1 && cp SHA256SUMS "$work/before" && echo n >new.txt
