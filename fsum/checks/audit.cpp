@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
+#include <utility>
 
 #include "cli/find_files.h"
 #include "cli/report.h"
@@ -92,33 +94,68 @@ std::vector<Entry> FolderAudit::stillMissing() const {
     return entries;
 }
 
-// The file's digests in the algorithms of the entries still unpaired, read
-// once; the first such entry, in list order, whose digest it has. An
-// empty file pairs with none: every empty file has the same digest.
+namespace {
+
+// A digest the audit makes: its algorithm, and for BLAKE2b the entry's own
+// length (b2sum -l), 0 for the others.
+using DigestKind = std::pair<Algorithm, std::size_t>;
+
+DigestKind KindOf(Algorithm algorithm, const Entry& entry) {
+    return {algorithm, algorithm == Algorithm::Blake2b ? entry.expected.size : 0};
+}
+
+// The file's digest of each kind: CRC-32 in a read of its own, the others
+// in one read with one BLAKE2b length, and one read more for each further
+// length.
+bool MakeDigests(const InputFile& file, const std::set<DigestKind>& kinds, Workers& workers,
+                 std::map<DigestKind, Digest>& made) {
+    HashContext context;
+    context.workers = &workers;
+    std::string error;
+    std::vector<Algorithm> others;
+    std::vector<std::size_t> lengths;
+    for (const auto& [algorithm, length] : kinds) {
+        if (algorithm == Algorithm::Crc32 &&
+            !DigestOfFile(file, algorithm, context, made[{algorithm, 0}], error))
+            return false;
+        if (algorithm == Algorithm::Blake2b) lengths.push_back(length);
+        if (algorithm != Algorithm::Crc32 && algorithm != Algorithm::Blake2b) others.push_back(algorithm);
+    }
+    while (!others.empty() || !lengths.empty()) {
+        const std::size_t length = lengths.empty() ? 0 : lengths.back();
+        if (!lengths.empty()) {
+            others.push_back(Algorithm::Blake2b);
+            lengths.pop_back();
+        }
+        std::vector<Digest> digests;
+        if (!DigestsOfFile(file, others, length, context, digests, error)) return false;
+        for (std::size_t i = 0; i < others.size(); ++i)
+            made[{others[i], others[i] == Algorithm::Blake2b ? length : 0}] = digests[i];
+        others.clear();
+    }
+    return true;
+}
+
+}  // namespace
+
+// The file's digests of the kinds the entries still unpaired await; the
+// first such entry, in list order, whose digest it has. An empty file pairs
+// with none: every empty file has the same digest.
 FolderAudit::Waiting* FolderAudit::PairOf(const std::string& path, Workers& workers) {
     InputFile file;
     bool missing = false;
     std::string error;
     if (!file.Open(path, missing, error, true) || file.Size() == 0) return nullptr;
-    std::vector<Algorithm> others;  // all but CRC-32, which has a read of its own
-    bool crc = false;
+    std::set<DigestKind> kinds;
     for (const Waiting& waiting : missing_) {
-        for (Algorithm a : waiting.paired ? std::vector<Algorithm>{} : waiting.entry.Algorithms()) {
-            if (a == Algorithm::Crc32) crc = true;
-            if (a != Algorithm::Crc32 && std::find(others.begin(), others.end(), a) == others.end())
-                others.push_back(a);
-        }
+        for (Algorithm a : waiting.paired ? std::vector<Algorithm>{} : waiting.entry.Algorithms())
+            kinds.insert(KindOf(a, waiting.entry));
     }
-    HashContext context;
-    context.workers = &workers;
-    std::vector<Digest> digests;
-    std::map<Algorithm, Digest> made;
-    if (!others.empty() && !DigestsOfFile(file, others, 0, context, digests, error)) return nullptr;
-    for (std::size_t i = 0; i < others.size(); ++i) made[others[i]] = digests[i];
-    if (crc && !DigestOfFile(file, Algorithm::Crc32, context, made[Algorithm::Crc32], error)) return nullptr;
+    std::map<DigestKind, Digest> made;
+    if (!MakeDigests(file, kinds, workers, made)) return nullptr;
     for (Waiting& waiting : missing_) {
         for (Algorithm a : waiting.paired ? std::vector<Algorithm>{} : waiting.entry.Algorithms()) {
-            if (made[a] == waiting.entry.expected) return &waiting;
+            if (made[KindOf(a, waiting.entry)] == waiting.entry.expected) return &waiting;
         }
     }
     return nullptr;

@@ -8,7 +8,6 @@
 #include <memory>
 
 #include "audit.h"
-#include "digests/hashing.h"
 #include "entry_check.h"
 #include "list_update.h"
 #include "lists/clearsigned.h"
@@ -390,25 +389,34 @@ private:
         return blank != std::string_view::npos && blank > 0 && text.compare(blank, 2, " (") == 0 &&
                text.find(") = ") != std::string_view::npos;
     }
-    Algorithm ShapeAlgorithm() const {
+    // In the algorithm the check settled on, where the digest's length fits
+    // several.
+    LineShape ShapeOf() const {
         const Entry& first = shape_->first;
-        if (first.candidates.empty()) return first.algorithm;
-        return Chosen(first.expected.size).value_or(first.algorithm);
+        const Algorithm algorithm = first.candidates.empty()
+                                        ? first.algorithm
+                                        : Chosen(first.expected.size).value_or(first.algorithm);
+        return {algorithm, algorithm == Algorithm::Blake2b ? first.expected.size : 0, shape_->bsd};
     }
 
     // -u: the list rewritten from what the check and the audit found.
     int Update() {
         if (!shape_) return UpdateFails("the list holds no entry to take the form of new lines from");
         ListChanges changes;
-        const bool allRenamed = Renames(changes);
+        const TellUpdate tell = [this](const char* word, const std::string& rest) {
+            Say(word, rest, true, Paint::Heed);
+        };
+        const LineShape shape = ShapeOf();
+        const bool allRenamed = RenameMoves(audit_->moves(), shape, tell, changes);
         for (const Entry& gone : options_.dropMissing ? audit_->stillMissing() : std::vector<Entry>{}) {
             changes.dropped.insert(gone.line);
-            Say("DROPPED", Visible(gone.name) + "  (missing, and -m drops it from the list)", true,
-                Paint::Heed);
+            tell("DROPPED", Visible(gone.name) + "  (missing, and -m drops it from the list)");
         }
-        if (!AddLines(changes)) return UpdateFails("a new file could not be read");
+        std::string error, written;
+        if (!AddNewFiles(audit_->newNames(), listFolder_, shape, workers_, tell, changes, error))
+            return UpdateFails(error);
         const bool isSigned = signature_ != Signature::None;
-        std::string bytes = signedText_, error, written;
+        std::string bytes = signedText_;
         if (!isSigned && !ReadWhole(list_, kLargestSignedList, bytes, error)) return UpdateFails(error);
         if (!WriteUpdate(listPath_, RewriteList(bytes, changes), isSigned, written, error))
             return UpdateFails(error);
@@ -423,61 +431,11 @@ private:
         return allRenamed ? kAllVerified : kSomeFailed;
     }
 
-    // Each move's line renamed, spelled as its line spells names; false
-    // where a new name fits no line of the list's form: that line stays,
-    // naming a file that is not there.
-    bool Renames(ListChanges& changes) {
-        const Algorithm algorithm = ShapeAlgorithm();
-        bool all = true;
-        for (const FolderAudit::Move& move : audit_->moves()) {
-            const Entry& entry = move.entry;
-            const std::string to = ListedName(move.to, algorithm);
-            if (!FormatLine(to, algorithm, entry.expected, false, kEscapeNames)) {
-                Say("NOT RENAMED",
-                    Visible(entry.name) + " -> " + Visible(to) +
-                        "  (no line of this list's form can hold its new name)",
-                    true, Paint::Heed);
-                all = false;
-                continue;
-            }
-            const bool escape = entry.escaped || (kEscapeNames && NeedsEscape(to));
-            changes.moved[entry.line] = {entry.escaped ? EscapeName(entry.name) : entry.name,
-                                         escape ? EscapeName(to) : to, escape && !entry.escaped};
-        }
-        return all;
-    }
-
     int UpdateFails(const std::string& why) {
         report_.Line(
             VerdictLine("NOT UPDATED", "\"" + Visible(listPath_) + "\"  (" + why + "; it is as it was)"),
             true, Paint::Bad, 11);
         return kCannotCheck;
-    }
-
-    // The new files' lines, in the list's form, in the order of their names.
-    bool AddLines(ListChanges& changes) {
-        std::vector<std::string> names = audit_->newNames();
-        std::sort(names.begin(), names.end());
-        const Algorithm algorithm = ShapeAlgorithm();
-        for (const std::string& name : names) {
-            InputFile file;
-            bool missing = false;
-            std::string error;
-            HashContext context;
-            context.workers = &workers_;
-            std::vector<Digest> digest;
-            const std::size_t size = algorithm == Algorithm::Blake2b ? shape_->first.expected.size : 0;
-            if (!file.Open(JoinPath(listFolder_, name), missing, error, true) ||
-                !DigestsOfFile(file, {algorithm}, size, context, digest, error))
-                return false;
-            const auto line =
-                FormatLine(ListedName(name, algorithm), algorithm, digest[0], shape_->bsd, kEscapeNames);
-            if (line) changes.added.push_back(*line);
-            if (!line)
-                Say("NOT ADDED", Visible(name) + "  (no line of this list's form can hold its name)", true,
-                    Paint::Heed);
-        }
-        return true;
     }
 
     void Audit() {

@@ -1,8 +1,13 @@
 #include "list_update.h"
 
+#include <algorithm>
+
+#include "cli/report.h"
+#include "digests/hashing.h"
 #include "lists/list_reader.h"
 #include "lists/utf8.h"
 #include "system/files.h"
+#include "system/names.h"
 
 namespace fsum {
 
@@ -56,6 +61,47 @@ std::string Renamed(const std::string& line, const Rename& rename) {
 }
 
 }  // namespace
+
+bool RenameMoves(const std::vector<FolderAudit::Move>& moves, const LineShape& shape, const TellUpdate& tell,
+                 ListChanges& changes) {
+    bool all = true;
+    for (const FolderAudit::Move& move : moves) {
+        const Entry& entry = move.entry;
+        const std::string to = ListedName(move.to, shape.algorithm);
+        if (!FormatLine(to, shape.algorithm, entry.expected, false, kEscapeNames)) {
+            tell("NOT RENAMED", Visible(entry.name) + " -> " + Visible(to) +
+                                    "  (no line of this list's form can hold its new name)");
+            all = false;
+            continue;
+        }
+        const bool escape = entry.escaped || (kEscapeNames && NeedsEscape(to));
+        changes.moved[entry.line] = {entry.escaped ? EscapeName(entry.name) : entry.name,
+                                     escape ? EscapeName(to) : to, escape && !entry.escaped};
+    }
+    return all;
+}
+
+bool AddNewFiles(std::vector<std::string> names, const std::string& folder, const LineShape& shape,
+                 Workers& workers, const TellUpdate& tell, ListChanges& changes, std::string& why) {
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        InputFile file;
+        bool missing = false;
+        HashContext context;
+        context.workers = &workers;
+        std::vector<Digest> digest;
+        if (!file.Open(JoinPath(folder, name), missing, why, true) ||
+            !DigestsOfFile(file, {shape.algorithm}, shape.size, context, digest, why)) {
+            why = "\"" + Visible(name) + "\", a new file, could not be read: " + why;
+            return false;
+        }
+        const auto line = FormatLine(ListedName(name, shape.algorithm), shape.algorithm, digest[0], shape.bsd,
+                                     kEscapeNames);
+        if (line) changes.added.push_back(*line);
+        if (!line) tell("NOT ADDED", Visible(name) + "  (no line of this list's form can hold its name)");
+    }
+    return true;
+}
 
 std::string RewriteList(const std::string& bytes, const ListChanges& changes) {
     const Encoding encoding = EncodingOf(bytes);

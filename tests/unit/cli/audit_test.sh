@@ -96,17 +96,20 @@ updated() {  # the list, then the lines of its form for a, b, b2, c, new (tab be
 }
 sha() { sha256sum "$1" | cut -c1-64; }
 b3() { b3sum --no-names "$1"; }
+b2() { b2sum -l 256 "$1" | cut -c1-64; }  # BLAKE2b of a length of its own
 echo new >"$work/n.tmp" && new_sha=$(sha "$work/n.tmp") && new_b3=$(b3 "$work/n.tmp")
 echo a >"$work/a.tmp" && a_crc=$(crc_of "$work/a.tmp") && a_b3=$(b3 "$work/a.tmp")
 echo b >"$work/b.tmp" && b_crc=$(crc_of "$work/b.tmp") && b_b3=$(b3 "$work/b.tmp")
 echo c >"$work/c.tmp" && c_crc=$(crc_of "$work/c.tmp") && c_b3=$(b3 "$work/c.tmp") && n_crc=$(crc_of "$work/n.tmp")
 a_sha=$(sha "$work/a.tmp") && b_sha=$(sha "$work/b.tmp") && c_sha=$(sha "$work/c.tmp")
+a_b2=$(b2 "$work/a.tmp") && b_b2=$(b2 "$work/b.tmp") && c_b2=$(b2 "$work/c.tmp") && new_b2=$(b2 "$work/n.tmp")
 forms=(
   "SHA256SUMS|lf|utf8|$a_sha  a.txt	$b_sha  b.txt	$b_sha  b2.txt	$c_sha  sub/c.txt	$new_sha  new.txt"
   "SHA256SUMS|crlf|utf8|$a_sha  a.txt	$b_sha *b.txt	$b_sha *b2.txt	$c_sha  sub/c.txt	$new_sha  new.txt"
   "files.sfv|lf|utf8|a.txt $a_crc	b.txt $b_crc	b2.txt $b_crc	sub/c.txt $c_crc	new.txt $n_crc"
   "CHECKSUM|lf|utf8|SHA256 (a.txt) = $a_sha	SHA256 (b.txt) = $b_sha	SHA256 (b2.txt) = $b_sha	SHA256 (sub/c.txt) = $c_sha	SHA256 (new.txt) = $new_sha"
   "B3SUMS|lf|utf8|$a_b3  a.txt	$b_b3  b.txt	$b_b3  b2.txt	$c_b3  sub/c.txt	$new_b3  new.txt"
+  "B2SUMS|lf|utf8|$a_b2  a.txt	$b_b2  b.txt	$b_b2  b2.txt	$c_b2  sub/c.txt	$new_b2  new.txt"
   "SHA256SUMS|crlf|utf16|$a_sha  a.txt	$b_sha  b.txt	$b_sha  b2.txt	$c_sha  sub/c.txt	$new_sha  new.txt"
 )
 for row in "${forms[@]}"; do
