@@ -8,6 +8,7 @@
 #include "cli/find_files.h"
 #include "cli/report.h"
 #include "digests/hashing.h"
+#include "list_update.h"
 #include "signatures/signed_list.h"
 #include "system/names.h"
 #include "system/paths.h"
@@ -38,7 +39,7 @@ FolderAudit::FolderAudit(const std::string& listPath, const std::vector<std::str
     listed_.insert(AuditKey(listName_));
     for (const char* extension : kSignatureFiles) listed_.insert(AuditKey(listName_ + extension));
     // And what -u writes beside it: the old list, a signed list's update.
-    for (const char* extension : {".bak", ".new", ".fsum-update"})
+    for (const char* extension : {kKeptList, kNewList, kUpdating})
         listed_.insert(AuditKey(listName_ + extension));
 }
 

@@ -106,7 +106,7 @@ bool ReadsAsList(const std::string& path) {
     const long long got = file.ReadAt(0, &head[0], head.size(), error);
     if (got < 0) return true;
     head.resize(static_cast<std::size_t>(got));
-    if (StartsWith(head, "\xFF\xFE") || StartsWith(head, "\xFE\xFF")) return true;  // UTF-16
+    if (StartsWith(head, kUtf16LeMark) || StartsWith(head, kUtf16BeMark)) return true;  // UTF-16
     if (head.find('\0') != std::string::npos) return false;
     if (StartsWith(head, "-----BEGIN PGP SIGNED MESSAGE-----") || StartsWith(head, "untrusted comment: "))
         return true;

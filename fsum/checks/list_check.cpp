@@ -186,7 +186,7 @@ private:
             if (kind == LineKind::Bad) Badly(line, form);
             if (kind == LineKind::Unchecked) NotChecked(entry);
             if (kind != LineKind::Entry) continue;
-            if (!shape_) shape_ = Shape{entry, TagLine(line.text)};
+            if (!first_) first_ = entry;
             if (unsaid && sfvEntries_ == Lines::Unknown) FirstEntry(line, entry);
             AddEntry(std::move(entry));
         }
@@ -378,30 +378,19 @@ private:
     }
     bool Clean() const override { return !audit_ || audit_->added() + audit_->moved() == 0; }
 
-    // The form new lines take for -u: the first entry's.
-    struct Shape {
-        Entry first;
-        bool bsd;
-    };
-    static bool TagLine(std::string_view text) {
-        text.remove_prefix(std::min(text.find_first_not_of(" \t"), text.size()));
-        const std::size_t blank = text.find(' ');
-        return blank != std::string_view::npos && blank > 0 && text.compare(blank, 2, " (") == 0 &&
-               text.find(") = ") != std::string_view::npos;
-    }
-    // In the algorithm the check settled on, where the digest's length fits
-    // several.
+    // The form new lines take for -u: the first entry's, in the algorithm
+    // the check settled on where the digest's length fits several.
     LineShape ShapeOf() const {
-        const Entry& first = shape_->first;
+        const Entry& first = *first_;
         const Algorithm algorithm = first.candidates.empty()
                                         ? first.algorithm
                                         : Chosen(first.expected.size).value_or(first.algorithm);
-        return {algorithm, algorithm == Algorithm::Blake2b ? first.expected.size : 0, shape_->bsd};
+        return {algorithm, algorithm == Algorithm::Blake2b ? first.expected.size : 0, first.tagged};
     }
 
     // -u: the list rewritten from what the check and the audit found.
     int Update() {
-        if (!shape_) return UpdateFails("the list holds no entry to take the form of new lines from");
+        if (!first_) return UpdateFails("the list holds no entry to take the form of new lines from");
         ListChanges changes;
         const TellUpdate tell = [this](const char* word, const std::string& rest) {
             Say(word, rest, true, Paint::Heed);
@@ -423,10 +412,10 @@ private:
         const std::string counts = std::to_string(changes.added.size()) + " added, " +
                                    std::to_string(changes.moved.size()) + " renamed, " +
                                    std::to_string(changes.dropped.size()) + " dropped";
-        report_.Line(isSigned ? "UPDATED     \"" + Visible(written) + "\"  (" + counts +
-                                    "; the list is signed, and rewriting it would break its signature)"
-                              : "UPDATED     \"" + Visible(written) + "\"  (" + counts +
-                                    "; the old list kept as \"" + Visible(NameOf(listPath_)) + ".bak\")",
+        const std::string kept =
+            isSigned ? "the list is signed, and rewriting it would break its signature"
+                     : "the old list kept as \"" + Visible(NameOf(listPath_)) + kKeptList + "\"";
+        report_.Line(VerdictLine("UPDATED", "\"" + Visible(written) + "\"  (" + counts + "; " + kept + ")"),
                      true);
         return allRenamed ? kAllVerified : kSomeFailed;
     }
@@ -468,7 +457,7 @@ private:
     bool sawEntry_ = false;                             // the list has a checksum line
     bool ansiNames_ = false;                            // a name was read in the ANSI code page
     std::unique_ptr<FolderAudit> audit_;                // -a: the folder walked for new and moved files
-    std::optional<Shape> shape_;                        // -u: the form of the list's lines
+    std::optional<Entry> first_;                        // -u: its form is the form of new lines
 };
 
 }  // namespace

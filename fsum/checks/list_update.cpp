@@ -15,11 +15,9 @@ namespace {
 
 enum class Encoding { Utf8, Utf16Le, Utf16Be };
 
-constexpr std::string_view kLeMark = "\xFF\xFE", kBeMark = "\xFE\xFF";
-
 Encoding EncodingOf(std::string_view bytes) {
-    if (bytes.substr(0, 2) == kLeMark) return Encoding::Utf16Le;
-    if (bytes.substr(0, 2) == kBeMark) return Encoding::Utf16Be;
+    if (bytes.substr(0, 2) == kUtf16LeMark) return Encoding::Utf16Le;
+    if (bytes.substr(0, 2) == kUtf16BeMark) return Encoding::Utf16Be;
     return Encoding::Utf8;
 }
 
@@ -126,8 +124,8 @@ std::string RewriteList(const std::string& bytes, const ListChanges& changes) {
     const bool open = !bytes.empty() && bytes.back() != '\n' &&
                       (encoding == Encoding::Utf8 || bytes.size() < 2 || bytes[bytes.size() - 2] != '\n');
     if (open && changes.added.empty() && lines.size() >= end.size()) lines.resize(lines.size() - end.size());
-    const std::string mark = encoding == Encoding::Utf16Le         ? std::string(kLeMark)
-                             : encoding == Encoding::Utf16Be       ? std::string(kBeMark)
+    const std::string mark = encoding == Encoding::Utf16Le         ? std::string(kUtf16LeMark)
+                             : encoding == Encoding::Utf16Be       ? std::string(kUtf16BeMark)
                              : bytes.compare(0, 3, kUtf8Mark) == 0 ? std::string(kUtf8Mark)
                                                                    : std::string();
     return mark + Encoded(lines, encoding);
@@ -135,7 +133,7 @@ std::string RewriteList(const std::string& bytes, const ListChanges& changes) {
 
 bool WriteUpdate(const std::string& listPath, const std::string& text, bool isSigned, std::string& written,
                  std::string& why) {
-    const std::string temporary = listPath + ".fsum-update";
+    const std::string temporary = listPath + kUpdating;
     bool done = false;
     {
         OutputFile file;  // closed before it is moved
@@ -145,10 +143,10 @@ bool WriteUpdate(const std::string& listPath, const std::string& text, bool isSi
             done = false;
         }
     }
-    written = isSigned ? listPath + ".new" : listPath;
+    written = isSigned ? listPath + kNewList : listPath;
     if (done)
         done = isSigned ? MoveInPlace(temporary, written, why)
-                        : ReplaceWithBackup(temporary, listPath, listPath + ".bak", why);
+                        : ReplaceWithBackup(temporary, listPath, listPath + kKeptList, why);
     if (!done) RemoveFile(temporary);
     return done;
 }

@@ -17,6 +17,10 @@
 
 namespace fsum {
 
+// What an update writes beside the list, after the list's name: the old
+// list kept, a signed list's update, and the text on its way into place.
+inline constexpr const char *kKeptList = ".bak", *kNewList = ".new", *kUpdating = ".fsum-update";
+
 // A moved entry's line renamed: both names as the line spells them, and
 // whether the new one makes the line take the escape's leading \.
 struct Rename {

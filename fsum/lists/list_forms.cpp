@@ -31,7 +31,7 @@ LineKind ParseSfv(std::string_view line, Entry& entry) {
     while (!name.empty() && IsBlank(name.back())) name.remove_suffix(1);
     if (AllBlank(name) || HasControl(name)) return LineKind::Bad;
     entry.name = std::string(name);
-    entry.escaped = false;
+    entry.escaped = entry.tagged = false;
     entry.algorithm = Algorithm::Crc32;
     entry.expected = *crc;
     return LineKind::Entry;
@@ -118,6 +118,7 @@ std::optional<LineKind> ParseBsd(std::string_view line, bool escaped, Entry& ent
     if (!digest || digest->size != named->size) return LineKind::Bad;
     entry.algorithm = named->algorithm;
     entry.expected = *digest;
+    entry.tagged = !openssl;
     return TakeName(name, escaped, entry);
 }
 

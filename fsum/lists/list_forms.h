@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "digests/digest.h"
+#include "system/names.h"
 
 namespace fsum {
 
@@ -26,6 +27,8 @@ struct Entry {
     // The name came through the coreutils escape, which lists made on a
     // system whose names may hold \ use: there \ is part of a name.
     bool escaped = false;
+    // Read from a tag line as coreutils writes it, "ALGO (name) = <hex>".
+    bool tagged = false;
     Algorithm algorithm = Algorithm::Crc32;
     // When neither the list's name nor the line says the algorithm and the
     // digest's length fits several (64 digits: SHA-256, SHA3-256, BLAKE3),
@@ -91,11 +94,7 @@ inline std::string_view LastPart(std::string_view name) {
 std::string ListedName(std::string name, Algorithm algorithm);
 // Whether lists the tool writes escape names (coreutils' escape): where a
 // backslash can be part of a name, not on Windows.
-#ifdef _WIN32
-inline constexpr bool kEscapeNames = false;
-#else
-inline constexpr bool kEscapeNames = true;
-#endif
+inline constexpr bool kEscapeNames = kSeparator != '\\';
 
 // Whether a name takes the coreutils escape, where lists escape names: it
 // holds \ or a line end.

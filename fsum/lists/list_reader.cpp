@@ -59,9 +59,9 @@ bool ListReader::Next(ListLine& line) {
         encoding_ = Encoding::Bytes;
         if (pending_.compare(0, 3, kUtf8Mark) == 0) {
             start_ = 3;
-        } else if (pending_.compare(0, 2, "\xFF\xFE") == 0) {
+        } else if (pending_.compare(0, 2, kUtf16LeMark) == 0) {
             encoding_ = Encoding::Utf16Le, start_ = 2;
-        } else if (pending_.compare(0, 2, "\xFE\xFF") == 0) {
+        } else if (pending_.compare(0, 2, kUtf16BeMark) == 0) {
             encoding_ = Encoding::Utf16Be, start_ = 2;
         }
     }

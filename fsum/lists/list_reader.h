@@ -11,8 +11,10 @@
 
 namespace fsum {
 
-// The UTF-8 byte-order mark, which a list may begin with.
-inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+// The byte-order marks a list may begin with: UTF-8's, and UTF-16's in
+// either order.
+inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF", kUtf16LeMark = "\xFF\xFE",
+                                  kUtf16BeMark = "\xFE\xFF";
 
 struct ListLine {
     std::string text;  // UTF-8, without its line end

@@ -15,8 +15,6 @@
 namespace fsum {
 namespace {
 
-// Names in a list hold the coreutils escape only where \ can be part of one.
-
 class Maker : private BatchObserver {
 public:
     Maker(const MakeOptions& options, const Terminal& terminal, Workers& workers, const FileIdentity& self)
