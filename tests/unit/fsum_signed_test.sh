@@ -166,7 +166,7 @@ cases=(
   "$keys node.sums|0|(signed by a trusted key)"
   "$keys node-changed.sums|2|whose signed text is not the list: one of the two was changed after it was signed"
   "$keys fedora-detached|0|Signature: good, by \"Alice <alice@example.org>\", OpenPGP key $grouped, made"
-  "$keys fedora-detached|0|!BAD"
+  "$keys fedora-detached|0|!Signature: BAD"
   "$keys cut.sums|0|Signature: not checked (in \"cut.sums.sig\"): its OpenPGP signature is cut short or broken"
   "$keys many.sums|0|Signature: and 4 more, counted but not shown"
   "-kmallory.asc bidi.sums|0|Signature: good, by \"Mallory \\u202Eevil <mallory@example.org>\""
