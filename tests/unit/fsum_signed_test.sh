@@ -13,7 +13,10 @@ gen 'Alice <alice@example.org>' ed25519 0
 gen 'Rob <rob@example.org>' rsa2048 0
 gen 'Small <small@example.org>' rsa1024 0
 gen 'Gone <gone@example.org>' ed25519 0
-gen 'Brief <brief@example.org>' ed25519 seconds=4
+# Brief's key lived ten seconds an hour ago; its signature was made in them.
+brief_born=$(($(date +%s) - 3600))
+gpg --batch --passphrase '' --faked-system-time "$brief_born!" \
+  --quick-gen-key 'Brief <brief@example.org>' ed25519 sign seconds=10 >/dev/null 2>&1
 gen $'Mallory \u202Eevil <mallory@example.org>' ed25519 0  # a right-to-left override
 gpg --batch --passphrase '' --cert-digest-algo SHA1 --quick-gen-key 'Old <old@example.org>' ed25519 sign 0 >/dev/null 2>&1
 gpg --batch --armor --export alice >alice.asc
@@ -39,7 +42,8 @@ signed bitcoin.sums -u alice -a -b -o alice-sig.asc
 cat rob.asc alice-sig.asc >bitcoin.sums.asc                                # Bitcoin Core: many
 cp SHA256SUMS sha1.sums && signed sha1.sums -u alice --digest-algo SHA1 -b -o sha1.sums.sig
 cp SHA256SUMS small.sums && signed small.sums -u small -b -o small.sums.sig
-cp SHA256SUMS brief.sums && signed brief.sums -u brief -b -o brief.sums.sig
+cp SHA256SUMS brief.sums
+signed brief.sums -u brief --faked-system-time "$((brief_born + 5))!" -b -o brief.sums.sig
 cp SHA256SUMS gone.sums && signed gone.sums -u gone -b -o gone.sums.sig
 cp SHA256SUMS bidi.sums && signed bidi.sums -u mallory -b -o bidi.sums.sig
 cp SHA256SUMS old.sums && signed old.sums -u old -b -o old.sums.sig
@@ -55,7 +59,6 @@ gpg --batch --passphrase '' --quick-add-key "$alice_fpr" ed25519 sign >/dev/null
 subkey=$(gpg --with-colons --list-keys alice 2>/dev/null | awk -F: '/^fpr/ && ++n == 2 { print $10 }')
 cp SHA256SUMS subkey.sums && signed subkey.sums -u "$subkey!" -b -o subkey.sums.sig
 gpg --batch --armor --export alice >alice.asc
-sleep 5  # Brief's key has expired: its signature was made before
 
 minisign -G -W -p mini.pub -s mini.key >/dev/null 2>&1
 cp SHA256SUMS zig.sums
