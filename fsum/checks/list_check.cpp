@@ -11,6 +11,7 @@
 #include "entry_check.h"
 #include "list_update.h"
 #include "lists/clearsigned.h"
+#include "lists/list_entries.h"
 #include "lists/list_forms.h"
 #include "lists/list_reader.h"
 #include "signature_lines.h"
@@ -179,20 +180,18 @@ private:
         ListLine line;
         while (reader_->Next(line) && !report_.failed()) {
             if (line.decodable && clearsigned_ && !signed_.IsText(line.text, line.raw)) continue;
+            if (unsaid && hashNamed_.Read(line)) continue;
             Entry entry;
             entry.line = line.number;
-            if (unsaid && HashNamed(line, entry)) continue;
             const LineKind kind = line.decodable ? ReadEntry(line, form, entry) : LineKind::Bad;
             if (kind == LineKind::Bad) Badly(line, form);
             if (kind == LineKind::Unchecked) NotChecked(entry);
             if (kind != LineKind::Entry) continue;
             if (!first_) first_ = entry;
-            if (unsaid && sfvEntries_ == Lines::Unknown) FirstEntry(line, entry);
+            if (unsaid) hashNamed_.Other(line, entry);
             AddEntry(std::move(entry));
         }
-        // No other entry came to tell: the "#name CRC" lines are the list's
-        // entries, as cksfv checks a list of them alone.
-        if (sfvEntries_ == Lines::Unknown) TakeWaiting();
+        hashNamed_.End();
     }
 
     void AddEntry(Entry entry) {
@@ -200,51 +199,6 @@ private:
         std::string path = PathOf(entry);
         if (audit_) audit_->Listed(entry.name);
         Add(std::move(entry), std::move(path));
-    }
-
-    // "#name CRC" in a list whose name says nothing: an entry when the
-    // list's entries are .sfv lines (there only ";" starts a comment, and
-    // cksfv checks it), a comment when they are GNU or BSD lines. Those
-    // before the first entry wait for it.
-    bool HashNamed(const ListLine& line, Entry& entry) {
-        if (!line.decodable || line.text.empty() || line.text.front() != '#' ||
-            ReadEntry(line, ListForm{true, Algorithm::Crc32}, entry) != LineKind::Entry)
-            return false;
-        if (sfvEntries_ == Lines::Sfv) AddEntry(std::move(entry));
-        if (sfvEntries_ != Lines::Unknown) return true;
-        waiting_.push_back(std::move(entry));
-        // So many .sfv lines tell on their own, and memory stays bounded.
-        if (waiting_.size() == kHeldLines) TakeWaiting();
-        return true;
-    }
-
-    // The list's entries are .sfv lines: the "#" lines that waited are entries.
-    void TakeWaiting() {
-        sfvEntries_ = Lines::Sfv;
-        for (Entry& waited : waiting_) AddEntry(std::move(waited));
-        waiting_.clear();
-    }
-
-    // The first entry tells what the list's entries are; the "#" lines
-    // that waited for it are entries or comments.
-    void FirstEntry(const ListLine& line, const Entry& entry) {
-        Entry sfv;
-        const bool sfvLine = entry.algorithm == Algorithm::Crc32 && entry.candidates.empty() &&
-                             ReadEntry(line, ListForm{true, Algorithm::Crc32}, sfv) == LineKind::Entry;
-        if (sfvLine) return TakeWaiting();
-        sfvEntries_ = Lines::Other;
-        waiting_.clear();
-    }
-
-    // A line that is not UTF-8 is read by its bytes, and in the ANSI code
-    // page for the name to take where no file has the raw one.
-    static LineKind ReadEntry(const ListLine& line, const ListForm& form, Entry& entry) {
-        if (line.raw.empty()) return ParseLine(line.text, form, entry);
-        Entry ansi;
-        const LineKind kind = ParseLine(line.raw, form, entry);
-        if (kind == LineKind::Entry && ParseLine(line.text, form, ansi) == LineKind::Entry)
-            entry.ansiName = std::move(ansi.name);
-        return kind;
     }
 
     int CannotCheck(const std::string& what, const std::string& reason) {
@@ -450,8 +404,7 @@ private:
     ClearSigned signed_;
     std::string listFolder_;
     std::deque<Held> held_;
-    enum class Lines { Unknown, Sfv, Other } sfvEntries_ = Lines::Unknown;  // what the list's entries are
-    std::vector<Entry> waiting_;  // "#name CRC" lines before the first entry
+    HashNamedLines hashNamed_{[this](Entry entry) { AddEntry(std::move(entry)); }};
     std::uint64_t notUnderstood_ = 0;
     std::map<std::size_t, std::uint64_t> otherLength_;  // digits long: lines not of the list's algorithm
     bool sawEntry_ = false;                             // the list has a checksum line

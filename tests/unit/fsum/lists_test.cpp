@@ -8,6 +8,7 @@
 #include "digests/crc.h"
 #include "helpers.h"
 #include "lists/clearsigned.h"
+#include "lists/list_entries.h"
 #include "lists/list_forms.h"
 #include "lists/list_reader.h"
 
@@ -216,6 +217,24 @@ TEST(ListReader, BytesThatMakeNoSensibleTextMarkTheirLine) {
 
 // A clearsigned list is its signed text alone, or refused: text that was
 // added around the signed part was signed by nobody.
+// "#" lines with no other entry to tell what they are wait, but not without
+// end: a list of nothing else is checked in bounded memory.
+TEST(HashNamedLines, SoManyWaitingLinesAreTakenBeforeTheListsEnd) {
+    std::vector<std::string> taken;
+    HashNamedLines lines([&](Entry entry) { taken.push_back(entry.name); });
+    ListLine line;
+    for (int i = 1; i <= 5000; ++i) {
+        line.text = "#f" + std::to_string(i) + " 00000000";
+        line.number = static_cast<std::uint64_t>(i);
+        ASSERT_TRUE(lines.Read(line));
+    }
+    ASSERT_EQ(taken.size(), 5000u);
+    EXPECT_EQ(taken.front(), "#f1");
+    EXPECT_EQ(taken.back(), "#f5000");
+    lines.End();
+    EXPECT_EQ(taken.size(), 5000u);
+}
+
 TEST(ClearSigned, OnlyTheSignedTextIsTheList) {
     const std::string begin = "-----BEGIN PGP SIGNED MESSAGE-----\nHash: SHA256\n\n";
     const std::string end = "-----BEGIN PGP SIGNATURE-----\n\niQEz\n=ab\n-----END PGP SIGNATURE-----\n";
