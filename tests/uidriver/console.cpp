@@ -1,5 +1,9 @@
 #include "console.h"
 
+#include <tlhelp32.h>
+
+#include <utility>
+
 #include "base/handle.h"
 #include "base/text_encoding.h"
 
@@ -28,6 +32,41 @@ public:
 
 private:
     bool attached_ = false;
+};
+
+// The threads of `pid` stopped for as long as it lives. A program on its
+// own console counts the programs there when it ends (to know whether it
+// was started from Explorer): typed into while the driver is attached, it
+// could count the driver and end without its pause.
+class HeldStill {
+public:
+    explicit HeldStill(DWORD pid) {
+        const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+        THREADENTRY32 entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = snapshot.valid() && Thread32First(snapshot.get(), &entry); more;
+             more = Thread32Next(snapshot.get(), &entry)) {
+            if (entry.th32OwnerProcessID == pid) Hold(entry.th32ThreadID);
+        }
+    }
+    HeldStill(const HeldStill&) = delete;
+    HeldStill& operator=(const HeldStill&) = delete;
+    ~HeldStill() {
+        for (const UniqueHandle& thread : threads_) ResumeThread(thread.get());
+    }
+
+private:
+    void Hold(DWORD id) {
+        UniqueHandle thread(OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE, id));
+        if (!thread.valid() || SuspendThread(thread.get()) == static_cast<DWORD>(-1)) return;
+        // Suspending only asks; the thread's context is given once it has stopped.
+        CONTEXT context{};
+        context.ContextFlags = CONTEXT_CONTROL;
+        GetThreadContext(thread.get(), &context);
+        threads_.push_back(std::move(thread));
+    }
+
+    std::vector<UniqueHandle> threads_;
 };
 
 }  // namespace
@@ -79,6 +118,7 @@ std::string ConsoleTitle(DWORD pid) {
 }
 
 void TypeInConsole(DWORD pid, const std::wstring& text) {
+    const HeldStill still(pid);  // until the driver has left its console
     const AttachedConsole console(pid);
     if (!console.attached()) return;
     const UniqueHandle in = console.Open(L"CONIN$");

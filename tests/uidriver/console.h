@@ -22,7 +22,8 @@ std::string ConsoleTitle(DWORD pid);
 
 // Presses Enter in the console of a process, which ends its pause.
 void PressKeyInConsole(DWORD pid);
-// The text as keys typed in the console ('\r': Enter).
+// The text as keys typed in the console ('\r': Enter); the process is held
+// still while the driver is on its console.
 void TypeInConsole(DWORD pid, const std::wstring& text);
 
 // The console window on the screen, if one is open.
