@@ -6,8 +6,8 @@
 # folder, so a report without MISSING shows that no file was read.
 source "$(dirname "$0")/signing_common.sh"
 
-gen() {  # user id, algorithm, expiry
-  gpg --batch --passphrase '' --quick-gen-key "$1" "$2" sign "$3" >/dev/null 2>&1
+gen() {  # user id, algorithm, expiry, then more gpg options
+  gpg --batch --passphrase '' "${@:4}" --quick-gen-key "$1" "$2" sign "$3" >/dev/null 2>&1
 }
 gen 'Alice <alice@example.org>' ed25519 0
 gen 'Rob <rob@example.org>' rsa2048 0
@@ -15,10 +15,9 @@ gen 'Small <small@example.org>' rsa1024 0
 gen 'Gone <gone@example.org>' ed25519 0
 # Brief's key lived ten seconds an hour ago; its signature was made in them.
 brief_born=$(($(date +%s) - 3600))
-gpg --batch --passphrase '' --faked-system-time "$brief_born!" \
-  --quick-gen-key 'Brief <brief@example.org>' ed25519 sign seconds=10 >/dev/null 2>&1
+gen 'Brief <brief@example.org>' ed25519 seconds=10 --faked-system-time "$brief_born!"
 gen $'Mallory \u202Eevil <mallory@example.org>' ed25519 0  # a right-to-left override
-gpg --batch --passphrase '' --cert-digest-algo SHA1 --quick-gen-key 'Old <old@example.org>' ed25519 sign 0 >/dev/null 2>&1
+gen 'Old <old@example.org>' ed25519 0 --cert-digest-algo SHA1
 gpg --batch --armor --export alice >alice.asc
 gpg --batch --export rob >rob.gpg
 gpg --batch --armor --export small brief >others.asc
